@@ -1,0 +1,136 @@
+#pragma once
+// The store interface: every side of a synchronization (local folder, archive, server) is listed,
+// read, written, deleted and time-stamped only through these operations, in this order. Paths
+// are full native paths below the store's root. Nothing here throws; failures come back as
+// false / -1 and a reason in LastError().
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/prompt.h"
+#include "engine/settings.h"
+#include "platform/file_time.h"
+#include "platform/find_data.h"
+
+namespace engine {
+
+using platform::CalendarTime;
+using platform::FileTime;
+using platform::FindData;
+
+struct CompareItem;
+
+// Receives progress of long transfers and tells whether the run goes on. Called on the thread
+// that uses the store.
+class ProgressSink {
+ public:
+  virtual ~ProgressSink() = default;
+  // kind: 1 copy, 2 delete.
+  virtual void ProgressFile(const std::string& text, std::uint64_t size, int kind, int flag) = 0;
+  virtual void ProgressBytes(std::uint64_t done) = 0;
+  [[nodiscard]] virtual bool ShouldContinue() = 0;
+};
+
+using SearchHandle = std::intptr_t;
+inline constexpr SearchHandle kNoSearch = -1;
+
+// What a store needs from its owner: the engine's options, who answers its questions, and the
+// expansion of path variables.
+struct StoreContext {
+  const EngineSettings* settings = nullptr;
+  Prompt* prompt = nullptr;
+  // Returns false when the text cannot be expanded (a variable loop); `out` then says why.
+  bool (*expandPath)(const std::string& text, std::string& out) = nullptr;
+};
+
+struct OpenOptions {
+  // Ask nothing and show nothing.
+  bool quiet = false;
+  // A missing root may be created (the run allows it for a side that it copies into).
+  bool mayCreate = true;
+};
+
+class Store {
+ public:
+  explicit Store(StoreContext context);
+  virtual ~Store();
+  Store(const Store&) = delete;
+  Store& operator=(const Store&) = delete;
+
+  // Binds the store to a run: resets its history and loads it (recursively when asked). False
+  // when the store has no root.
+  [[nodiscard]] virtual bool Attach(ProgressSink* sink, bool recursive) = 0;
+  // Sets the root; false when it is unusable (the reason shown unless quiet, and in LastError).
+  [[nodiscard]] virtual bool Open(const std::string& root, OpenOptions options) = 0;
+  [[nodiscard]] virtual bool Exists(const std::string& path) = 0;
+  // `pattern` is a folder path joined with a file mask ("*.*" for all). Fills CurrentEntry();
+  // kNoSearch when the folder cannot be listed.
+  [[nodiscard]] virtual SearchHandle FindFirst(const std::string& pattern) = 0;
+  // Next entry into CurrentEntry(); false at the end.
+  [[nodiscard]] virtual bool FindNext(SearchHandle handle) = 0;
+  virtual bool FindClose(SearchHandle handle) = 0;
+  // Has `source` supply `sourcePath` and puts it at `destination`, then notes it. False on
+  // failure or cancel; an existing destination is then left as it was.
+  [[nodiscard]] virtual bool PutFile(const std::string& destination, const CompareItem* item, Store& source,
+                                     const std::string& sourcePath, unsigned flags) = 0;
+  // Records a file now at `path` whose content is `localPath` (empty: already in place).
+  [[nodiscard]] virtual bool NoteWrittenFile(const std::string& path, const std::string& localPath,
+                                             bool keepExisting) = 0;
+  [[nodiscard]] virtual bool DeleteFile(const std::string& path) = 0;
+  [[nodiscard]] virtual bool IsListBased() const = 0;
+  // platform::attr::kInvalid when absent.
+  [[nodiscard]] virtual std::uint32_t GetAttributes(const std::string& path) = 0;
+  [[nodiscard]] virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
+  // Fills CurrentEntry(); false when the path is absent.
+  [[nodiscard]] virtual bool GetFileInfo(const std::string& path) = 0;
+  // True when the folder exists afterwards.
+  [[nodiscard]] virtual bool CreateFolder(const std::string& path) = 0;
+  [[nodiscard]] virtual bool GetChecksum(const std::string& path, std::uint32_t& value) = 0;
+  [[nodiscard]] virtual bool GetFileTime(const std::string& path, CalendarTime& time) = 0;
+  [[nodiscard]] virtual bool SetFileTime(const std::string& path, FileTime time) = 0;
+  [[nodiscard]] virtual bool SetFileTimeFromCalendar(const std::string& path, const CalendarTime& time) = 0;
+  // Writes back what the run left to write (history files, archive changes).
+  [[nodiscard]] virtual bool Finish() = 0;
+  // Copies the file to `localPath`; with `localPath` empty the store sets it to a readable local
+  // copy (the file itself where it is local). 1 on success, -1 on failure or cancel; a failed
+  // copy leaves an existing `localPath` untouched.
+  [[nodiscard]] virtual int GetFile(const std::string& path, std::string& localPath, unsigned flags) = 0;
+  // Drops a copy that GetFile made; true when there was nothing to do.
+  virtual bool ReleaseFile(const std::string& localPath) = 0;
+  [[nodiscard]] virtual std::uint32_t GetCapabilities() const = 0;
+  [[nodiscard]] virtual bool IsReadOnlyMedium() const = 0;
+  // Keeps the store open across a batch of changes, until EndBatch.
+  virtual void BeginBatch(unsigned flag) = 0;
+  virtual void EndBatch() = 0;
+  // Copies the file into the backup folder, keeping its folder below the root. False when no
+  // backup could be made: the caller must then not overwrite or delete the file.
+  [[nodiscard]] virtual bool BackupFile(const std::string& path) = 0;
+  [[nodiscard]] virtual bool IsArchive() const = 0;
+  // True when the store can hand out the file's content.
+  [[nodiscard]] virtual bool HasContent(const std::string& path) = 0;
+  [[nodiscard]] virtual bool IsEntryAvailable(int index) const = 0;
+
+  [[nodiscard]] const FindData& CurrentEntry() const { return current_; }
+  [[nodiscard]] const std::string& Root() const { return root_; }
+  // Reason of the last failure, in words for a person.
+  [[nodiscard]] const std::string& LastError() const { return lastError_; }
+
+ protected:
+  [[nodiscard]] const StoreContext& context() const { return context_; }
+  [[nodiscard]] const EngineSettings& settings() const;
+  [[nodiscard]] Prompt& prompt() const;
+  // The root with path variables expanded; false with LastError set when expansion fails.
+  [[nodiscard]] bool expandRoot(const std::string& given, std::string& expanded);
+  void setError(std::string text) { lastError_ = std::move(text); }
+
+  FindData current_;
+  std::string root_;
+  ProgressSink* sink_ = nullptr;
+  bool readOnlyMedium_ = false;
+
+ private:
+  StoreContext context_;
+  std::string lastError_;
+};
+
+}  // namespace engine

@@ -1,0 +1,90 @@
+#include "engine/store_factory.h"
+
+#include <map>
+#include <mutex>
+#include <vector>
+
+#include "engine/local_store.h"
+#include "platform/case_fold.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+
+namespace engine {
+namespace {
+
+struct Registry {
+  std::mutex guard;
+  std::map<std::string, StoreMaker> schemes;
+  std::map<std::string, StoreMaker> extensions;
+  std::vector<ExtensionClaim> claims;
+};
+
+Registry& registry() {
+  static Registry instance;
+  return instance;
+}
+
+StoreMaker findMaker(const std::string& path) {
+  Registry& r = registry();
+  const std::lock_guard lock(r.guard);
+  const std::string scheme = platform::asciiLower(StoreFactory::SchemeOf(path));
+  if (!scheme.empty()) {
+    const auto it = r.schemes.find(scheme);
+    if (it != r.schemes.end()) return it->second;
+  }
+  const std::string extension = platform::asciiLower(platform::extensionOf(platform::withoutTrailingSeparator(path)));
+  if (extension.empty()) return {};
+  const auto it = r.extensions.find(extension);
+  if (it != r.extensions.end()) return it->second;
+  for (const ExtensionClaim& claim : r.claims) {
+    if (StoreMaker maker = claim(extension)) return maker;
+  }
+  return {};
+}
+
+}  // namespace
+
+void StoreFactory::RegisterScheme(const std::string& scheme, StoreMaker maker) {
+  Registry& r = registry();
+  const std::lock_guard lock(r.guard);
+  r.schemes[platform::asciiLower(scheme)] = std::move(maker);
+}
+
+void StoreFactory::RegisterExtension(const std::string& extension, StoreMaker maker) {
+  Registry& r = registry();
+  const std::lock_guard lock(r.guard);
+  r.extensions[platform::asciiLower(extension)] = std::move(maker);
+}
+
+void StoreFactory::RegisterClaim(ExtensionClaim claim) {
+  Registry& r = registry();
+  const std::lock_guard lock(r.guard);
+  r.claims.push_back(std::move(claim));
+}
+
+void StoreFactory::ClearRegistrations() {
+  Registry& r = registry();
+  const std::lock_guard lock(r.guard);
+  r.schemes.clear();
+  r.extensions.clear();
+  r.claims.clear();
+}
+
+std::string StoreFactory::SchemeOf(const std::string& path) {
+  const auto colon = path.find(':');
+  return colon != std::string::npos && colon >= 3 && path.find('/') > colon ? path.substr(0, colon) : std::string();
+}
+
+std::unique_ptr<Store> StoreFactory::Create(const std::string& path, const StoreContext& context) {
+  std::string chosen = path;
+  if (!platform::isFolder(path) && context.expandPath != nullptr) {
+    std::string expanded;
+    if (context.expandPath(path, expanded)) chosen = expanded;
+  }
+  if (StoreMaker maker = findMaker(chosen)) {
+    if (auto store = maker(context)) return store;
+  }
+  return std::make_unique<LocalStore>(context);
+}
+
+}  // namespace engine

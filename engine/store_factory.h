@@ -1,0 +1,33 @@
+#pragma once
+// Chooses the store for a path: a scheme ("ftp:"), else the extension of an archive kind, else a
+// claim by an archiver description, else the local folder store. Other stores register here at
+// start-up, so the engine knows none of them.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "engine/store.h"
+
+namespace engine {
+
+using StoreMaker = std::function<std::unique_ptr<Store>(const StoreContext& context)>;
+// Returns a maker when it handles the extension (without dot, lower case), else an empty one.
+using ExtensionClaim = std::function<StoreMaker(const std::string& extension)>;
+
+class StoreFactory {
+ public:
+  // Names compare without regard to case. A later registration of a name replaces the earlier one.
+  static void RegisterScheme(const std::string& scheme, StoreMaker maker);
+  static void RegisterExtension(const std::string& extension, StoreMaker maker);
+  static void RegisterClaim(ExtensionClaim claim);
+  static void ClearRegistrations();
+
+  // A store for `path`; never empty (a local store when nothing else claims it). The path is
+  // expanded first when it does not exist as given.
+  [[nodiscard]] static std::unique_ptr<Store> Create(const std::string& path, const StoreContext& context);
+  // The scheme of a path ("ftp" of "ftp:server/x"): the text before the first ":" when it has at
+  // least three characters; else empty.
+  [[nodiscard]] static std::string SchemeOf(const std::string& path);
+};
+
+}  // namespace engine

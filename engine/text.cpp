@@ -1,0 +1,63 @@
+#include "engine/text.h"
+
+#include <atomic>
+
+namespace engine {
+namespace {
+
+std::atomic<TranslateFunction> installed{nullptr};
+
+}  // namespace
+
+void SetTranslator(TranslateFunction translate) { installed.store(translate); }
+
+std::string Translate(std::string_view text) {
+  const TranslateFunction translate = installed.load();
+  return translate != nullptr ? translate(text) : StripTokens(text);
+}
+
+std::string StripTokens(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t pos = 0;
+  for (;;) {
+    const std::size_t open = text.find("${", pos);
+    if (open == std::string_view::npos) break;
+    const std::size_t close = text.find('}', open + 2);
+    if (close == std::string_view::npos) return std::string(text);
+    out.append(text.substr(pos, open - pos));
+    out.append(text.substr(open + 2, close - open - 2));
+    pos = close + 1;
+  }
+  out.append(text.substr(pos));
+  return out;
+}
+
+std::string FormatText(std::string_view format, const std::vector<std::string>& args) {
+  std::string out;
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    if (format[i] == '%' && i + 1 < format.size()) {
+      const char code = format[i + 1];
+      if (code == '%') {
+        out += '%';
+        ++i;
+        continue;
+      }
+      if (code == 's' || code == 'd') {
+        if (next < args.size()) out += args[next];
+        ++next;
+        ++i;
+        continue;
+      }
+    }
+    out += format[i];
+  }
+  return out;
+}
+
+std::string TranslateFormat(std::string_view format, const std::vector<std::string>& args) {
+  return FormatText(Translate(format), args);
+}
+
+}  // namespace engine

@@ -1,0 +1,26 @@
+#pragma once
+// Interface texts carry their translatable phrases as "${phrase}" tokens. Code that shows a text
+// passes it through Translate first; the translator installs itself at start-up.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace engine {
+
+using TranslateFunction = std::string (*)(std::string_view text);
+
+// Installs the process's translator; nullptr restores the default (tokens show their phrase).
+void SetTranslator(TranslateFunction translate);
+[[nodiscard]] std::string Translate(std::string_view text);
+// The text with every "${" and its "}" removed, as shown with no dictionary.
+[[nodiscard]] std::string StripTokens(std::string_view text);
+
+// Fills a message format: each "%s" or "%d" takes the next argument in order, "%%" is one "%".
+// Anything else is copied as it stands; missing arguments leave nothing. Never reads beyond
+// `args`, whatever the format holds.
+[[nodiscard]] std::string FormatText(std::string_view format, const std::vector<std::string>& args);
+// Translate, then FormatText.
+[[nodiscard]] std::string TranslateFormat(std::string_view format, const std::vector<std::string>& args);
+
+}  // namespace engine

@@ -1,0 +1,237 @@
+#include "platform/file_system.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <ftw.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/path.h"
+#include "platform/temp_names.h"
+
+namespace platform {
+namespace {
+
+void setError(std::string* error, int code) {
+  if (error != nullptr) *error = systemErrorText(code);
+}
+
+FileTime fileTimeOf(const struct timespec& ts) { return fileTimeFromTimespec(ts); }
+
+void fillEntry(const struct stat& st, std::string_view name, FindData& entry) {
+  std::uint32_t attributes = 0;
+  if (S_ISDIR(st.st_mode)) attributes |= attr::kFolder;
+  if (S_ISLNK(st.st_mode)) attributes |= attr::kLink;
+  if ((st.st_mode & S_IWUSR) == 0) attributes |= attr::kReadOnly;
+  if (!name.empty() && name.front() == '.' && name != "." && name != "..") attributes |= attr::kHidden;
+  if (attributes == 0) attributes = attr::kNormal;
+  entry.attributes = attributes;
+  // Linux keeps no creation time in stat; the status-change time stands in for it.
+  entry.creationTime = fileTimeOf(st.st_ctim);
+  entry.lastAccessTime = fileTimeOf(st.st_atim);
+  entry.lastWriteTime = fileTimeOf(st.st_mtim);
+  entry.size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+  entry.name.assign(name);
+  entry.alternateName.assign(name);
+}
+
+}  // namespace
+
+std::string systemErrorText(int error) {
+  char buffer[256];
+  // GNU strerror_r returns the text, which may or may not be in `buffer`.
+  return std::string(strerror_r(error, buffer, sizeof buffer));
+}
+
+std::unique_ptr<DirectorySearch> DirectorySearch::open(const std::string& folder, std::string* error) {
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) {
+    setError(error, errno);
+    return nullptr;
+  }
+  return std::unique_ptr<DirectorySearch>(new DirectorySearch(dir));
+}
+
+DirectorySearch::DirectorySearch(void* dir) : dir_(dir) {}
+
+DirectorySearch::~DirectorySearch() { closedir(static_cast<DIR*>(dir_)); }
+
+bool DirectorySearch::next(FindData& entry) {
+  DIR* dir = static_cast<DIR*>(dir_);
+  for (;;) {
+    errno = 0;
+    const dirent* item = readdir(dir);
+    if (item == nullptr) return false;
+    struct stat st {};
+    if (fstatat(dirfd(dir), item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // vanished meanwhile
+    // Pipes, sockets and devices are no files to synchronize.
+    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode)) continue;
+    fillEntry(st, item->d_name, entry);
+    return true;
+  }
+}
+
+bool statEntry(const std::string& path, FindData& entry) {
+  struct stat st {};
+  if (lstat(path.c_str(), &st) != 0) return false;
+  if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode)) return false;
+  fillEntry(st, fileNameOf(withoutTrailingSeparator(path)), entry);
+  return true;
+}
+
+std::uint32_t getAttributes(const std::string& path) {
+  FindData entry;
+  return statEntry(path, entry) ? entry.attributes : attr::kInvalid;
+}
+
+bool setAttributes(const std::string& path, std::uint32_t attributes) {
+  struct stat st {};
+  if (lstat(path.c_str(), &st) != 0 || S_ISLNK(st.st_mode)) return false;
+  mode_t mode = st.st_mode & 07777;
+  if ((attributes & attr::kReadOnly) != 0) {
+    mode &= static_cast<mode_t>(~(S_IWUSR | S_IWGRP | S_IWOTH));
+  } else {
+    mode |= S_IWUSR;
+  }
+  return chmod(path.c_str(), mode) == 0;
+}
+
+bool exists(const std::string& path) {
+  struct stat st {};
+  return lstat(path.c_str(), &st) == 0;
+}
+
+bool isFolder(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<FileTime> getLastWriteTime(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return std::nullopt;
+  return fileTimeOf(st.st_mtim);
+}
+
+bool setLastWriteTime(const std::string& path, FileTime time, std::string* error) {
+  timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1] = timespecFromFileTime(time);
+  if (utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
+    setError(error, errno);
+    return false;
+  }
+  return true;
+}
+
+bool createFolder(const std::string& path, unsigned mode, std::string* error) {
+  if (mkdir(path.c_str(), static_cast<mode_t>(mode)) == 0) return true;
+  const int code = errno;
+  if (code == EEXIST && isFolder(path)) return true;
+  setError(error, code == EEXIST ? ENOTDIR : code);
+  return false;
+}
+
+bool createFolderChain(const std::string& path, std::string* error) {
+  const std::string target = withoutTrailingSeparator(path);
+  if (target.empty() || isFolder(target)) return !target.empty();
+  const std::string parent = parentOf(target);
+  if (!parent.empty() && parent != target && !createFolderChain(parent, error)) return false;
+  return createFolder(target, 0777, error);
+}
+
+bool deleteFile(const std::string& path, std::string* error) {
+  if (unlink(path.c_str()) == 0) return true;
+  setError(error, errno);
+  return false;
+}
+
+bool removeEmptyFolder(const std::string& path, std::string* error) {
+  if (rmdir(path.c_str()) == 0) return true;
+  setError(error, errno);
+  return false;
+}
+
+bool removeTree(const std::string& path) {
+  struct stat st {};
+  if (lstat(path.c_str(), &st) != 0) return errno == ENOENT;
+  if (!S_ISDIR(st.st_mode)) return unlink(path.c_str()) == 0;
+  // Folders without write permission (copies of read-only folders) would stop the removal.
+  auto openUp = [](const char* item, const struct stat* info, int kind, FTW*) -> int {
+    if (kind == FTW_D && (info->st_mode & S_IRWXU) != S_IRWXU) chmod(item, (info->st_mode & 07777) | S_IRWXU);
+    return 0;
+  };
+  (void)nftw(path.c_str(), openUp, 16, FTW_PHYS);
+  auto removeOne = [](const char* item, const struct stat*, int, FTW*) -> int { return remove(item) == 0 ? 0 : -1; };
+  // FTW_PHYS: never follow links; FTW_DEPTH: contents before their folder.
+  return nftw(path.c_str(), removeOne, 16, FTW_DEPTH | FTW_PHYS) == 0;
+}
+
+bool renameReplace(const std::string& from, const std::string& to, std::string* error) {
+  if (rename(from.c_str(), to.c_str()) == 0) return true;
+  setError(error, errno);
+  return false;
+}
+
+std::optional<std::string> readWholeFile(const std::string& path, std::string* error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    setError(error, errno);
+    return std::nullopt;
+  }
+  std::string content;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      setError(error, errno);
+      close(fd);
+      return std::nullopt;
+    }
+    if (got == 0) break;
+    content.append(buffer, static_cast<std::size_t>(got));
+  }
+  close(fd);
+  return content;
+}
+
+bool writeFileReplacing(const std::string& path, std::string_view content, unsigned mode, std::string* error) {
+  std::string tempPath;
+  const int fd = createTempFileBeside(path, tempPath, error);
+  if (fd < 0) return false;
+  bool ok = fchmod(fd, static_cast<mode_t>(mode)) == 0;
+  std::size_t written = 0;
+  while (ok && written < content.size()) {
+    const ssize_t put = write(fd, content.data() + written, content.size() - written);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) {
+      ok = false;
+      break;
+    }
+    written += static_cast<std::size_t>(put);
+  }
+  if (!ok) setError(error, errno == 0 ? EIO : errno);
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    setError(error, errno);
+  }
+  if (ok) ok = renameReplace(tempPath, path, error);
+  if (!ok) unlink(tempPath.c_str());
+  return ok;
+}
+
+}  // namespace platform
+
+namespace platform {
+
+bool canOpenForReading(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  close(fd);
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,76 @@
+#pragma once
+// File services: directory search, attributes, times, folders, deletion, renaming.
+// Every function reports failure by its result and, where it takes `error`, a reason text.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/file_time.h"
+#include "platform/find_data.h"
+
+namespace platform {
+
+// Iterates the entries of one folder in the file system's order, "." and ".." included (as a
+// Windows search reports them), links reported with attr::kLink and never followed.
+class DirectorySearch {
+ public:
+  // Empty when the folder cannot be opened; `error` then says why.
+  [[nodiscard]] static std::unique_ptr<DirectorySearch> open(const std::string& folder, std::string* error = nullptr);
+  ~DirectorySearch();
+  DirectorySearch(const DirectorySearch&) = delete;
+  DirectorySearch& operator=(const DirectorySearch&) = delete;
+
+  // Fills `entry` with the next entry; false at the end.
+  bool next(FindData& entry);
+
+ private:
+  explicit DirectorySearch(void* dir);
+  void* dir_;
+};
+
+// Fills `entry` from the path itself (not following a final link); false when it does not exist.
+[[nodiscard]] bool statEntry(const std::string& path, FindData& entry);
+// attr::kInvalid when the path does not exist.
+[[nodiscard]] std::uint32_t getAttributes(const std::string& path);
+// Only the read-only bit is applied: with it the write permission is taken away, without it
+// the owner's write permission is given back.
+[[nodiscard]] bool setAttributes(const std::string& path, std::uint32_t attributes);
+[[nodiscard]] bool exists(const std::string& path);
+[[nodiscard]] bool isFolder(const std::string& path);
+
+[[nodiscard]] std::optional<FileTime> getLastWriteTime(const std::string& path);
+// Sets only the last-write time, to the 100 ns.
+[[nodiscard]] bool setLastWriteTime(const std::string& path, FileTime time, std::string* error = nullptr);
+
+// Creates every missing folder of the chain (mode 0777 less the umask). True when the folder
+// exists afterwards.
+[[nodiscard]] bool createFolderChain(const std::string& path, std::string* error = nullptr);
+// Creates one folder with the given mode; true when it exists afterwards as a folder.
+[[nodiscard]] bool createFolder(const std::string& path, unsigned mode, std::string* error = nullptr);
+[[nodiscard]] bool deleteFile(const std::string& path, std::string* error = nullptr);
+// Removes an empty folder only.
+[[nodiscard]] bool removeEmptyFolder(const std::string& path, std::string* error = nullptr);
+// Removes a folder and everything in it, never following links, also where folders lack write
+// permission.
+[[nodiscard]] bool removeTree(const std::string& path);
+// Renames `from` to `to`, replacing `to` atomically.
+[[nodiscard]] bool renameReplace(const std::string& from, const std::string& to, std::string* error = nullptr);
+
+// Reads or writes a whole small file. Writing goes through a temporary file beside `path` that
+// is renamed over it, so `path` is never left half-written.
+[[nodiscard]] std::optional<std::string> readWholeFile(const std::string& path, std::string* error = nullptr);
+[[nodiscard]] bool writeFileReplacing(const std::string& path, std::string_view content, unsigned mode,
+                                      std::string* error = nullptr);
+
+// The system's text for an errno value.
+[[nodiscard]] std::string systemErrorText(int error);
+
+}  // namespace platform
+
+namespace platform {
+
+// True when the file can be opened for reading now.
+[[nodiscard]] bool canOpenForReading(const std::string& path);
+
+}  // namespace platform

@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+
+namespace platform {
+
+// Makes the user's locale (LANG, LC_*) the process's locale for dates and times; call once at start.
+void useUserLocale();
+// The user's short date format as a pattern of the letters d, M and y ("dd.MM.yyyy", "MM/dd/yy").
+[[nodiscard]] std::string shortDatePattern();
+// Translates a strftime date format ("%d.%m.%Y") into such a pattern.
+[[nodiscard]] std::string datePatternFromStrftime(const std::string& format);
+
+}  // namespace platform

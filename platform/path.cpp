@@ -1,0 +1,96 @@
+#include "platform/path.h"
+
+#include <climits>
+#include <cstdlib>
+#include <memory>
+#include <unistd.h>
+
+namespace platform {
+
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
+std::string joinPath(std::string_view folder, std::string_view name) {
+  if (folder.empty()) return std::string(name);
+  std::string out(folder);
+  if (!isSeparator(out.back())) out += kSeparator;
+  while (!name.empty() && isSeparator(name.front())) name.remove_prefix(1);
+  out += name;
+  return out;
+}
+
+std::string withTrailingSeparator(std::string_view path) {
+  std::string out(path);
+  if (out.empty() || !isSeparator(out.back())) out += kSeparator;
+  return out;
+}
+
+std::string withoutTrailingSeparator(std::string_view path) {
+  std::string out(path);
+  while (out.size() > 1 && isSeparator(out.back())) out.pop_back();
+  return out;
+}
+
+std::string fileNameOf(std::string_view path) {
+  const auto pos = path.find_last_of("/\\");
+  return std::string(pos == std::string_view::npos ? path : path.substr(pos + 1));
+}
+
+std::string parentOf(std::string_view path) {
+  const auto pos = path.find_last_of("/\\");
+  if (pos == std::string_view::npos) return {};
+  if (pos == 0) return std::string(1, path[0]);
+  return std::string(path.substr(0, pos));
+}
+
+std::string extensionOf(std::string_view path) {
+  const std::string name = fileNameOf(path);
+  const auto dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+}
+
+bool isAbsolutePath(std::string_view path) { return !path.empty() && path.front() == kSeparator; }
+
+std::string toStoredName(std::string_view relative) {
+  std::string out(relative);
+  for (char& c : out) {
+    if (c == '/') c = '\\';
+  }
+  return out;
+}
+
+std::string fromStoredName(std::string_view stored) {
+  std::string out(stored);
+  for (char& c : out) {
+    if (c == '\\') c = kSeparator;
+  }
+  return out;
+}
+
+bool isSafeRelativeName(std::string_view name) {
+  if (name.empty() || isSeparator(name.front())) return false;
+  if (name.size() >= 2 && name[1] == ':') return false;
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+  }
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    std::size_t end = start;
+    while (end < name.size() && !isSeparator(name[end])) ++end;
+    const std::string_view part = name.substr(start, end - start);
+    if (part.empty() || part == "." || part == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+std::string canonicalPath(const std::string& path) {
+  std::unique_ptr<char, decltype(&free)> resolved(realpath(path.c_str(), nullptr), &free);
+  return resolved ? std::string(resolved.get()) : std::string();
+}
+
+std::string currentFolder() {
+  char buffer[PATH_MAX];
+  return getcwd(buffer, sizeof buffer) != nullptr ? std::string(buffer) : std::string("/");
+}
+
+}  // namespace platform

@@ -1,0 +1,36 @@
+#pragma once
+// Path text helpers. On disk paths use the native separator; stored relative names (history
+// files, listings, packages) are written with "\" and read with either separator.
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+inline constexpr char kSeparator = '/';
+
+[[nodiscard]] bool isSeparator(char c);
+// `folder` and `name` with exactly one separator between them; `folder` empty gives `name`.
+[[nodiscard]] std::string joinPath(std::string_view folder, std::string_view name);
+[[nodiscard]] std::string withTrailingSeparator(std::string_view path);
+[[nodiscard]] std::string withoutTrailingSeparator(std::string_view path);
+// The part after the last separator (either kind).
+[[nodiscard]] std::string fileNameOf(std::string_view path);
+// The part before the last separator, without it; empty when there is none.
+[[nodiscard]] std::string parentOf(std::string_view path);
+// Text after the last "." of the file name, without the dot; empty when there is none.
+[[nodiscard]] std::string extensionOf(std::string_view path);
+[[nodiscard]] bool isAbsolutePath(std::string_view path);
+
+// "a/b" -> "a\b" for stored names.
+[[nodiscard]] std::string toStoredName(std::string_view relative);
+// "a\b" or "a/b" -> native "a/b".
+[[nodiscard]] std::string fromStoredName(std::string_view stored);
+// A relative name from outside (listing, archive, list file) that stays below its folder: not
+// empty, not absolute, no drive letter, no empty, "." or ".." part, no control character.
+[[nodiscard]] bool isSafeRelativeName(std::string_view name);
+
+// The canonical absolute path with links resolved; empty when it cannot be resolved.
+[[nodiscard]] std::string canonicalPath(const std::string& path);
+[[nodiscard]] std::string currentFolder();
+
+}  // namespace platform

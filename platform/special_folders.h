@@ -1,0 +1,21 @@
+#pragma once
+#include <string>
+
+namespace platform {
+
+[[nodiscard]] std::string homeFolder();
+// The XDG documents folder (user-dirs.dirs), else ~/Documents.
+[[nodiscard]] std::string documentsFolder();
+// $XDG_DATA_HOME, else ~/.local/share.
+[[nodiscard]] std::string userDataFolder();
+// $XDG_CONFIG_HOME, else ~/.config.
+[[nodiscard]] std::string userConfigFolder();
+// Where backups go unless the user chose a folder: per user, kept across reboots.
+[[nodiscard]] std::string defaultBackupFolder();
+// The running executable's full path and folder.
+[[nodiscard]] std::string executablePath();
+[[nodiscard]] std::string executableFolder();
+// The value of an environment variable, empty when unset.
+[[nodiscard]] std::string environmentValue(const char* name);
+
+}  // namespace platform
