@@ -26,7 +26,7 @@ const EngineSettings& Store::settings() const {
 Prompt& Store::prompt() const { return context_.prompt != nullptr ? *context_.prompt : defaultPrompt(); }
 
 bool Store::expandRoot(const std::string& given, std::string& expanded) {
-  if (context_.expandPath == nullptr) {
+  if (!context_.expandPath) {
     expanded = given;
     return true;
   }

@@ -4,6 +4,7 @@
 // are full native paths below the store's root. Nothing here throws; failures come back as
 // false / -1 and a reason in LastError().
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -40,7 +41,7 @@ struct StoreContext {
   const EngineSettings* settings = nullptr;
   Prompt* prompt = nullptr;
   // Returns false when the text cannot be expanded (a variable loop); `out` then says why.
-  bool (*expandPath)(const std::string& text, std::string& out) = nullptr;
+  std::function<bool(const std::string& text, std::string& out)> expandPath;
 };
 
 struct OpenOptions {

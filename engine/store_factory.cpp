@@ -77,7 +77,7 @@ std::string StoreFactory::SchemeOf(const std::string& path) {
 
 std::unique_ptr<Store> StoreFactory::Create(const std::string& path, const StoreContext& context) {
   std::string chosen = path;
-  if (!platform::isFolder(path) && context.expandPath != nullptr) {
+  if (!platform::isFolder(path) && context.expandPath) {
     std::string expanded;
     if (context.expandPath(path, expanded)) chosen = expanded;
   }

@@ -235,3 +235,11 @@ bool canOpenForReading(const std::string& path) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+bool isWritableFolder(const std::string& folder) {
+  return isFolder(folder) && access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+}  // namespace platform

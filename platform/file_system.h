@@ -74,3 +74,10 @@ namespace platform {
 [[nodiscard]] bool canOpenForReading(const std::string& path);
 
 }  // namespace platform
+
+namespace platform {
+
+// True when new files can be made in the folder.
+[[nodiscard]] bool isWritableFolder(const std::string& folder);
+
+}  // namespace platform

@@ -9,6 +9,8 @@
 #include "platform/file_system.h"
 #include "platform/path.h"
 
+extern char** environ;
+
 namespace platform {
 namespace {
 
@@ -40,6 +42,17 @@ std::string documentsFromUserDirs() {
 std::string environmentValue(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? std::string(value) : std::string();
+}
+
+std::vector<std::pair<std::string, std::string>> environmentEntries() {
+  std::vector<std::pair<std::string, std::string>> entries;
+  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+    const std::string_view text(*entry);
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos || equals == 0) continue;
+    entries.emplace_back(std::string(text.substr(0, equals)), std::string(text.substr(equals + 1)));
+  }
+  return entries;
 }
 
 std::string homeFolder() {

@@ -1,5 +1,7 @@
 #pragma once
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -17,5 +19,9 @@ namespace platform {
 [[nodiscard]] std::string executableFolder();
 // The value of an environment variable, empty when unset.
 [[nodiscard]] std::string environmentValue(const char* name);
+
+// The process environment as name and value pairs; entries without "=" or with an empty name
+// are left out.
+[[nodiscard]] std::vector<std::pair<std::string, std::string>> environmentEntries();
 
 }  // namespace platform

@@ -1,0 +1,97 @@
+#pragma once
+// Records that the configuration keeps for other parts of the program: user tools, FTP servers
+// and proxies, named file filters, combo-box history lists and window placements.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/transfer.h"
+
+namespace config {
+
+struct UserTool {
+  std::string App;
+  std::string Params;
+  std::string StartAt;
+  std::string Name;
+  int Flags = 0;
+  void Transfer(CProfile& profile, std::string_view section, config::Transfer direction);
+  bool operator==(const UserTool&) const = default;
+};
+
+struct FtpServer {
+  std::string Name;
+  std::string Server;
+  std::string User;
+  // Kept as the user typed it: the file is readable by its owner only.
+  std::string Pass;
+  std::string Folder;
+  int Port = 21;
+  int Flags = 0;
+  int Firewall = 0;
+  void Transfer(CProfile& profile, std::string_view section, config::Transfer direction);
+  bool operator==(const FtpServer&) const = default;
+};
+
+struct FtpProxy {
+  std::string FServer;
+  std::string FUser;
+  std::string FPass;
+  int FPort = 21;
+  void Transfer(CProfile& profile, std::string_view section, config::Transfer direction);
+  bool operator==(const FtpProxy&) const = default;
+};
+
+struct NamedFilter {
+  std::string name;
+  std::string masks;
+  std::string secondText;
+  int number = 1;
+  bool operator==(const NamedFilter&) const = default;
+};
+
+// The six filters a new configuration offers.
+[[nodiscard]] std::vector<NamedFilter> DefaultFilters();
+
+// The remembered entries of a combo box, stored in "Combos" as "Combo_" + owner name.
+class ComboHistory {
+ public:
+  static constexpr int kMaxSaved = 10;
+
+  explicit ComboHistory(std::string owner) : owner_(std::move(owner)) {}
+  void Load(const CProfile& profile);
+  // Saves the selection and, when the list changed, the count and the first ten entries.
+  void Save(CProfile& profile, bool allowEmptySelection = true) const;
+  // A text not in the list goes to the top; one already there is only selected.
+  void Confirm(const std::string& text);
+
+  [[nodiscard]] const std::vector<std::string>& Entries() const { return entries_; }
+  [[nodiscard]] int Selected() const { return selected_; }
+
+ private:
+  [[nodiscard]] std::string key() const { return "Combo_" + owner_; }
+  std::string owner_;
+  std::vector<std::string> entries_;
+  int selected_ = -1;
+  bool changed_ = false;
+};
+
+// A window's placement as the platform records it.
+struct WindowPlacement {
+  int showCmd = -1;
+  int flags = 0;
+  int minX = 0;
+  int minY = 0;
+  int maxX = 0;
+  int maxY = 0;
+  int left = 0;
+  int right = 0;
+  int top = 0;
+  int bottom = 0;
+  // False when nothing usable is stored (no "wp.showCmd" or a negative one).
+  bool Load(const CProfile& profile, std::string_view section);
+  void Save(CProfile& profile, std::string_view section) const;
+  bool operator==(const WindowPlacement&) const = default;
+};
+
+}  // namespace config
