@@ -14,12 +14,9 @@ FolderWalker::~FolderWalker() { closeSearch(); }
 void FolderWalker::Start(const std::string& root, std::string_view masksText, bool recursive,
                          bool reportFolderChanges) {
   closeSearch();
-  const MaskTexts texts = SplitMaskText(masksText);
-  include_ = MaskList::Parse(texts.include, true);
-  exclude_ = MaskList::Parse(texts.exclude, false);
+  masks_ = FileMasks(masksText);
   recursive_ = recursive;
   reportFolderChanges_ = reportFolderChanges;
-  swap_ = false;
   skipFiles_ = false;
   pending_.clear();
   failed_.clear();
@@ -29,12 +26,6 @@ void FolderWalker::Start(const std::string& root, std::string_view masksText, bo
 
 std::string FolderWalker::RelativeFolder() const {
   return currentFolder_.size() > root_.size() ? currentFolder_.substr(root_.size()) : std::string();
-}
-
-bool FolderWalker::Accepts(std::string_view fileName) const {
-  const MaskList& wanted = swap_ ? exclude_ : include_;
-  const MaskList& unwanted = swap_ ? include_ : exclude_;
-  return (wanted.empty() || wanted.Matches(fileName)) && !unwanted.Matches(fileName);
 }
 
 void FolderWalker::enterFolder(const std::string& folder) {

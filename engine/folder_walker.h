@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/mask_list.h"
+#include "engine/file_masks.h"
 #include "engine/store.h"
 
 namespace engine {
@@ -34,12 +34,14 @@ class FolderWalker {
   [[nodiscard]] Store& GetStore() const { return store_; }
 
   // Exchanges the roles of the include and exclude lists (inverted masks).
-  void SetSwap(bool swap) { swap_ = swap; }
+  void SetSwap(bool swap) { masks_.SetSwap(swap); }
+  // Masks of files always left out, whatever the swap.
+  void SetAlwaysExcluded(std::string_view masksText) { masks_.SetAlwaysExcluded(masksText); }
   // While on, files of the current folder are not reported (subfolders still are walked).
   void SetSkipFiles(bool skip) { skipFiles_ = skip; }
   // Decides whether a subfolder (full path with separator) is entered; all are by default.
   void SetFolderFilter(std::function<bool(const std::string& folder)> filter) { folderFilter_ = std::move(filter); }
-  [[nodiscard]] bool Accepts(std::string_view fileName) const;
+  [[nodiscard]] bool Accepts(std::string_view fileName) const { return masks_.Accepts(fileName); }
 
   // Folders that could not be listed, with the store's reason; their files are unknown.
   struct FailedFolder {
@@ -56,11 +58,9 @@ class FolderWalker {
   Store& store_;
   std::string root_;
   std::string currentFolder_;
-  MaskList include_;
-  MaskList exclude_;
+  FileMasks masks_;
   bool recursive_ = false;
   bool reportFolderChanges_ = false;
-  bool swap_ = false;
   bool skipFiles_ = false;
   std::function<bool(const std::string&)> folderFilter_;
   std::vector<std::string> pending_;

@@ -71,6 +71,7 @@ bool LocalStore::Open(const std::string& root, OpenOptions options) {
   root_ = platform::withoutTrailingSeparator(expanded);
   forgetFolderCache();
 
+  if (!platform::exists(root_) && options.allowMissing) return true;
   if (!platform::exists(root_)) {
     const std::string missing = TranslateFormat("${Folder is not valid!}\n%s", {root_});
     if (!options.mayCreate) {

@@ -51,7 +51,6 @@ class LocalStore : public Store {
   bool IsEntryAvailable(int) const override { return true; }
 
   [[nodiscard]] const std::string& GivenPath() const { return givenPath_; }
-  [[nodiscard]] HistoryList& History() { return history_; }
   // Symbolic links met by the find operations, which never list them.
   [[nodiscard]] std::uint64_t SkippedLinks() const { return skippedLinks_; }
   // What the last Finish could not write.
@@ -71,7 +70,6 @@ class LocalStore : public Store {
   void forgetFolderCache() { cachedFolder_.clear(); }
 
   std::string givenPath_;
-  HistoryList history_;
   HistorySaveReport saveReport_;
   std::map<SearchHandle, Search> searches_;
   SearchHandle nextHandle_ = 1;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/history.h"
 #include "engine/prompt.h"
 #include "engine/settings.h"
 #include "platform/file_time.h"
@@ -47,8 +48,11 @@ struct StoreContext {
 struct OpenOptions {
   // Ask nothing and show nothing.
   bool quiet = false;
-  // A missing root may be created (the run allows it for a side that it copies into).
+  // A missing root may be created (after asking, unless quiet).
   bool mayCreate = true;
+  // A missing root is accepted as it is, as an empty side that the run creates when it copies
+  // into it.
+  bool allowMissing = false;
 };
 
 class Store {
@@ -112,6 +116,9 @@ class Store {
   [[nodiscard]] virtual bool IsEntryAvailable(int index) const = 0;
 
   [[nodiscard]] const FindData& CurrentEntry() const { return current_; }
+  // What the store's folders held after the last run (empty without history files).
+  [[nodiscard]] HistoryList& History() { return history_; }
+  [[nodiscard]] const HistoryList& History() const { return history_; }
   [[nodiscard]] const std::string& Root() const { return root_; }
   // Reason of the last failure, in words for a person.
   [[nodiscard]] const std::string& LastError() const { return lastError_; }
@@ -125,6 +132,7 @@ class Store {
   void setError(std::string text) { lastError_ = std::move(text); }
 
   FindData current_;
+  HistoryList history_;
   std::string root_;
   ProgressSink* sink_ = nullptr;
   bool readOnlyMedium_ = false;

@@ -1,0 +1,528 @@
+#include "engine/compare.h"
+
+#include <algorithm>
+#include <fstream>
+#include <unordered_map>
+
+#include "engine/file_masks.h"
+#include "engine/local_store.h"
+#include "engine/store_factory.h"
+#include "engine/text.h"
+#include "platform/case_fold.h"
+#include "platform/path.h"
+
+namespace engine {
+
+ActionTable ActionTableFor(int todo) {
+  switch (todo) {
+    case 1: return {0, 3, 3, 0, 0, 0, 1, 0};
+    case 2: return {0, 3, 3, 1, 0, 3, 1, 0};
+    case 3: return {0, 3, 3, 1, 3, 3, 1, 1};
+    default: return {0, 3, 3, 2, 2, 4, 1, 1};
+  }
+}
+
+struct CompareEngine::FolderContext {
+  std::string relative;  // "" for the root, else "a/b"
+  std::string sourceFolder;
+  std::string targetFolder;
+  bool inSource = false;
+  bool inTarget = false;
+  int pairIndex = 0;
+  int folderItem = -1;
+  Store* source = nullptr;
+  Store* target = nullptr;
+};
+
+namespace {
+
+constexpr std::size_t kContentBuffer = 100000;
+
+struct Listing {
+  bool ok = true;
+  std::string error;
+  std::vector<FindData> files;
+  std::vector<FindData> folders;
+};
+
+Listing listFolder(Store& store, const std::string& folder) {
+  Listing listing;
+  const SearchHandle handle = store.FindFirst(folder + "*.*");
+  if (handle == kNoSearch) {
+    listing.ok = false;
+    listing.error = store.LastError();
+    return listing;
+  }
+  do {
+    const FindData& entry = store.CurrentEntry();
+    if (entry.isFolder()) {
+      if (entry.name != "." && entry.name != "..") listing.folders.push_back(entry);
+    } else {
+      listing.files.push_back(entry);
+    }
+  } while (store.FindNext(handle));
+  store.FindClose(handle);
+  return listing;
+}
+
+// Entries by case key; keys held by two names (twins) are collected apart and left out.
+struct Keyed {
+  std::vector<std::pair<std::string, const FindData*>> entries;  // sorted by key
+  std::vector<std::string> twins;
+  [[nodiscard]] const FindData* find(const std::string& key) const {
+    const auto it = std::lower_bound(entries.begin(), entries.end(), key,
+                                     [](const auto& entry, const std::string& k) { return entry.first < k; });
+    return it != entries.end() && it->first == key ? it->second : nullptr;
+  }
+};
+
+Keyed keyed(const std::vector<FindData>& list) {
+  Keyed result;
+  result.entries.reserve(list.size());
+  for (const FindData& entry : list) result.entries.emplace_back(platform::caseKey(entry.name), &entry);
+  std::sort(result.entries.begin(), result.entries.end(),
+            [](const auto& a, const auto& b) { return a.first != b.first ? a.first < b.first : a.second->name < b.second->name; });
+  std::vector<std::pair<std::string, const FindData*>> unique;
+  for (std::size_t i = 0; i < result.entries.size(); ++i) {
+    const bool sameAsNext = i + 1 < result.entries.size() && result.entries[i + 1].first == result.entries[i].first;
+    const bool sameAsPrevious = i > 0 && result.entries[i - 1].first == result.entries[i].first;
+    if (sameAsNext || sameAsPrevious) {
+      result.twins.push_back(result.entries[i].second->name);
+    } else {
+      unique.push_back(result.entries[i]);
+    }
+  }
+  result.entries = std::move(unique);
+  return result;
+}
+
+std::int64_t wholeSeconds(FileTime time) { return static_cast<std::int64_t>(time / platform::kTicksPerSecond); }
+
+int rawOrder(FileTime a, FileTime b) { return a == b ? 0 : (a < b ? -1 : 1); }
+
+Verdict verdictOf(int order) {
+  return order == 0 ? Verdict::Same : (order > 0 ? Verdict::SourceNewer : Verdict::TargetNewer);
+}
+
+// A folder filter: an empty list admits every folder; a folder is named by its name or by its
+// path below the root. Included folders take their subfolders with them.
+class FolderFilter {
+ public:
+  FolderFilter(const std::string& list, bool exclude) : masks_(MaskList::Parse(trim(list), false)), exclude_(exclude) {}
+  [[nodiscard]] bool Admits(const std::string& relative, bool parentIncluded) const {
+    if (masks_.empty()) return true;
+    const bool listed = masks_.Matches(platform::fileNameOf(relative)) || masks_.Matches(relative) ||
+                        masks_.Matches(platform::toStoredName(relative));
+    return exclude_ ? !listed : (listed || parentIncluded);
+  }
+  [[nodiscard]] bool IncludeMode() const { return !masks_.empty() && !exclude_; }
+
+ private:
+  static std::string trim(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+  }
+  MaskList masks_;
+  bool exclude_;
+};
+
+bool rootsOverlap(const std::string& a, const std::string& b) {
+  const std::string ca = platform::canonicalPath(a);
+  const std::string cb = platform::canonicalPath(b);
+  if (ca.empty() || cb.empty()) return false;
+  auto inside = [](const std::string& inner, const std::string& outer) {
+    return inner == outer || inner.starts_with(platform::withTrailingSeparator(outer));
+  };
+  return inside(ca, cb) || inside(cb, ca);
+}
+
+}  // namespace
+
+CompareEngine::CompareEngine(EngineSettings settings, StoreContext context)
+    : settings_(std::move(settings)), context_(std::move(context)) {
+  context_.settings = &settings_;
+}
+
+CompareEngine::~CompareEngine() = default;
+
+void CompareEngine::Reset() {
+  const std::lock_guard lock(items_.Lock());
+  items_.Clear();
+  order_.clear();
+  pairs_.clear();
+  filesSeen_ = 0;
+  lastError_.clear();
+}
+
+int CompareEngine::CompareTimes(FileTime a, FileTime b) const {
+  if (a == b) return 0;
+  const int raw = a < b ? -1 : 1;
+  const std::int64_t d = std::llabs(wholeSeconds(a) - wholeSeconds(b));
+  const bool twoSeconds = settings_.has(option::kIgnoreTwoSeconds);
+  if (d <= 2 && twoSeconds) return 0;
+  if (!settings_.has(option::kIgnoreDaylightHours)) return raw;
+  const std::int64_t hours = d / 3600;
+  const std::int64_t rest = d % 3600;
+  const std::int64_t allowed = settings_.ntfsHours;
+  if (rest == 0 && hours <= allowed) return 0;
+  if (hours > allowed || !twoSeconds) return raw;
+  if (rest <= 2) return 0;
+  // Just below the next whole hour counts only when that hour is still allowed.
+  if ((hours + 1) * 3600 - d <= 2 && hours + 1 <= allowed) return 0;
+  return raw;
+}
+
+bool CompareEngine::CompareContent(Store& source, const std::string& sourcePath, Store& target,
+                                   const std::string& targetPath) {
+  std::string localA;
+  std::string localB;
+  const bool gotA = source.GetFile(sourcePath, localA, 0) == 1;
+  const bool gotB = gotA && target.GetFile(targetPath, localB, 0) == 1;
+  bool same = false;
+  if (gotA && gotB) {
+    if (bufferA_.empty()) {
+      bufferA_.resize(kContentBuffer);
+      bufferB_.resize(kContentBuffer);
+    }
+    std::ifstream a(localA, std::ios::binary);
+    std::ifstream b(localB, std::ios::binary);
+    same = a.good() && b.good();
+    while (same) {
+      a.read(bufferA_.data(), static_cast<std::streamsize>(kContentBuffer));
+      b.read(bufferB_.data(), static_cast<std::streamsize>(kContentBuffer));
+      const std::streamsize gotBytesA = a.gcount();
+      if (gotBytesA != b.gcount() || a.bad() || b.bad() ||
+          !std::equal(bufferA_.begin(), bufferA_.begin() + gotBytesA, bufferB_.begin())) {
+        same = false;
+      }
+      if (gotBytesA < static_cast<std::streamsize>(kContentBuffer)) break;
+    }
+  }
+  if (gotA) source.ReleaseFile(localA);
+  if (gotB) target.ReleaseFile(localB);
+  return same;
+}
+
+bool CompareEngine::unchangedAgainstHistory(const Store& store, const std::string& folder, const FindData& file) const {
+  const int index = store.History().Find(folder, file.name);
+  if (index < 0) return true;
+  const HistoryEntry& entry = store.History().at(index);
+  if (entry.size != static_cast<std::int64_t>(file.size)) return false;
+  return wholeSeconds(entry.time) == wholeSeconds(file.lastWriteTime) || CompareTimes(entry.time, file.lastWriteTime) == 0;
+}
+
+Verdict CompareEngine::judgePair(FolderContext& folder, const FindData& source, const FindData& target) {
+  const bool sameSize = source.size == target.size;
+  const int raw = rawOrder(source.lastWriteTime, target.lastWriteTime);
+  // Files of different sizes are never the same; with equal times no side can be called newer.
+  const Verdict bySizeAndTime = sameSize ? verdictOf(CompareTimes(source.lastWriteTime, target.lastWriteTime))
+                                         : (raw == 0 ? Verdict::Conflict : verdictOf(raw));
+  auto identical = [&] {
+    return sameSize && CompareContent(*folder.source, folder.sourceFolder + source.name, *folder.target,
+                                      folder.targetFolder + target.name);
+  };
+  switch (session_->compareMode) {
+    case kCompareSizeOnly: return sameSize ? Verdict::Same : bySizeAndTime;
+    case kCompareDateOrContent:
+      return bySizeAndTime != Verdict::Same && sameSize && identical() ? Verdict::Same : bySizeAndTime;
+    case kCompareContent:
+      if (identical()) return Verdict::Same;
+      return bySizeAndTime == Verdict::Same ? Verdict::Conflict : bySizeAndTime;
+    default: return bySizeAndTime;
+  }
+}
+
+int CompareEngine::folderItemFor(FolderContext& folder) {
+  if (folder.folderItem >= 0) return folder.folderItem;
+  int index = -1;
+  CompareItem& item = items_.Add(index);
+  item.name = folder.relative;
+  item.flags = itemflag::kFolder;
+  item.presence = folder.inSource && folder.inTarget ? presence::kBoth : (folder.inSource ? presence::kSource : presence::kTarget);
+  item.folder = std::make_unique<FolderInfo>();
+  item.folder->sourceFolder = folder.sourceFolder;
+  item.folder->targetFolder = folder.targetFolder;
+  item.folder->pairIndex = folder.pairIndex;
+  InsertItem(index);
+  folder.folderItem = index;
+  return index;
+}
+
+bool CompareEngine::AddFolderItem(FolderContext& folder, int kind) {
+  if (!settings_.has(option::kHandleEmptyFolders)) return false;
+  const int act = kind == presence::kSource ? table_[kSourceOnly] : (kind == presence::kTarget ? table_[kTargetOnly] : table_[kSame]);
+  const int index = folderItemFor(folder);
+  CompareItem& item = items_.at(index);
+  item.flags = itemflag::kFolder | itemflag::kFolderRow;
+  item.presence = kind;
+  item.action = act;
+  item.plannedAction = act;
+  const bool sourceHas = folder.source->HasContent(platform::withoutTrailingSeparator(folder.sourceFolder));
+  const bool targetHas = folder.target->HasContent(platform::withoutTrailingSeparator(folder.targetFolder));
+  item.directionLock = (sourceHas ? presence::kSource : 0) | (targetHas ? presence::kTarget : 0);
+  if (item.directionLock == (presence::kSource | presence::kTarget)) item.directionLock = presence::kBoth;
+  if (act != action::kNone) item.flags |= itemflag::kSelected;
+  openRows_[platform::caseKey(folder.relative)] = index;
+  return true;
+}
+
+void CompareEngine::dropRowsAbove(const std::string& relative) {
+  if (openRows_.empty()) return;
+  std::string path = relative;
+  for (;;) {
+    const auto it = openRows_.find(platform::caseKey(path));
+    if (it != openRows_.end()) {
+      CompareItem& row = items_.at(it->second);
+      row.flags = itemflag::kFolder;
+      row.action = action::kNone;
+      row.plannedAction = action::kNone;
+      openRows_.erase(it);
+    }
+    if (path.empty()) return;
+    path = platform::parentOf(path);
+  }
+}
+
+void CompareEngine::InsertItem(int index) {
+  // The order is the walk's: each folder item before its files, folders depth-first in name order.
+  order_.push_back(index);
+}
+
+int CompareEngine::AddResult(FolderContext& folder, const FindData* source, const FindData* target, Verdict verdict,
+                             int kind) {
+  if (session_->filter && !session_->filter(source, target)) return -1;
+  const bool history = settings_.has(option::kUseHistory);
+  const bool sourceUnchanged = !history || source == nullptr || unchangedAgainstHistory(*folder.source, folder.sourceFolder, *source);
+  const bool targetUnchanged = !history || target == nullptr || unchangedAgainstHistory(*folder.target, folder.targetFolder, *target);
+  const std::string& name = source != nullptr ? source->name : target->name;
+
+  int act = action::kNone;
+  if (kind == presence::kBoth) {
+    switch (verdict) {
+      case Verdict::Same: act = table_[kSame]; break;
+      case Verdict::SourceNewer: act = targetUnchanged ? table_[kSourceNewer] : table_[kConflictSlot]; break;
+      case Verdict::TargetNewer: act = sourceUnchanged ? table_[kTargetNewer] : table_[kConflictSlot]; break;
+      case Verdict::Conflict: act = table_[kConflictSlot]; break;
+    }
+    if (verdict != Verdict::Same && act == action::kNone) return -1;
+  } else {
+    // Deleted on the other side only while this side's file is as it was after the last run: a
+    // file changed since then is offered for copying, never deleted.
+    const Store& other = kind == presence::kSource ? *folder.target : *folder.source;
+    const std::string& otherFolder = kind == presence::kSource ? folder.targetFolder : folder.sourceFolder;
+    const bool unchanged = kind == presence::kSource ? sourceUnchanged : targetUnchanged;
+    const bool deletedThere = history && other.History().Find(otherFolder, name) >= 0 && unchanged;
+    act = deletedThere ? table_[kDeletedOnOtherSide] : table_[kind == presence::kSource ? kSourceOnly : kTargetOnly];
+  }
+
+  const int folderIndex = folderItemFor(folder);
+  dropRowsAbove(folder.relative);
+  int index = -1;
+  CompareItem& item = items_.Add(index);
+  item.name = name;
+  item.parent = &items_.at(folderIndex);
+  if (source != nullptr) {
+    item.sourceTime = source->lastWriteTime;
+    item.sourceSize = source->size;
+  }
+  if (target != nullptr) {
+    item.targetTime = target->lastWriteTime;
+    item.targetSize = target->size;
+  }
+  item.presence = kind;
+  item.action = act;
+  item.plannedAction = act;
+  const bool sourceHas = folder.source->HasContent(folder.sourceFolder + name);
+  const bool targetHas = folder.target->HasContent(folder.targetFolder + (target != nullptr ? target->name : name));
+  item.directionLock = sourceHas && targetHas ? presence::kBoth
+                                              : (sourceHas ? presence::kSource : (targetHas ? presence::kTarget : 0));
+  if (act != action::kNone) item.flags |= itemflag::kSelected;
+  InsertItem(index);
+  return index;
+}
+
+bool CompareEngine::CompareEntry(FolderContext& folder, const FindData* source, const FindData* target, int kind) {
+  if (kind == presence::kSource && table_[kSourceOnly] == 0) return false;
+  if (kind == presence::kTarget && table_[kTargetOnly] == 0) return false;
+  const Verdict verdict = kind == presence::kBoth ? judgePair(folder, *source, *target) : Verdict::Same;
+  return AddResult(folder, source, target, verdict, kind) >= 0;
+}
+
+bool CompareEngine::RunComparison(const SessionSpec& session, CompareObserver& observer) {
+  return CompareStores(session, observer, StoreFactory::Create(session.source, context_),
+                       StoreFactory::Create(session.target, context_));
+}
+
+bool CompareEngine::CompareStores(const SessionSpec& session, CompareObserver& observer, std::unique_ptr<Store> source,
+                                  std::unique_ptr<Store> target) {
+  lastError_.clear();
+  session_ = &session;
+  table_ = ActionTableFor(session.todo);
+  observer.ComparisonStarted();
+  StorePair pair{std::move(source), std::move(target)};
+  const bool recursive = (session.flags & sessionflag::kSubfolders) != 0;
+  auto fail = [&](std::string text) {
+    lastError_ = std::move(text);
+    observer.Problem(lastError_);
+    observer.ComparisonFinished(false);
+    return false;
+  };
+  if (!pair.source->Open(session.source, {session.quiet, false, false})) return fail(pair.source->LastError());
+  if (!pair.target->Open(session.target, {session.quiet, false, true})) return fail(pair.target->LastError());
+  const bool bothLocal = dynamic_cast<LocalStore*>(pair.source.get()) != nullptr &&
+                         dynamic_cast<LocalStore*>(pair.target.get()) != nullptr;
+  if (bothLocal && rootsOverlap(pair.source->Root(), pair.target->Root())) {
+    return fail(TranslateFormat("${Source and target overlap; nothing is compared:}\n%s\n%s",
+                                {pair.source->Root(), pair.target->Root()}));
+  }
+  if (!pair.source->Attach(nullptr, recursive)) return fail(pair.source->LastError());
+  if (!pair.target->Attach(nullptr, recursive)) return fail(pair.target->LastError());
+  int pairIndex = 0;
+  {
+    const std::lock_guard lock(items_.Lock());
+    pairs_.push_back(std::move(pair));
+    pairIndex = static_cast<int>(pairs_.size()) - 1;
+  }
+  const bool ok = walkSession(pairIndex, observer);
+  openRows_.clear();
+  session_ = nullptr;
+  observer.ComparisonFinished(ok);
+  return ok;
+}
+
+bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
+  const SessionSpec& session = *session_;
+  Store& source = *pairs_[static_cast<std::size_t>(pairIndex)].source;
+  Store& target = *pairs_[static_cast<std::size_t>(pairIndex)].target;
+  FileMasks masks(session.files);
+  const std::string& files = session.files;
+  masks.SetSwap((session.flags & sessionflag::kInvertedMasks) != 0 && !files.empty() && files != "*" && files != "*.*");
+  masks.SetAlwaysExcluded(session.excludeFiles);
+  const FolderFilter folderFilter(session.folderList, (session.flags & sessionflag::kExcludeFolders) != 0);
+  const bool recursive = (session.flags & sessionflag::kSubfolders) != 0;
+  const bool matchedFoldersOnly = (session.flags & sessionflag::kMatchedFoldersOnly) != 0;
+  const bool orphansOnly = (session.flags & sessionflag::kOrphansOnly) != 0;
+  const bool matchedFilesOnly = (session.flags & sessionflag::kMatchedFilesOnly) != 0;
+
+  struct Task {
+    FolderContext folder;
+    bool included = false;  // inside a folder that an include filter named
+    bool row = false;       // one-sided: offered as a folder row
+  };
+  std::vector<Task> pending;
+  Task root;
+  root.folder.sourceFolder = platform::withTrailingSeparator(source.Root());
+  root.folder.targetFolder = platform::withTrailingSeparator(target.Root());
+  root.folder.inSource = true;
+  root.folder.inTarget = target.Exists(target.Root());
+  root.folder.pairIndex = pairIndex;
+  root.folder.source = &source;
+  root.folder.target = &target;
+  pending.push_back(std::move(root));
+
+  while (!pending.empty()) {
+    if (!observer.ShouldContinue()) {
+      lastError_ = Translate("${Cancelled}");
+      return false;
+    }
+    Task task = std::move(pending.back());
+    pending.pop_back();
+    FolderContext& folder = task.folder;
+    const Listing inSource = folder.inSource ? listFolder(source, folder.sourceFolder) : Listing{};
+    const Listing inTarget = folder.inTarget ? listFolder(target, folder.targetFolder) : Listing{};
+    if (!inSource.ok || !inTarget.ok) {
+      // Unknown content must never look like deleted content: nothing below is compared.
+      observer.Problem(TranslateFormat("${Folder cannot be read, left out:} %s (%s)",
+                                       {!inSource.ok ? folder.sourceFolder : folder.targetFolder,
+                                        !inSource.ok ? inSource.error : inTarget.error}));
+      continue;
+    }
+
+    std::vector<FindData> sourceFiles;
+    std::vector<FindData> targetFiles;
+    for (const FindData& entry : inSource.files) {
+      if (masks.Accepts(entry.name)) sourceFiles.push_back(entry);
+    }
+    for (const FindData& entry : inTarget.files) {
+      if (masks.Accepts(entry.name)) targetFiles.push_back(entry);
+    }
+    filesSeen_ += sourceFiles.size() + targetFiles.size();
+    const Keyed sourceKeyed = keyed(sourceFiles);
+    const Keyed targetKeyed = keyed(targetFiles);
+    for (const Keyed* side : {&sourceKeyed, &targetKeyed}) {
+      for (const std::string& twin : side->twins) {
+        observer.Problem(TranslateFormat("${Names differ only in letter case, left alone:} %s",
+                                         {platform::joinPath(side == &sourceKeyed ? folder.sourceFolder : folder.targetFolder, twin)}));
+      }
+    }
+    auto isTwin = [&](const std::string& key) {
+      for (const Keyed* side : {&sourceKeyed, &targetKeyed}) {
+        for (const std::string& twin : side->twins) {
+          if (platform::caseKey(twin) == key) return true;
+        }
+      }
+      return false;
+    };
+    {
+      const std::lock_guard lock(items_.Lock());
+      if (task.row) AddFolderItem(folder, folder.inSource ? presence::kSource : presence::kTarget);
+      for (const auto& [key, entry] : sourceKeyed.entries) {
+        if (isTwin(key)) continue;
+        const FindData* match = targetKeyed.find(key);
+        if (match != nullptr) {
+          if (!orphansOnly && (table_[kSourceNewer] != 0 || table_[kTargetNewer] != 0)) {
+            CompareEntry(folder, entry, match, presence::kBoth);
+          }
+        } else if (!matchedFilesOnly) {
+          CompareEntry(folder, entry, nullptr, presence::kSource);
+        }
+      }
+      if (!matchedFilesOnly) {
+        for (const auto& [key, entry] : targetKeyed.entries) {
+          if (!isTwin(key) && sourceKeyed.find(key) == nullptr) CompareEntry(folder, nullptr, entry, presence::kTarget);
+        }
+      }
+    }
+    observer.FolderPassed(folder.relative, items_.Count());
+    if (!recursive) continue;
+
+    // Subfolders of both sides, paired by name, visited in ascending name order.
+    std::vector<std::pair<std::string, std::pair<const FindData*, const FindData*>>> subfolders;
+    const Keyed sourceFolders = keyed(inSource.folders);
+    const Keyed targetFolders = keyed(inTarget.folders);
+    for (const Keyed* side : {&sourceFolders, &targetFolders}) {
+      for (const std::string& twin : side->twins) {
+        observer.Problem(TranslateFormat("${Names differ only in letter case, left alone:} %s",
+                                         {platform::joinPath(side == &sourceFolders ? folder.sourceFolder : folder.targetFolder, twin)}));
+      }
+    }
+    for (const auto& [key, entry] : sourceFolders.entries) subfolders.push_back({key, {entry, targetFolders.find(key)}});
+    for (const auto& [key, entry] : targetFolders.entries) {
+      if (sourceFolders.find(key) == nullptr) subfolders.push_back({key, {nullptr, entry}});
+    }
+    std::sort(subfolders.begin(), subfolders.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& [key, sides] : subfolders) {
+      const auto [inSourceEntry, inTargetEntry] = sides;
+      if (isTwin(key)) continue;
+      const std::string& name = inSourceEntry != nullptr ? inSourceEntry->name : inTargetEntry->name;
+      Task child;
+      child.folder.relative = folder.relative.empty() ? name : platform::joinPath(folder.relative, name);
+      if (!folderFilter.Admits(child.folder.relative, task.included)) continue;
+      child.included = folderFilter.IncludeMode();
+      child.folder.inSource = inSourceEntry != nullptr;
+      child.folder.inTarget = inTargetEntry != nullptr;
+      if ((!child.folder.inSource || !child.folder.inTarget) && matchedFoldersOnly) continue;
+      child.folder.sourceFolder = folder.sourceFolder + (inSourceEntry != nullptr ? inSourceEntry->name : name) + platform::kSeparator;
+      child.folder.targetFolder = folder.targetFolder + (inTargetEntry != nullptr ? inTargetEntry->name : name) + platform::kSeparator;
+      child.folder.pairIndex = pairIndex;
+      child.folder.source = &source;
+      child.folder.target = &target;
+      child.row = !child.folder.inSource || !child.folder.inTarget;
+      pending.push_back(std::move(child));
+    }
+  }
+  return true;
+}
+
+}  // namespace engine

@@ -1,0 +1,156 @@
+#pragma once
+// Comparison and action planning: both trees of a session are walked through their stores,
+// files are paired by relative path (letter case ignored), judged by time, size or content and
+// the history files, and every file gets its planned action from the session's action table.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/compare_item.h"
+#include "engine/mask_list.h"
+#include "engine/settings.h"
+#include "engine/store.h"
+
+namespace engine {
+
+namespace sessionflag {
+inline constexpr std::uint32_t kSubfolders = 0x001;
+inline constexpr std::uint32_t kMatchedFoldersOnly = 0x002;
+inline constexpr std::uint32_t kExcludeFolders = 0x004;
+inline constexpr std::uint32_t kOrphansOnly = 0x100;
+inline constexpr std::uint32_t kMatchedFilesOnly = 0x200;
+inline constexpr std::uint32_t kInvertedMasks = 0x400;
+}  // namespace sessionflag
+
+// The eight slots of a session's action table.
+enum Slot : int {
+  kSame = 0,
+  kSourceOnly = 1,
+  kSourceNewer = 2,
+  kTargetOnly = 3,
+  kTargetNewer = 4,
+  kConflictSlot = 5,
+  kSlot7 = 6,
+  kDeletedOnOtherSide = 7,
+};
+using ActionTable = std::array<int, 8>;
+// The table of a session's action (0 Synchronize, 1 Update target, 2 Backup, 3 Duplicate,
+// 4 smart synchronization, which acts as 0).
+[[nodiscard]] ActionTable ActionTableFor(int todo);
+
+enum CompareModeValue : int { kCompareDateSize = 0, kCompareDateOrContent = 1, kCompareContent = 2, kCompareSizeOnly = 3 };
+
+// What the engine needs of a session, filled by its owner.
+struct SessionSpec {
+  std::string name;
+  std::string source;  // expanded
+  std::string target;  // expanded
+  std::string files;
+  std::string excludeFiles;  // masks always left out (the command line's "X" masks)
+  std::string folderList;
+  std::uint32_t flags = 0;
+  int todo = 0;
+  int compareMode = kCompareDateSize;
+  // The extended filter; accepts everything when empty.
+  std::function<bool(const FindData* source, const FindData* target)> filter;
+  // The run may create a missing target root (it copies into it).
+  bool mayCreateTarget = true;
+  bool quiet = true;
+};
+
+// The verdict on a pair present on both sides.
+enum class Verdict { Same, SourceNewer, TargetNewer, Conflict };
+
+// Reports of a comparison. Called on the comparing thread.
+class CompareObserver {
+ public:
+  virtual ~CompareObserver() = default;
+  virtual void ComparisonStarted() {}
+  // A folder and its files are done; items up to `itemCount` exist.
+  virtual void FolderPassed(const std::string& /*relativeFolder*/, int /*itemCount*/) {}
+  virtual void ComparisonFinished(bool /*ok*/) {}
+  // Something the user should know: a folder that cannot be listed, names that differ only in case.
+  virtual void Problem(const std::string& /*text*/) {}
+  [[nodiscard]] virtual bool ShouldContinue() { return true; }
+};
+
+// Both stores of one compared session, kept attached for the run.
+struct StorePair {
+  std::unique_ptr<Store> source;
+  std::unique_ptr<Store> target;
+};
+
+class CompareEngine {
+ public:
+  CompareEngine(EngineSettings settings, StoreContext context);
+  virtual ~CompareEngine();
+  CompareEngine(const CompareEngine&) = delete;
+  CompareEngine& operator=(const CompareEngine&) = delete;
+
+  // Compares one session and adds its items. False (with LastError) when a store cannot be
+  // opened or attached, the roots overlap, or the comparison was cancelled.
+  bool RunComparison(const SessionSpec& session, CompareObserver& observer);
+  // The same with stores made by the caller (not yet opened).
+  bool CompareStores(const SessionSpec& session, CompareObserver& observer, std::unique_ptr<Store> source,
+                     std::unique_ptr<Store> target);
+  // Drops the items and the stores of earlier comparisons (finish the stores first).
+  void Reset();
+
+  [[nodiscard]] ItemList& Items() { return items_; }
+  [[nodiscard]] const ItemList& Items() const { return items_; }
+  // Item indexes in list order: each folder item followed by its files.
+  [[nodiscard]] const std::vector<int>& Order() const { return order_; }
+  [[nodiscard]] std::vector<StorePair>& Pairs() { return pairs_; }
+  [[nodiscard]] const std::string& LastError() const { return lastError_; }
+  [[nodiscard]] const EngineSettings& Settings() const { return settings_; }
+  // Files met by the comparisons (listed or not), to tell "nothing found" from "all the same".
+  [[nodiscard]] std::uint64_t FilesSeen() const { return filesSeen_; }
+
+  // -1, 0 or +1: the first time older, equal or newer, with the tolerances of the options
+  // (two seconds; whole hours of daylight saving up to "NTFSHours").
+  [[nodiscard]] virtual int CompareTimes(FileTime a, FileTime b) const;
+  // True when both files have the same bytes.
+  [[nodiscard]] virtual bool CompareContent(Store& source, const std::string& sourcePath, Store& target,
+                                            const std::string& targetPath);
+
+ protected:
+  struct FolderContext;
+  // kind: presence::kSource, kTarget or kBoth. False when nothing was added.
+  virtual bool CompareEntry(FolderContext& folder, const FindData* source, const FindData* target, int kind);
+  virtual bool AddFolderItem(FolderContext& folder, int kind);
+  virtual void InsertItem(int index);
+  // The item for an entry or pair, or -1 when nothing is to be added.
+  virtual int AddResult(FolderContext& folder, const FindData* source, const FindData* target, Verdict verdict,
+                        int kind);
+
+ private:
+  class Walk;
+  friend class Walk;
+
+  [[nodiscard]] Verdict judgePair(FolderContext& folder, const FindData& source, const FindData& target);
+  [[nodiscard]] bool unchangedAgainstHistory(const Store& store, const std::string& folder, const FindData& file) const;
+  int folderItemFor(FolderContext& folder);
+  // A file item lies in `relative`: the folder rows of that folder and of the folders above it
+  // are rows no more.
+  void dropRowsAbove(const std::string& relative);
+  bool walkSession(int pairIndex, CompareObserver& observer);
+
+  EngineSettings settings_;
+  StoreContext context_;
+  ItemList items_;
+  std::vector<int> order_;
+  std::vector<StorePair> pairs_;
+  std::string lastError_;
+  std::uint64_t filesSeen_ = 0;
+  std::vector<char> bufferA_;
+  std::vector<char> bufferB_;
+  const SessionSpec* session_ = nullptr;
+  std::unordered_map<std::string, int> openRows_;
+  ActionTable table_{};
+};
+
+}  // namespace engine
