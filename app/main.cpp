@@ -1,21 +1,15 @@
-#include <cstdio>
-#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
 
-namespace {
-
-constexpr const char* kUsage =
-    "Velkor 3.0 alpha - two-folder file synchronizer\n"
-    "\n"
-    "Usage: orvandi3 SOURCE TARGET [MASKS] [-sync|-back|-update|-copy|-smart] [-R] [-auto]\n"
-    "       orvandi3 NAME [-auto]      run a stored session or project\n"
-    "       orvandi3 -?                this text\n";
-
-}  // namespace
+#include "config/startup.h"
+#include "platform/locale_format.h"
+#include "platform/special_folders.h"
 
 int main(int argc, char** argv) {
-  std::fputs(kUsage, stdout);
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "-?") == 0) return 0;
-  }
-  return argc > 1 ? 2 : 0;
+  platform::useUserLocale();
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  const config::StartHooks hooks{};
+  return config::StartUp(arguments, platform::executablePath(), hooks,
+                         {std::cout, std::cerr, platform::standardErrorIsTerminal()});
 }

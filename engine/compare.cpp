@@ -360,7 +360,7 @@ bool CompareEngine::CompareStores(const SessionSpec& session, CompareObserver& o
   session_ = &session;
   table_ = ActionTableFor(session.todo);
   observer.ComparisonStarted();
-  StorePair pair{std::move(source), std::move(target)};
+  StorePair pair{std::move(source), std::move(target), session.name, 0, 0};
   const bool recursive = (session.flags & sessionflag::kSubfolders) != 0;
   auto fail = [&](std::string text) {
     lastError_ = std::move(text);
@@ -448,6 +448,8 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
       if (masks.Accepts(entry.name)) targetFiles.push_back(entry);
     }
     filesSeen_ += sourceFiles.size() + targetFiles.size();
+    pairs_[static_cast<std::size_t>(pairIndex)].sourceFiles += sourceFiles.size();
+    pairs_[static_cast<std::size_t>(pairIndex)].targetFiles += targetFiles.size();
     const Keyed sourceKeyed = keyed(sourceFiles);
     const Keyed targetKeyed = keyed(targetFiles);
     for (const Keyed* side : {&sourceKeyed, &targetKeyed}) {

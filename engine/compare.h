@@ -82,6 +82,10 @@ class CompareObserver {
 struct StorePair {
   std::unique_ptr<Store> source;
   std::unique_ptr<Store> target;
+  std::string sessionName;
+  // Files of each side that the masks and filters let take part.
+  std::uint64_t sourceFiles = 0;
+  std::uint64_t targetFiles = 0;
 };
 
 class CompareEngine {

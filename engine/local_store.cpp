@@ -17,10 +17,6 @@
 namespace engine {
 namespace {
 
-bool isHiddenFromListing(const FindData& entry) {
-  return entry.name == kHistoryFileName || platform::isTemporaryName(entry.name);
-}
-
 // "name.ext" -> "name (n).ext"
 std::string numberedName(const std::string& path, int number) {
   const std::string folder = platform::parentOf(path);
@@ -149,7 +145,11 @@ bool LocalStore::advance(Search& search) {
       ++skippedLinks_;
       continue;
     }
-    if (isHiddenFromListing(entry)) continue;
+    if (platform::isTemporaryName(entry.name)) {
+      leftovers_.push_back(platform::joinPath(search.folder, entry.name));
+      continue;
+    }
+    if (entry.name == kHistoryFileName) continue;
     if (entry.name != "." && entry.name != ".." && !MatchMask(entry.name, search.mask)) continue;
     current_ = std::move(entry);
     return true;
@@ -166,6 +166,7 @@ SearchHandle LocalStore::FindFirst(const std::string& pattern) {
     return kNoSearch;
   }
   search.mask = platform::fileNameOf(pattern);
+  search.folder = Resolve(platform::parentOf(pattern));
   if (!advance(search)) return kNoSearch;
   const SearchHandle handle = nextHandle_++;
   searches_.emplace(handle, std::move(search));
@@ -301,6 +302,19 @@ int LocalStore::GetFile(const std::string& path, std::string& localPath, unsigne
 }
 
 bool LocalStore::ReleaseFile(const std::string&) { return true; }
+
+bool LocalStore::RemoveEmptyFolder(const std::string& path) {
+  std::string reason;
+  forgetFolderCache();
+  if (platform::removeEmptyTree(Resolve(path), &reason)) return true;
+  setError(path + ": " + reason);
+  return false;
+}
+
+void LocalStore::RemoveLeftovers() {
+  for (const std::string& leftover : leftovers_) (void)platform::deleteFile(leftover);
+  leftovers_.clear();
+}
 
 std::string LocalStore::backupFolder() const {
   const std::string& chosen = settings().backupPath;

@@ -49,12 +49,15 @@ class LocalStore : public Store {
   bool IsArchive() const override { return false; }
   bool HasContent(const std::string&) override { return true; }
   bool IsEntryAvailable(int) const override { return true; }
+  bool RemoveEmptyFolder(const std::string& path) override;
 
   [[nodiscard]] const std::string& GivenPath() const { return givenPath_; }
   // Symbolic links met by the find operations, which never list them.
   [[nodiscard]] std::uint64_t SkippedLinks() const { return skippedLinks_; }
   // What the last Finish could not write.
   [[nodiscard]] const HistorySaveReport& LastSaveReport() const { return saveReport_; }
+  // Deletes the temporary files of killed runs that the listings met.
+  void RemoveLeftovers();
   // The existing path that `path` names when letter case is ignored, or `path` itself.
   [[nodiscard]] std::string Resolve(const std::string& path);
 
@@ -62,6 +65,7 @@ class LocalStore : public Store {
   struct Search {
     std::unique_ptr<platform::DirectorySearch> directory;
     std::string mask;
+    std::string folder;
   };
   bool advance(Search& search);
   [[nodiscard]] std::string backupFolder() const;
@@ -74,6 +78,7 @@ class LocalStore : public Store {
   std::map<SearchHandle, Search> searches_;
   SearchHandle nextHandle_ = 1;
   std::uint64_t skippedLinks_ = 0;
+  std::vector<std::string> leftovers_;
   std::string cachedFolder_;
   std::unordered_multimap<std::string, std::string> cachedNames_;
 };

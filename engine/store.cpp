@@ -25,6 +25,8 @@ const EngineSettings& Store::settings() const {
 
 Prompt& Store::prompt() const { return context_.prompt != nullptr ? *context_.prompt : defaultPrompt(); }
 
+bool Store::RemoveEmptyFolder(const std::string&) { return false; }
+
 bool Store::expandRoot(const std::string& given, std::string& expanded) {
   if (!context_.expandPath) {
     expanded = given;

@@ -114,6 +114,12 @@ class Store {
   // True when the store can hand out the file's content.
   [[nodiscard]] virtual bool HasContent(const std::string& path) = 0;
   [[nodiscard]] virtual bool IsEntryAvailable(int index) const = 0;
+  // Removes a folder only when nothing but empty folders is in it; false when it is not empty or
+  // the store has no folders of its own.
+  [[nodiscard]] virtual bool RemoveEmptyFolder(const std::string& path);
+
+  // The sink that receives progress from now on (the run sets itself).
+  void SetProgressSink(ProgressSink* sink) { sink_ = sink; }
 
   [[nodiscard]] const FindData& CurrentEntry() const { return current_; }
   // What the store's folders held after the last run (empty without history files).

@@ -154,6 +154,23 @@ bool removeEmptyFolder(const std::string& path, std::string* error) {
   return false;
 }
 
+bool removeEmptyTree(const std::string& path, std::string* error) {
+  struct stat st {};
+  if (lstat(path.c_str(), &st) != 0) return errno == ENOENT;
+  if (!S_ISDIR(st.st_mode)) {
+    setError(error, ENOTDIR);
+    return false;
+  }
+  if (auto search = DirectorySearch::open(path, error)) {
+    FindData entry;
+    while (search->next(entry)) {
+      if (entry.name == "." || entry.name == ".." || !entry.isFolder()) continue;
+      (void)removeEmptyTree(joinPath(path, entry.name), nullptr);
+    }
+  }
+  return removeEmptyFolder(path, error);
+}
+
 bool removeTree(const std::string& path) {
   struct stat st {};
   if (lstat(path.c_str(), &st) != 0) return errno == ENOENT;

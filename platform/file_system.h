@@ -51,6 +51,9 @@ class DirectorySearch {
 [[nodiscard]] bool deleteFile(const std::string& path, std::string* error = nullptr);
 // Removes an empty folder only.
 [[nodiscard]] bool removeEmptyFolder(const std::string& path, std::string* error = nullptr);
+// Removes a folder whose tree holds nothing but empty folders, bottom-up; a folder with any
+// other entry below it is left (and false returned with `error`). Never deletes a file.
+[[nodiscard]] bool removeEmptyTree(const std::string& path, std::string* error = nullptr);
 // Removes a folder and everything in it, never following links, also where folders lack write
 // permission.
 [[nodiscard]] bool removeTree(const std::string& path);

@@ -83,3 +83,9 @@ std::string executablePath() {
 std::string executableFolder() { return parentOf(executablePath()); }
 
 }  // namespace platform
+
+namespace platform {
+
+bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
+
+}  // namespace platform

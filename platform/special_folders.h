@@ -25,3 +25,10 @@ namespace platform {
 [[nodiscard]] std::vector<std::pair<std::string, std::string>> environmentEntries();
 
 }  // namespace platform
+
+namespace platform {
+
+// True when standard error is a terminal (a person watches it).
+[[nodiscard]] bool standardErrorIsTerminal();
+
+}  // namespace platform

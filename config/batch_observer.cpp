@@ -1,0 +1,141 @@
+#include "config/batch_observer.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+#include "engine/plan_text.h"
+#include "engine/text.h"
+#include "platform/file_time.h"
+
+namespace config {
+namespace {
+
+constexpr std::size_t kStatusWidth = 100;
+
+std::string localNow() {
+  const platform::CalendarTime t = platform::localFromFileTime(platform::fileTimeNow());
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+  return text;
+}
+
+std::string actionPath(const engine::CompareItem& item) {
+  return item.action == engine::action::kCopyToSource ? item.sourcePath() : item.targetPath();
+}
+
+}  // namespace
+
+std::string HumanBytes(std::uint64_t bytes) {
+  static constexpr const char* kUnits[] = {"B", "KB", "MB", "GB", "TB"};
+  double value = static_cast<double>(bytes);
+  int unit = 0;
+  while (value >= 1024.0 && unit < 4) {
+    value /= 1024.0;
+    ++unit;
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, unit == 0 ? "%.0f %s" : "%.1f %s", value, kUnits[unit]);
+  return text;
+}
+
+BatchObserver::BatchObserver(std::ostream& out, std::ostream& err, bool terminal, std::unique_ptr<std::ostream> log)
+    : out_(out), err_(err), terminal_(terminal), log_(std::move(log)) {}
+
+int BatchObserver::Confirm(const engine::ConfirmRequest&) { return engine::confirm::kYesOnce; }
+
+void BatchObserver::clearStatus() {
+  if (!statusShown_) return;
+  err_ << "\r\033[K";
+  statusShown_ = false;
+}
+
+void BatchObserver::showStatus(bool force) {
+  if (!terminal_) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (!force && now - lastStatus_ < std::chrono::milliseconds(100)) return;
+  lastStatus_ = now;
+  const unsigned percent = runTotal_ == 0 ? 100U : static_cast<unsigned>(runDone_ * 100 / runTotal_);
+  std::string line = "[" + std::to_string(percent > 100 ? 100 : percent) + "%] " + HumanBytes(runDone_) + "/" +
+                     HumanBytes(runTotal_) + "  " + std::to_string(done_) + "/" + std::to_string(planned_) + "  " +
+                     currentAction_ + " " + currentPath_ + " (" + HumanBytes(fileDone_) + "/" + HumanBytes(fileSize_) + ")";
+  if (line.size() > kStatusWidth) line = line.substr(0, kStatusWidth - 3) + "...";
+  err_ << "\r\033[K" << line << std::flush;
+  statusShown_ = true;
+}
+
+void BatchObserver::logLine(const std::string& action, const std::string& path, const std::string& result) {
+  if (log_) *log_ << localNow() << '\t' << action << '\t' << path << '\t' << result << '\n' << std::flush;
+}
+
+void BatchObserver::Problem(const std::string& text) {
+  clearStatus();
+  ++problems_;
+  err_ << engine::Translate("${Warning}") << ": " << text << '\n' << std::flush;
+  logLine("warning", text, "");
+}
+
+void BatchObserver::ItemStarting(const engine::CompareItem& item) {
+  currentAction_ = engine::ActionLabel(item.action);
+  currentPath_ = item.relativePath();
+  fileSize_ = item.action == engine::action::kCopyToSource ? item.targetSize : item.sourceSize;
+  fileDone_ = 0;
+  showStatus(false);
+}
+
+void BatchObserver::ItemDone(const engine::CompareItem& item) {
+  ++done_;
+  logLine(currentAction_, actionPath(item), "ok");
+  if (!terminal_) {
+    err_ << currentAction_ << ' ' << currentPath_ << '\n' << std::flush;
+  } else {
+    showStatus(false);
+  }
+}
+
+void BatchObserver::ItemFailed(const engine::CompareItem&, const std::string& path, const std::string& reason) {
+  clearStatus();
+  err_ << engine::Translate("${Failed}") << ": " << path << ": " << reason << '\n' << std::flush;
+  logLine(currentAction_, path, "failed: " + reason);
+}
+
+void BatchObserver::ProgressTotal(std::uint64_t total) { runTotal_ = total; }
+
+void BatchObserver::ProgressFile(const std::string&, std::uint64_t size, int) {
+  fileSize_ = size;
+  fileDone_ = 0;
+  showStatus(false);
+}
+
+void BatchObserver::ProgressBytes(std::uint64_t done, std::uint64_t runDone) {
+  fileDone_ = done;
+  runDone_ = runDone;
+  showStatus(false);
+}
+
+void BatchObserver::RunFinished(const engine::RunTotals& totals) {
+  runDone_ = totals.bytes;
+  clearStatus();
+}
+
+void BatchObserver::FinishFailed(const std::string& text) {
+  clearStatus();
+  ++problems_;
+  err_ << engine::Translate("${Failed}") << ": " << text << '\n' << std::flush;
+  logLine("finish", text, "failed");
+}
+
+void BatchObserver::WriteSummary(const engine::RunTotals& totals) {
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+  char time[32];
+  std::snprintf(time, sizeof time, "%.1f s", seconds);
+  out_ << engine::TranslateFormat(
+              "${Copied to target}: %s, ${copied to source}: %s, ${deleted}: %s, ${skipped}: %s, ${failed}: %s, "
+              "${bytes moved}: %s, ${time}: %s",
+              {std::to_string(totals.copiedToTarget), std::to_string(totals.copiedToSource),
+               std::to_string(totals.deleted + totals.foldersRemoved), std::to_string(totals.skipped),
+               std::to_string(totals.failed), HumanBytes(totals.bytes), time})
+       << (totals.cancelled ? " (" + engine::Translate("${Cancelled}") + ")" : std::string()) << '\n'
+       << std::flush;
+}
+
+}  // namespace config

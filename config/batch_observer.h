@@ -1,0 +1,62 @@
+#pragma once
+// What a person at a terminal (or a scheduled job's log) sees of an unattended run: one status
+// line that updates in place on a terminal, else one line per action; failures and warnings on
+// standard error; the action log; the closing summary. Every question is answered yes.
+#include <chrono>
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "engine/syncrun.h"
+
+namespace config {
+
+class BatchObserver : public engine::RunObserver {
+ public:
+  // `log` may be empty (no action log).
+  BatchObserver(std::ostream& out, std::ostream& err, bool terminal, std::unique_ptr<std::ostream> log);
+
+  int Confirm(const engine::ConfirmRequest& request) override;
+  void Problem(const std::string& text) override;
+  void ItemStarting(const engine::CompareItem& item) override;
+  void ItemDone(const engine::CompareItem& item) override;
+  void ItemFailed(const engine::CompareItem& item, const std::string& path, const std::string& reason) override;
+  void ProgressTotal(std::uint64_t total) override;
+  void ProgressFile(const std::string& text, std::uint64_t size, int kind) override;
+  void ProgressBytes(std::uint64_t done, std::uint64_t runDone) override;
+  void RunFinished(const engine::RunTotals& totals) override;
+  void FinishFailed(const std::string& text) override;
+
+  void SetPlannedFiles(std::uint64_t planned) { planned_ = planned; }
+  void WriteSummary(const engine::RunTotals& totals);
+  [[nodiscard]] std::uint64_t Problems() const { return problems_; }
+
+ private:
+  void showStatus(bool force);
+  void clearStatus();
+  void logLine(const std::string& action, const std::string& path, const std::string& result);
+
+  std::ostream& out_;
+  std::ostream& err_;
+  bool terminal_;
+  std::unique_ptr<std::ostream> log_;
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::time_point lastStatus_{};
+  bool statusShown_ = false;
+  std::string currentAction_;
+  std::string currentPath_;
+  std::uint64_t fileSize_ = 0;
+  std::uint64_t fileDone_ = 0;
+  std::uint64_t runTotal_ = 0;
+  std::uint64_t runDone_ = 0;
+  std::uint64_t planned_ = 0;
+  std::uint64_t done_ = 0;
+  std::uint64_t problems_ = 0;
+};
+
+// "1.234.567" style byte counts are for lists; the terminal shows "1.2 MB".
+[[nodiscard]] std::string HumanBytes(std::uint64_t bytes);
+
+}  // namespace config

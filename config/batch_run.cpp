@@ -1,0 +1,134 @@
+#include "config/batch_run.h"
+
+#include <fstream>
+
+#include "config/batch_observer.h"
+#include "config/run_setup.h"
+#include "engine/plan_text.h"
+#include "engine/syncrun.h"
+#include "engine/text.h"
+#include "platform/file_system.h"
+#include "platform/file_time.h"
+#include "platform/path.h"
+#include "platform/special_folders.h"
+
+namespace config {
+namespace {
+
+// Store questions in a run nobody watches: messages go to standard error, questions are
+// answered yes.
+class BatchPrompt : public engine::Prompt {
+ public:
+  explicit BatchPrompt(std::ostream& err) : err_(err) {}
+  void ShowMessage(const std::string& text, engine::PromptIcon) override { err_ << text << '\n'; }
+  engine::PromptAnswer AskYesNo(const std::string& text, engine::PromptIcon) override {
+    err_ << text << " -> " << engine::Translate("${Yes}") << '\n';
+    return engine::PromptAnswer::Yes;
+  }
+
+ private:
+  std::ostream& err_;
+};
+
+std::unique_ptr<std::ostream> openActionLog(const COptions& options, std::ostream& err) {
+  std::string path;
+  if (options.logMode == 2) {
+    path = !options.logFileOverride.empty() ? options.logFileOverride : options.logFile;
+    if (path.empty()) path = platform::joinPath(platform::joinPath(platform::userDataFolder(), "velkor"), "orvandi3.log");
+  } else if (options.logMode == 1 && options.logState != 0) {
+    path = options.logFile;
+  }
+  if (path.empty()) return nullptr;
+  (void)platform::createFolderChain(platform::parentOf(path));
+  auto log = std::make_unique<std::ofstream>(path, std::ios::app);
+  if (!*log) {
+    err << engine::TranslateFormat("${Cannot write the action log:} %s", {path}) << '\n';
+    return nullptr;
+  }
+  return log;
+}
+
+// A side would lose every file only because the other side is empty: an unmounted disk must not
+// wipe a backup.
+std::string emptiedSide(engine::SyncEngine& engine) {
+  const std::lock_guard lock(engine.Items().Lock());
+  std::vector<std::uint64_t> sourceDeletions(engine.Pairs().size());
+  std::vector<std::uint64_t> targetDeletions(engine.Pairs().size());
+  for (const int index : engine.Order()) {
+    const engine::CompareItem& item = engine.Items().at(index);
+    if (item.isFolder() || item.action != engine::action::kDelete || !engine::IsSelected(item)) continue;
+    const auto pair = static_cast<std::size_t>(item.folderItem().folder->pairIndex);
+    if (item.presence != engine::presence::kTarget) ++sourceDeletions[pair];
+    if (item.presence != engine::presence::kSource) ++targetDeletions[pair];
+  }
+  for (std::size_t i = 0; i < engine.Pairs().size(); ++i) {
+    const engine::StorePair& pair = engine.Pairs()[i];
+    if (pair.sourceFiles == 0 && pair.targetFiles > 0 && targetDeletions[i] == pair.targetFiles) {
+      return engine::TranslateFormat("${The source is empty; the run would delete every file of the target:} %s",
+                                     {pair.target->Root()});
+    }
+    if (pair.targetFiles == 0 && pair.sourceFiles > 0 && sourceDeletions[i] == pair.sourceFiles) {
+      return engine::TranslateFormat("${The target is empty; the run would delete every file of the source:} %s",
+                                     {pair.source->Root()});
+    }
+  }
+  return {};
+}
+
+std::uint64_t plannedFiles(engine::SyncEngine& engine) {
+  const std::lock_guard lock(engine.Items().Lock());
+  std::uint64_t planned = 0;
+  for (const int index : engine.Order()) {
+    if (engine::IsSelected(engine.Items().at(index))) ++planned;
+  }
+  return planned;
+}
+
+}  // namespace
+
+int RunBatch(COptions& options, const BatchIo& io, bool dryRun) {
+  if (options.runList.empty()) {
+    io.err << engine::Translate("${Nothing to run: the project lists no existing session.}") << '\n';
+    return exitcode::kCouldNotStart;
+  }
+  const std::int64_t now = platform::localSecondsNow();
+  std::vector<engine::SessionSpec> specs;
+  for (const CSession& session : options.runList) {
+    std::string error;
+    auto spec = MakeSessionSpec(session, options, now, error);
+    if (!spec) {
+      io.err << error << '\n';
+      return exitcode::kCouldNotStart;
+    }
+    io.out << DescribeSession(session) << '\n';
+    specs.push_back(std::move(*spec));
+  }
+  io.out << std::flush;
+
+  BatchPrompt prompt(io.err);
+  BatchObserver observer(io.out, io.err, io.terminal, dryRun ? nullptr : openActionLog(options, io.err));
+  engine::SyncEngine engine(options.EngineSettings(), MakeStoreContext(options, &prompt), observer);
+  if (!engine.StartCompare(std::move(specs), true)) {
+    io.err << engine::Translate("${Nothing was changed.}") << '\n';
+    return exitcode::kCouldNotStart;
+  }
+  if (dryRun) {
+    engine::WritePlan(io.out, engine);
+    io.out << engine::TranslateFormat("${Planned actions}: %s (${nothing was changed})", {std::to_string(plannedFiles(engine))})
+           << '\n';
+    return exitcode::kSuccess;
+  }
+  const std::string emptied = emptiedSide(engine);
+  if (!emptied.empty()) {
+    io.err << emptied << '\n' << engine::Translate("${Nothing was changed.}") << '\n';
+    return exitcode::kCouldNotStart;
+  }
+  observer.SetPlannedFiles(plannedFiles(engine));
+  engine.StartSynchronize({}, true);
+  const bool finished = engine.StartFinish(true);
+  observer.WriteSummary(engine.Totals());
+  const engine::RunTotals& totals = engine.Totals();
+  return totals.failed == 0 && !totals.cancelled && finished ? exitcode::kSuccess : exitcode::kItemsFailed;
+}
+
+}  // namespace config

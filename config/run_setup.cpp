@@ -1,0 +1,112 @@
+#include "config/run_setup.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "engine/text.h"
+#include "platform/file_time.h"
+
+namespace config {
+namespace {
+
+const char* todoName(int todo) {
+  switch (todo) {
+    case kUpdateTarget: return "${Update target}";
+    case kBackup: return "${Backup}";
+    case kDuplicate: return "${Duplicate}";
+    case kSmart: return "${Smart synchronization}";
+    default: return "${Synchronize}";
+  }
+}
+
+const char* compareName(int mode) {
+  switch (mode) {
+    case kDateOrContent: return "${Date or content}";
+    case kContent: return "${Content}";
+    case kSizeOnly: return "${Size only}";
+    default: return "${Date} + ${Size}";
+  }
+}
+
+std::string localDate(std::int64_t localSeconds) {
+  const platform::CalendarTime t = platform::utcCalendarFromFileTime(platform::fileTimeFromUnixSeconds(localSeconds));
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
+  return text;
+}
+
+std::string describeFilter(const CExtFilter& filter) {
+  std::vector<std::string> parts;
+  if ((filter.flags & xflag::kNotOlderThan) != 0) {
+    CExtFilter now = filter;
+    now.PrepareForScan(platform::localSecondsNow());
+    parts.push_back(engine::Translate("${not older than} ") + localDate(now.lowerBound));
+  } else if ((filter.flags & xflag::kDateBetween) != 0) {
+    parts.push_back(engine::Translate("${date between} ") + localDate(filter.lowerBound) + " - " + localDate(filter.upperBound));
+  }
+  const std::string size = std::to_string(filter.sizeLimit);
+  if ((filter.flags & xflag::kSizeEqual) != 0) parts.push_back(engine::Translate("${size} = ") + size);
+  if ((filter.flags & xflag::kSizeGreater) != 0) parts.push_back(engine::Translate("${size} > ") + size);
+  if ((filter.flags & xflag::kSizeLess) != 0) parts.push_back(engine::Translate("${size} < ") + size);
+  if ((filter.flags & xflag::kSkipHidden) != 0) parts.push_back(engine::Translate("${skip hidden files}"));
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? "" : ", ") + part;
+  return text;
+}
+
+}  // namespace
+
+engine::StoreContext MakeStoreContext(const COptions& options, engine::Prompt* prompt) {
+  engine::StoreContext context;
+  context.prompt = prompt;
+  const PathVariables* variables = &options.pathVariables;
+  context.expandPath = [variables](const std::string& text, std::string& out) { return variables->Expand(text, out); };
+  return context;
+}
+
+std::optional<engine::SessionSpec> MakeSessionSpec(const CSession& session, const COptions& options,
+                                                   std::int64_t nowLocal, std::string& error) {
+  engine::SessionSpec spec;
+  if (!options.pathVariables.Expand(session.Src, spec.source) || !options.pathVariables.Expand(session.Dst, spec.target)) {
+    std::string ignored;
+    error = !options.pathVariables.Expand(session.Src, ignored) ? spec.source : spec.target;
+    return std::nullopt;
+  }
+  spec.name = session.Name;
+  spec.files = session.Files;
+  spec.excludeFiles = session.XFiles;
+  spec.folderList = session.DirList;
+  spec.flags = session.SFlags;
+  spec.todo = session.Todo == kTodoNotGiven ? kSynchronize : session.Todo;
+  spec.compareMode = session.Cmp;
+  CExtFilter filter = session.Filter;
+  // "Not older than two days" means two days before this run, not before the session was saved.
+  filter.PrepareForScan(nowLocal);
+  if (filter.flags != 0) {
+    spec.filter = [filter](const engine::FindData* source, const engine::FindData* target) {
+      return filter.Accepts(source, target);
+    };
+  }
+  return spec;
+}
+
+std::string DescribeSession(const CSession& session) {
+  std::string text = session.Name.empty() ? std::string() : "\"" + session.Name + "\": ";
+  text += engine::Translate(todoName(session.Todo)) + " " + session.Src + " -> " + session.Dst;
+  text += "; " + engine::Translate("${Masks}") + ": " + (session.Files.empty() ? "*.*" : session.Files);
+  if (!session.XFiles.empty()) text += " ! " + session.XFiles;
+  if ((session.SFlags & sflag::kInvertedMasks) != 0) text += " (" + engine::Translate("${left out}") + ")";
+  text += "; " + engine::Translate((session.SFlags & sflag::kSubfolders) != 0 ? "${with subfolders}" : "${without subfolders}");
+  if (!session.DirList.empty()) {
+    text += "; " + engine::Translate((session.SFlags & sflag::kExcludeFolders) != 0 ? "${Exclude folders}" : "${Filter folders}") +
+            ": " + session.DirList;
+  }
+  if ((session.SFlags & sflag::kMatchedFilesOnly) != 0) text += "; " + engine::Translate("${Matched only}");
+  if ((session.SFlags & sflag::kOrphansOnly) != 0) text += "; " + engine::Translate("${Orphans only}");
+  text += "; " + engine::Translate("${Compare by}") + ": " + engine::Translate(compareName(session.Cmp));
+  const std::string filter = describeFilter(session.Filter);
+  if (!filter.empty()) text += "; " + filter;
+  return text;
+}
+
+}  // namespace config

@@ -1,0 +1,113 @@
+#include "config/startup.h"
+
+#include "config/batch_run.h"
+#include "config/command_line.h"
+#include "config/config_location.h"
+#include "config/options.h"
+#include "engine/text.h"
+#include "platform/file_time.h"
+
+namespace config {
+namespace {
+
+enum class Start { Batch, Preview, Refused };
+
+// The start decision: which sessions run, and how. `code` is set when nothing runs.
+Start decide(const CAppCommandLine& commandLine, COptions& options, const StartIo& io, int& code) {
+  const CSession& pair = commandLine.pair;
+  const bool automatic = (commandLine.batchFlags & batchflag::kAuto) != 0;
+  const bool scan = (commandLine.batchFlags & batchflag::kScan) != 0;
+  auto refuse = [&](const std::string& text) {
+    io.err << text << '\n';
+    code = exitcode::kCouldNotStart;
+    return Start::Refused;
+  };
+  if (!commandLine.badValues.empty()) {
+    std::string values;
+    for (const std::string& value : commandLine.badValues) values += (values.empty() ? "" : " ") + value;
+    return refuse(engine::TranslateFormat("${Unknown switch or bad switch value:} %s\n%s", {values, UsageText()}));
+  }
+  if (pair.Src.empty() || (!automatic && !scan)) {
+    return refuse(engine::Translate(
+        "${This build of Velkor has no window. To run unattended add -auto, to see the plan first add -scan:}\n"
+        "  orvandi3 SOURCE TARGET [MASKS] -back -R -auto\n  orvandi3 SESSION_OR_PROJECT -auto"));
+  }
+  if (pair.Dst.empty()) {
+    if (options.SelectProjectForRun(pair.Src)) {
+      if (options.runList.empty()) return refuse(engine::TranslateFormat("${The project lists no existing session:} %s", {pair.Src}));
+    } else if (const CSession* session = options.FindSession(pair.Src)) {
+      // A stored session runs exactly as it was stored; the last-used pair stays as it was.
+      CSession copy;
+      copy.CopyFrom(*session);
+      options.runList.assign(1, std::move(copy));
+    } else {
+      return refuse(engine::Translate("${Could not find Project or Session by this name!}\n") + pair.Src);
+    }
+  } else {
+    options.currentSession.Merge(pair);
+    options.SelectCurrentSessionForRun();
+  }
+  return scan ? Start::Preview : Start::Batch;
+}
+
+}  // namespace
+
+std::string UsageText() {
+  return engine::Translate(
+      "Velkor 3.0 alpha - ${two-folder file synchronizer}\n"
+      "\n"
+      "${Usage}: orvandi3 SOURCE TARGET [MASKS] [${switches}]\n"
+      "       orvandi3 SESSION_OR_PROJECT [${switches}]\n"
+      "\n"
+      "  -sync -back -update -copy -smart   ${action: synchronize, backup, update target, duplicate, smart}\n"
+      "  -auto          ${run without a window and end}\n"
+      "  -scan          ${show the planned actions and change nothing}\n"
+      "  -R  -RM        ${include subfolders (-RM: only folders present on both sides)}\n"
+      "  -M  -O         ${only files present on both sides / on one side}\n"
+      "  -H             ${skip hidden files}\n"
+      "  -XMASKS        ${leave out files matching MASKS}\n"
+      "  -XDFOLDERS     ${leave out these folders}\n"
+      "  --D3 --W --M   ${only files changed in the last 3 days / this week / this month}\n"
+      "  -date:D.M.Y[-D.M.Y]  ${only files changed in this date range}\n"
+      "  -IFILE         ${use this configuration file}\n"
+      "  -log[=FILE] -nolog   ${write an action log (to FILE, else the LogFile setting) / write none}\n"
+      "  -?             ${this text}\n"
+      "\n"
+      "${Exit status: 0 all done, 1 an item failed or the run was cancelled, 2 the run could not start.}\n");
+}
+
+int StartUp(const std::vector<std::string>& arguments, const std::string& executablePath, const StartHooks& hooks,
+             const StartIo& io) {
+  const CAppCommandLine commandLine(arguments, platform::localSecondsNow());
+  if ((commandLine.batchFlags & batchflag::kUsage) != 0) {
+    io.out << UsageText();
+    return exitcode::kSuccess;
+  }
+  CProfile profile;
+  const std::string file = LocateConfiguration(commandLine.configurationFile, executablePath);
+  if (profile.SetFile(file) == CProfile::LoadState::Unreadable) {
+    io.err << engine::TranslateFormat("${The configuration cannot be read; it is kept as it is:} %s", {file}) << '\n';
+  }
+  COptions options;
+  options.Load(profile);
+  options.logMode = commandLine.logMode;
+  options.logFileOverride = commandLine.logFileOverride;
+  if (!options.language.empty() && hooks.loadDictionary) hooks.loadDictionary(options.language);
+
+  int code = exitcode::kSuccess;
+  switch (decide(commandLine, options, io, code)) {
+    case Start::Batch: code = RunBatch(options, {io.out, io.err, io.terminal}, false); break;
+    case Start::Preview: code = RunBatch(options, {io.out, io.err, io.terminal}, true); break;
+    case Start::Refused: break;
+  }
+
+  options.Save(profile);
+  std::string error;
+  if (!profile.WriteAtExit(&error)) {
+    io.err << engine::TranslateFormat("${The configuration was not saved:} %s", {error}) << '\n';
+    if (code == exitcode::kSuccess) code = exitcode::kItemsFailed;
+  }
+  return code;
+}
+
+}  // namespace config

@@ -1,0 +1,433 @@
+#include "engine/syncrun.h"
+
+#include <algorithm>
+
+#include "engine/local_store.h"
+#include "engine/text.h"
+#include "platform/path.h"
+
+namespace engine {
+namespace {
+
+std::uint64_t bytesReadFor(const CompareItem& item) {
+  if (item.action == action::kCopyToSource) return item.targetSize;
+  if (item.action == action::kDelete) return std::max(item.sourceSize, item.targetSize);
+  return item.sourceSize;
+}
+
+}  // namespace
+
+SyncEngine::SyncEngine(EngineSettings settings, StoreContext context, RunObserver& observer)
+    : CompareEngine(std::move(settings), std::move(context)), observer_(observer) {}
+
+SyncEngine::~SyncEngine() { Wait(); }
+
+void SyncEngine::Wait() {
+  if (worker_.joinable()) worker_.join();
+}
+
+void SyncEngine::startWorker(std::function<void()> body, bool wait) {
+  Wait();
+  worker_ = std::jthread([body = std::move(body)] { body(); });
+  if (wait) Wait();
+}
+
+bool SyncEngine::StartCompare(std::vector<SessionSpec> sessions, bool wait) {
+  lastOk_ = true;
+  startWorker(
+      [this, sessions = std::move(sessions)] {
+        Reset();
+        cancelled_ = false;
+        for (const SessionSpec& session : sessions) {
+          if (!RunComparison(session, observer_)) {
+            lastOk_ = false;
+            break;
+          }
+        }
+      },
+      wait);
+  return lastOk_;
+}
+
+void SyncEngine::StartSynchronize(std::vector<int> items, bool wait) {
+  startWorker([this, items = std::move(items)] { RunSynchronization(items); }, wait);
+}
+
+bool SyncEngine::StartFinish(bool wait) {
+  lastOk_ = true;
+  startWorker(
+      [this] {
+        for (StorePair& pair : Pairs()) {
+          for (Store* store : {pair.source.get(), pair.target.get()}) {
+            if (store != nullptr && !store->Finish()) {
+              lastOk_ = false;
+              observer_.FinishFailed(store->LastError());
+            }
+          }
+        }
+      },
+      wait);
+  return lastOk_;
+}
+
+void SyncEngine::ResetConfirmations() {
+  cancelled_ = false;
+  yesToAll_.clear();
+  noToAll_ = 0;
+  if (Settings().has(option::kNoConfirmations)) yesToAll_.push_back({confirm::kKinds, confirm::kDirections});
+  foldersToRemove_.clear();
+}
+
+bool SyncEngine::Confirm(const std::string& path, std::uint32_t kind, const std::string& secondPath) {
+  // A remembered yes answers requests of its own kind only, so agreeing to overwrites never
+  // agrees to deletions; a remembered no answers every request it shares a bit with.
+  for (const Remembered& yes : yesToAll_) {
+    if ((yes.kinds & kind & confirm::kKinds) != 0 && (yes.directions & kind & confirm::kDirections) != 0) return true;
+  }
+  if ((noToAll_ & kind) != 0) return false;
+  const int answer = observer_.Confirm({path, secondPath, kind});
+  const auto bits = static_cast<std::uint32_t>(answer);
+  if (answer > 0 && (bits & kind) == kind) {
+    yesToAll_.push_back({bits & confirm::kKinds, bits & confirm::kDirections});
+    return true;
+  }
+  switch (answer) {
+    case confirm::kSkipThisAction: noToAll_ |= kind; return false;
+    case confirm::kSkipAll: noToAll_ |= kind | confirm::kDirections; return false;
+    case confirm::kCancel: cancelled_ = true; return false;
+    case confirm::kSkipOnce: return false;
+    default: return true;
+  }
+}
+
+void SyncEngine::ProgressFile(const std::string& text, std::uint64_t size, int kind, int) {
+  fileSize_ = size;
+  observer_.ProgressFile(text, size, kind);
+}
+
+void SyncEngine::ProgressBytes(std::uint64_t done) { observer_.ProgressBytes(done, runDone_ + done); }
+
+SyncEngine::ItemView SyncEngine::view(int index) {
+  const std::lock_guard lock(Items().Lock());
+  const CompareItem& item = Items().at(index);
+  ItemView v;
+  v.name = item.name;
+  v.sourcePath = item.sourcePath();
+  v.targetPath = item.targetPath();
+  v.sourceSize = item.sourceSize;
+  v.targetSize = item.targetSize;
+  v.sourceTime = item.sourceTime;
+  v.targetTime = item.targetTime;
+  v.action = item.action;
+  v.presence = item.presence;
+  v.pairIndex = item.folderItem().folder->pairIndex;
+  return v;
+}
+
+bool SyncEngine::inCollapsedFolder(const CompareItem& item) const {
+  return !item.isFolder() && item.parent != nullptr && (item.parent->flags & itemflag::kCollapsed) != 0;
+}
+
+void SyncEngine::RunSynchronization(const std::vector<int>& requested) {
+  ResetConfirmations();
+  totals_ = {};
+  runDone_ = 0;
+  std::vector<int> indexes = requested.empty() ? Order() : requested;
+  for (StorePair& pair : Pairs()) {
+    for (Store* store : {pair.source.get(), pair.target.get()}) {
+      store->SetProgressSink(this);
+      store->BeginBatch(0);
+    }
+  }
+  const bool syncCollapsed = Settings().has(option::kSyncCollapsedFolders);
+  {
+    const std::lock_guard lock(Items().Lock());
+    runTotal_ = 0;
+    for (const int index : indexes) {
+      const CompareItem& item = Items().at(index);
+      if (!item.isFolder() && IsSelected(item) && (!inCollapsedFolder(item) || syncCollapsed)) {
+        runTotal_ += bytesReadFor(item);
+      }
+    }
+  }
+  observer_.ProgressTotal(runTotal_);
+
+  for (const int index : indexes) {
+    if (!ShouldContinue()) break;
+    bool selected = false;
+    bool collapsedFolder = false;
+    bool skipAsCollapsed = false;
+    {
+      const std::lock_guard lock(Items().Lock());
+      const CompareItem& item = Items().at(index);
+      collapsedFolder = item.isFolder() && !item.isFolderRow() && (item.flags & itemflag::kCollapsed) != 0;
+      skipAsCollapsed = inCollapsedFolder(item);
+      selected = IsSelected(item);
+    }
+    if (collapsedFolder && syncCollapsed) {
+      DoFolder(index);
+      continue;
+    }
+    if (!selected || skipAsCollapsed) continue;
+    observer_.ItemStarting(Items().at(index));
+    if (DoItem(index)) observer_.ItemDone(Items().at(index));
+  }
+  removeEmptyFolders();
+  observer_.EndOfItems();
+  for (StorePair& pair : Pairs()) {
+    pair.source->EndBatch();
+    pair.target->EndBatch();
+  }
+  if (Settings().has(option::kUseHistory)) rememberEqualFiles();
+  for (StorePair& pair : Pairs()) {
+    for (Store* store : {pair.source.get(), pair.target.get()}) {
+      if (auto* local = dynamic_cast<LocalStore*>(store)) local->RemoveLeftovers();
+    }
+  }
+  totals_.cancelled = cancelled_;
+  observer_.RunFinished(totals_);
+  cancelled_ = false;
+}
+
+void SyncEngine::DoFolder(int folderIndex) {
+  std::vector<int> inside;
+  {
+    const std::lock_guard lock(Items().Lock());
+    const CompareItem* folder = &Items().at(folderIndex);
+    for (const int index : Order()) {
+      const CompareItem& item = Items().at(index);
+      if (item.parent == folder && IsSelected(item)) inside.push_back(index);
+    }
+  }
+  for (const int index : inside) {
+    if (!ShouldContinue()) return;
+    observer_.ItemStarting(Items().at(index));
+    if (DoItem(index)) observer_.ItemDone(Items().at(index));
+  }
+}
+
+void SyncEngine::reportError(int index, const std::string& path, const std::string& reason) {
+  ++totals_.failed;
+  observer_.ItemFailed(Items().at(index), path, reason);
+}
+
+void SyncEngine::markDone(int index, int newPresence) {
+  const std::lock_guard lock(Items().Lock());
+  CompareItem& item = Items().at(index);
+  if (!item.isFolder() && item.action != action::kDelete && newPresence == presence::kBoth) {
+    // The copy is now on both sides, equal to the side it came from.
+    if (item.action == action::kCopyToSource) {
+      item.sourceSize = item.targetSize;
+      item.sourceTime = item.targetTime;
+    } else {
+      item.targetSize = item.sourceSize;
+      item.targetTime = item.sourceTime;
+    }
+  }
+  item.presence = newPresence;
+  item.action = action::kNone;
+  item.flags = static_cast<std::uint16_t>(item.flags & ~itemflag::kSelected);
+}
+
+bool SyncEngine::unchangedSinceComparison(int index, Store& store, const std::string& path, bool present,
+                                          std::uint64_t size, FileTime time) {
+  const bool there = store.GetFileInfo(path);
+  if (there == present && (!there || (store.CurrentEntry().size == size && store.CurrentEntry().lastWriteTime == time))) {
+    return true;
+  }
+  reportError(index, path, Translate("${changed since comparison}"));
+  return false;
+}
+
+bool SyncEngine::DoItem(int index) {
+  bool folderRow = false;
+  {
+    const std::lock_guard lock(Items().Lock());
+    folderRow = Items().at(index).isFolderRow();
+  }
+  if (folderRow) return !Settings().has(option::kHandleEmptyFolders) || DoFolderItem(index);
+  const ItemView item = view(index);
+  if (item.pairIndex < 0 || item.pairIndex >= static_cast<int>(Pairs().size())) return false;
+  StorePair& pair = Pairs()[static_cast<std::size_t>(item.pairIndex)];
+  return item.action == action::kDelete ? deleteItem(index, item, pair) : copyItem(index, item, pair);
+}
+
+bool SyncEngine::deleteItem(int index, const ItemView& item, StorePair& pair) {
+  const bool inSource = item.presence == presence::kSource || item.presence == presence::kBoth;
+  const bool inTarget = item.presence == presence::kTarget || item.presence == presence::kBoth;
+  // A file that changed since the comparison is never deleted unseen.
+  if (inSource && !unchangedSinceComparison(index, *pair.source, item.sourcePath, true, item.sourceSize, item.sourceTime)) {
+    return false;
+  }
+  if (inTarget && !unchangedSinceComparison(index, *pair.target, item.targetPath, true, item.targetSize, item.targetTime)) {
+    return false;
+  }
+  int remaining = item.presence;
+  if (inSource) {
+    if (!DeleteItemFile(index, *pair.source, item.sourcePath, true)) return false;
+    remaining = inTarget ? presence::kTarget : 0;
+  }
+  if (inTarget && ShouldContinue()) {
+    if (!DeleteItemFile(index, *pair.target, item.targetPath, false)) {
+      const std::lock_guard lock(Items().Lock());
+      Items().at(index).presence = remaining;
+      return false;
+    }
+    remaining = 0;
+  }
+  if (remaining != 0) return false;
+  runDone_ += std::max(item.sourceSize, item.targetSize);
+  markDone(index, 0);
+  return true;
+}
+
+bool SyncEngine::DeleteItemFile(int index, Store& store, const std::string& path, bool isSource) {
+  const std::uint32_t attributes = store.GetAttributes(path);
+  if (attributes == platform::attr::kInvalid) return true;
+  const std::uint32_t direction = isSource ? confirm::kToTargetSide : confirm::kToSourceSide;
+  if (!Confirm(path, confirm::kDelete | direction, "")) {
+    ++totals_.skipped;
+    return false;
+  }
+  if ((attributes & platform::attr::kReadOnly) != 0) {
+    if (!Confirm(path, confirm::kDeleteReadOnly | direction, "")) {
+      ++totals_.skipped;
+      return false;
+    }
+    (void)store.SetAttributes(path, platform::attr::kNormal);
+  }
+  if (Settings().has(option::kMakeBackup) && !store.BackupFile(path)) {
+    reportError(index, path, store.LastError());
+    return false;
+  }
+  const ItemView item = view(index);
+  ProgressFile(TranslateFormat("${Deleting: %s}", {item.name}), std::max(item.sourceSize, item.targetSize), 2, 0);
+  if (!store.DeleteFile(path)) {
+    reportError(index, path, store.LastError());
+    return false;
+  }
+  ++totals_.deleted;
+  return true;
+}
+
+bool SyncEngine::copyItem(int index, const ItemView& item, StorePair& pair) {
+  const bool toSource = item.action == action::kCopyToSource;
+  Store& from = toSource ? *pair.target : *pair.source;
+  Store& to = toSource ? *pair.source : *pair.target;
+  const std::string& fromPath = toSource ? item.targetPath : item.sourcePath;
+  const std::string& toPath = toSource ? item.sourcePath : item.targetPath;
+  const std::uint32_t direction = toSource ? confirm::kToSourceSide : confirm::kToTargetSide;
+  const bool destinationExists = item.presence == presence::kBoth;
+
+  if (!unchangedSinceComparison(index, from, fromPath, true, toSource ? item.targetSize : item.sourceSize,
+                                toSource ? item.targetTime : item.sourceTime) ||
+      !unchangedSinceComparison(index, to, toPath, destinationExists, toSource ? item.sourceSize : item.targetSize,
+                                toSource ? item.sourceTime : item.targetTime)) {
+    return false;
+  }
+  if (destinationExists) {
+    if (!Confirm(toPath, confirm::kOverwrite | direction, fromPath)) {
+      ++totals_.skipped;
+      return false;
+    }
+    const std::uint32_t attributes = to.GetAttributes(toPath);
+    if (attributes != platform::attr::kInvalid && (attributes & platform::attr::kReadOnly) != 0) {
+      if (!Confirm(toPath, confirm::kOverwriteReadOnly | direction, fromPath)) {
+        ++totals_.skipped;
+        return false;
+      }
+      (void)to.SetAttributes(toPath, platform::attr::kNormal);
+    }
+  }
+  const std::string folder = platform::parentOf(toPath);
+  if (!to.Exists(folder) && !to.CreateFolder(folder)) {
+    reportError(index, folder, to.LastError());
+    return false;
+  }
+  // Nothing is overwritten without its backup.
+  if (destinationExists && Settings().has(option::kMakeBackup) && !to.BackupFile(toPath)) {
+    reportError(index, toPath, to.LastError());
+    return false;
+  }
+  if (!to.PutFile(toPath, &Items().at(index), from, fromPath, 0)) {
+    reportError(index, toPath, ShouldContinue() ? to.LastError() : Translate("${Cancelled}"));
+    return false;
+  }
+  if (Settings().has(option::kClearReadOnlyFromCd) && from.IsReadOnlyMedium()) {
+    const std::uint32_t attributes = to.GetAttributes(toPath);
+    if (attributes != platform::attr::kInvalid && (attributes & platform::attr::kReadOnly) != 0) {
+      (void)to.SetAttributes(toPath, attributes & ~platform::attr::kReadOnly);
+    }
+  }
+  const std::uint64_t size = toSource ? item.targetSize : item.sourceSize;
+  runDone_ += size;
+  totals_.bytes += size;
+  ++(toSource ? totals_.copiedToSource : totals_.copiedToTarget);
+  markDone(index, presence::kBoth);
+  return true;
+}
+
+bool SyncEngine::DoFolderItem(int index) {
+  const ItemView item = view(index);
+  StorePair& pair = Pairs()[static_cast<std::size_t>(item.pairIndex)];
+  if (item.action == action::kDelete) {
+    // Removed at the end of the run, deepest first, and only when nothing but empty folders is in it.
+    foldersToRemove_.push_back(index);
+    return true;
+  }
+  const bool toSource = item.action == action::kCopyToSource;
+  Store& to = toSource ? *pair.source : *pair.target;
+  Store& from = toSource ? *pair.target : *pair.source;
+  const std::string& folder = toSource ? item.sourcePath : item.targetPath;
+  if (!to.Exists(folder)) {
+    if (!to.CreateFolder(folder)) {
+      reportError(index, folder, to.LastError());
+      return false;
+    }
+    ++totals_.foldersMade;
+    if (Settings().has(option::kClearReadOnlyFromCd) && from.IsReadOnlyMedium()) {
+      (void)to.SetAttributes(folder, platform::attr::kNormal);
+    }
+  }
+  markDone(index, presence::kBoth);
+  return true;
+}
+
+void SyncEngine::removeEmptyFolders() {
+  std::sort(foldersToRemove_.begin(), foldersToRemove_.end(), [this](int a, int b) {
+    return Items().at(a).name.size() > Items().at(b).name.size();
+  });
+  for (const int index : foldersToRemove_) {
+    const ItemView item = view(index);
+    StorePair& pair = Pairs()[static_cast<std::size_t>(item.pairIndex)];
+    bool ok = true;
+    if (item.presence == presence::kSource || item.presence == presence::kBoth) {
+      ok = pair.source->RemoveEmptyFolder(item.sourcePath);
+      if (!ok) reportError(index, item.sourcePath, Translate("${Folder not removed, it is not empty:} ") + pair.source->LastError());
+    }
+    if (ok && (item.presence == presence::kTarget || item.presence == presence::kBoth)) {
+      ok = pair.target->RemoveEmptyFolder(item.targetPath);
+      if (!ok) reportError(index, item.targetPath, Translate("${Folder not removed, it is not empty:} ") + pair.target->LastError());
+    }
+    if (!ok) continue;
+    ++totals_.foldersRemoved;
+    markDone(index, 0);
+    observer_.ItemDone(Items().at(index));
+  }
+  foldersToRemove_.clear();
+}
+
+void SyncEngine::rememberEqualFiles() {
+  // After a run each side's history lists every file equal on both sides, so a later deletion
+  // of such a file is carried over instead of undone.
+  const std::lock_guard lock(Items().Lock());
+  for (const int index : Order()) {
+    const CompareItem& item = Items().at(index);
+    if (item.isFolder() || item.presence != presence::kBoth || item.action != action::kNone) continue;
+    StorePair& pair = Pairs()[static_cast<std::size_t>(item.folderItem().folder->pairIndex)];
+    if (auto* local = dynamic_cast<LocalStore*>(pair.source.get())) (void)local->NoteWrittenFile(item.sourcePath(), "", false);
+    if (auto* local = dynamic_cast<LocalStore*>(pair.target.get())) (void)local->NoteWrittenFile(item.targetPath(), "", false);
+  }
+}
+
+}  // namespace engine

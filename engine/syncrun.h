@@ -1,0 +1,148 @@
+#pragma once
+// The synchronization run: carries out the planned actions of the selected items (copy either
+// way, delete), with confirmations, backups, byte progress and cancel, on worker threads that
+// report through an observer and never touch a window.
+#include <atomic>
+#include <functional>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/compare.h"
+
+namespace engine {
+
+namespace confirm {
+inline constexpr std::uint32_t kOverwrite = 0x020;
+inline constexpr std::uint32_t kDelete = 0x040;
+inline constexpr std::uint32_t kOverwriteReadOnly = 0x080;
+inline constexpr std::uint32_t kDeleteReadOnly = 0x100;
+inline constexpr std::uint32_t kKinds = 0x1E0;
+inline constexpr std::uint32_t kToTargetSide = 0x400;  // a copy to the target, or a deletion in the source
+inline constexpr std::uint32_t kToSourceSide = 0x800;  // a copy to the source, or a deletion in the target
+inline constexpr std::uint32_t kDirections = 0xC00;
+// Answers of a confirmation besides "kind" (yes, remembered for this action) and
+// "kind | kDirections" (yes, remembered for both sides).
+inline constexpr int kYesOnce = 1;
+inline constexpr int kCancel = 2;
+inline constexpr int kSkipAll = 4;
+inline constexpr int kSkipThisAction = 8;
+inline constexpr int kSkipOnce = 0;
+}  // namespace confirm
+
+struct ConfirmRequest {
+  std::string path;
+  std::string secondPath;
+  std::uint32_t kind = 0;
+};
+
+struct RunTotals {
+  std::uint64_t copiedToTarget = 0;
+  std::uint64_t copiedToSource = 0;
+  std::uint64_t deleted = 0;
+  std::uint64_t foldersMade = 0;
+  std::uint64_t foldersRemoved = 0;
+  std::uint64_t skipped = 0;
+  std::uint64_t failed = 0;
+  std::uint64_t bytes = 0;
+  bool cancelled = false;
+};
+
+// What the run reports and asks. Called on the worker thread; a window's implementation hands
+// each call to the window thread and waits for it.
+class RunObserver : public CompareObserver {
+ public:
+  // One of the answers of `confirm`.
+  [[nodiscard]] virtual int Confirm(const ConfirmRequest& request) = 0;
+  virtual void ItemStarting(const CompareItem& /*item*/) {}
+  virtual void ItemDone(const CompareItem& /*item*/) {}
+  // A failed item keeps its action and mark; `reason` is in words for a person.
+  virtual void ItemFailed(const CompareItem& /*item*/, const std::string& /*path*/, const std::string& /*reason*/) {}
+  virtual void EndOfItems() {}
+  virtual void ProgressTotal(std::uint64_t /*total*/) {}
+  virtual void ProgressFile(const std::string& /*text*/, std::uint64_t /*size*/, int /*kind*/) {}
+  virtual void ProgressBytes(std::uint64_t /*done*/, std::uint64_t /*runDone*/) {}
+  virtual void StatusText(const std::string& /*text*/) {}
+  virtual void RunFinished(const RunTotals& /*totals*/) {}
+  // A store could not write back what the run left to it (history files, archives).
+  virtual void FinishFailed(const std::string& /*text*/) {}
+};
+
+class SyncEngine : public CompareEngine, private ProgressSink {
+ public:
+  SyncEngine(EngineSettings settings, StoreContext context, RunObserver& observer);
+  ~SyncEngine() override;
+
+  // Compares every session in order, stopping at the first that fails. With `wait` the caller
+  // blocks until the thread ends. False when a session failed (only meaningful with `wait`).
+  bool StartCompare(std::vector<SessionSpec> sessions, bool wait);
+  // Carries out the given items (indexes into Items(); empty: every item).
+  void StartSynchronize(std::vector<int> items, bool wait);
+  // Has every store write back what it holds; false when one failed (only with `wait`).
+  bool StartFinish(bool wait);
+  // Waits for the running worker, if any.
+  void Wait();
+  // Stops the run after the current file (the copy in progress is cancelled too).
+  void Cancel() { cancelled_ = true; }
+
+  void RunSynchronization(const std::vector<int>& items);
+  [[nodiscard]] const RunTotals& Totals() const { return totals_; }
+  [[nodiscard]] bool ShouldContinue() override { return !cancelled_; }
+
+ protected:
+  virtual bool DoItem(int index);
+  virtual void DoFolder(int index);
+  virtual bool DoFolderItem(int index);
+  virtual bool DeleteItemFile(int index, Store& store, const std::string& path, bool isSource);
+  virtual bool Confirm(const std::string& path, std::uint32_t kind, const std::string& secondPath);
+  virtual void ResetConfirmations();
+
+ private:
+  void ProgressFile(const std::string& text, std::uint64_t size, int kind, int flag) override;
+  void ProgressBytes(std::uint64_t done) override;
+
+  // The fields of an item that one action needs, read under the list's lock.
+  struct ItemView {
+    std::string name;
+    std::string sourcePath;
+    std::string targetPath;
+    std::uint64_t sourceSize = 0;
+    std::uint64_t targetSize = 0;
+    FileTime sourceTime = 0;
+    FileTime targetTime = 0;
+    int action = 0;
+    int presence = 0;
+    int pairIndex = 0;
+  };
+  [[nodiscard]] ItemView view(int index);
+  bool copyItem(int index, const ItemView& item, StorePair& pair);
+  bool deleteItem(int index, const ItemView& item, StorePair& pair);
+  // The file still is what the comparison saw (or still absent); else reported and false.
+  bool unchangedSinceComparison(int index, Store& store, const std::string& path, bool present, std::uint64_t size,
+                                FileTime time);
+  void reportError(int index, const std::string& path, const std::string& reason);
+  void markDone(int index, int newPresence);
+  void rememberEqualFiles();
+  void removeEmptyFolders();
+  [[nodiscard]] bool inCollapsedFolder(const CompareItem& item) const;
+  void startWorker(std::function<void()> body, bool wait);
+
+  RunObserver& observer_;
+  std::jthread worker_;
+  std::atomic<bool> cancelled_{false};
+  std::atomic<bool> lastOk_{true};
+  struct Remembered {
+    std::uint32_t kinds;
+    std::uint32_t directions;
+  };
+  std::vector<Remembered> yesToAll_;
+  std::uint32_t noToAll_ = 0;
+  RunTotals totals_;
+  std::uint64_t runTotal_ = 0;
+  std::uint64_t runDone_ = 0;
+  std::uint64_t fileSize_ = 0;
+  std::vector<int> foldersToRemove_;
+};
+
+}  // namespace engine
