@@ -1,0 +1,176 @@
+// The program as a user runs it from a terminal, on real folders.
+#include <gtest/gtest.h>
+
+#include "config/profile.h"
+#include "platform/file_system.h"
+#include "platform/process.h"
+#include "tests/support/temp_tree.h"
+
+namespace {
+
+// Not a whole number of hours, so no daylight-saving tolerance makes the times equal.
+constexpr platform::FileTime kLater = 8237 * platform::kTicksPerSecond;
+const platform::FileTime kOld = testsupport::utcTime(2024, 3, 1, 12, 0, 0);
+
+struct Program : ::testing::Test {
+  testsupport::TempTree tree;
+  std::string ini;
+
+  void SetUp() override {
+    ini = tree.path("velkor.ini");
+    useHistory(false);
+  }
+  void useHistory(bool on) {
+    // Default flags, with history files on or off.
+    (void)platform::writeFileReplacing(ini, std::string("[Options]\nVersion=1\nFlags=") + (on ? "177154" : "46082") + "\n", 0600);
+  }
+  platform::ProcessResult run(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), VELKOR_BINARY);
+    arguments.push_back("-I" + ini);
+    return platform::runProcess(arguments, {"HOME=" + tree.path("home"), "XDG_DATA_HOME=" + tree.path("home/data"),
+                                            "XDG_CONFIG_HOME=" + tree.path("home/config"), "TZ=UTC"});
+  }
+  // src: a (both, newer), s (only here); dst: a (older), b (newer), d (only here)
+  void layOut() {
+    tree.writeWithTime("src/a.txt", "source a", kOld + kLater);
+    tree.writeWithTime("dst/a.txt", "target a", kOld);
+    tree.writeWithTime("src/b.txt", "source b", kOld);
+    tree.writeWithTime("dst/b.txt", "target b", kOld + kLater);
+    tree.writeWithTime("src/s.txt", "only source", kOld);
+    tree.writeWithTime("dst/d.txt", "only target", kOld);
+    tree.writeWithTime("src/sub/deep.txt", "deep", kOld);
+  }
+  std::string state() {
+    std::string out;
+    for (const char* name : {"a.txt", "b.txt", "s.txt", "d.txt", "sub/deep.txt"}) {
+      out += std::string(name) + ":" + (tree.exists(std::string("src/") + name) ? tree.read(std::string("src/") + name) : "-") +
+             "|" + (tree.exists(std::string("dst/") + name) ? tree.read(std::string("dst/") + name) : "-") + " ";
+    }
+    return out;
+  }
+};
+
+}  // namespace
+
+TEST_F(Program, EveryActionWithAndWithoutHistory) {
+  struct Case {
+    const char* mode;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"-sync", "a.txt:source a|source a b.txt:target b|target b s.txt:only source|only source d.txt:only target|only target "
+                "sub/deep.txt:deep|deep "},
+      {"-smart", "a.txt:source a|source a b.txt:target b|target b s.txt:only source|only source d.txt:only target|only target "
+                 "sub/deep.txt:deep|deep "},
+      {"-update", "a.txt:source a|source a b.txt:source b|target b s.txt:only source|only source d.txt:-|only target "
+                  "sub/deep.txt:deep|deep "},
+      {"-back", "a.txt:source a|source a b.txt:source b|target b s.txt:only source|only source d.txt:-|- "
+                "sub/deep.txt:deep|deep "},
+      {"-copy", "a.txt:source a|source a b.txt:source b|source b s.txt:only source|only source d.txt:-|- "
+                "sub/deep.txt:deep|deep "},
+  };
+  for (const bool history : {false, true}) {
+    for (const Case& c : cases) {
+      (void)platform::removeTree(tree.path("src"));
+      (void)platform::removeTree(tree.path("dst"));
+      layOut();
+      useHistory(history);
+      const auto result = run({tree.path("src"), tree.path("dst"), c.mode, "-R", "-auto"});
+      EXPECT_EQ(result.exitCode, 0) << c.mode << result.errorOutput;
+      EXPECT_EQ(state(), c.expected) << c.mode << (history ? " with history" : "");
+      EXPECT_EQ(tree.exists("dst/synch.log"), history);
+    }
+  }
+}
+
+TEST_F(Program, SecondRunCarriesADeletionOverWithHistory) {
+  useHistory(true);
+  layOut();
+  ASSERT_EQ(run({tree.path("src"), tree.path("dst"), "-sync", "-R", "-auto"}).exitCode, 0);
+  ASSERT_TRUE(platform::deleteFile(tree.path("dst/s.txt")));
+  const auto second = run({tree.path("src"), tree.path("dst"), "-sync", "-R", "-auto"});
+  EXPECT_EQ(second.exitCode, 0) << second.errorOutput;
+  EXPECT_FALSE(tree.exists("src/s.txt"));
+  EXPECT_NE(second.output.find("deleted: 1"), std::string::npos) << second.output;
+}
+
+TEST_F(Program, MasksSubfoldersAndThePreview) {
+  layOut();
+  tree.writeWithTime("src/skip.log", "log", kOld);
+  const auto preview = run({tree.path("src"), tree.path("dst"), "*.txt", "-copy", "-scan"});
+  EXPECT_EQ(preview.exitCode, 0);
+  EXPECT_NE(preview.output.find("copy ->  source s.txt"), std::string::npos) << preview.output;
+  EXPECT_EQ(preview.output.find("skip.log"), std::string::npos);
+  EXPECT_EQ(tree.read("dst/a.txt"), "target a") << "the preview changes nothing";
+
+  ASSERT_EQ(run({tree.path("src"), tree.path("dst"), "*.txt", "-copy", "-auto"}).exitCode, 0);
+  EXPECT_FALSE(tree.exists("dst/sub")) << "without -R no subfolder";
+  EXPECT_FALSE(tree.exists("dst/skip.log"));
+  ASSERT_EQ(run({tree.path("src"), tree.path("dst"), "*.txt", "-copy", "-R", "-auto"}).exitCode, 0);
+  EXPECT_EQ(tree.read("dst/sub/deep.txt"), "deep");
+}
+
+TEST_F(Program, StoredSessionsProjectsAndTheSavedCurrentPair) {
+  layOut();
+  tree.write("other/x.txt", "x");
+  (void)platform::writeFileReplacing(ini,
+                                     "[Options]\nVersion=1\nFlags=46082\nSessions=2\nProjects=1\nProject1=Both||Docs||Nope||Other||\n"
+                                     "[Session1]\nName=Docs\nSrc=" + tree.path("src") + "\nDst=" + tree.path("dst") +
+                                         "\nSFlags=1\nTodo=2\n"
+                                         "[Session2]\nName=Other\nSrc=" + tree.path("other") + "\nDst=" + tree.path("other-copy") + "\nTodo=3\n",
+                                     0600);
+  auto result = run({"docs", "-sync", "-auto"});
+  EXPECT_EQ(result.exitCode, 0) << result.errorOutput;
+  EXPECT_FALSE(tree.exists("dst/d.txt")) << "the stored Backup ran, not -sync";
+  EXPECT_NE(result.output.find("Backup"), std::string::npos);
+
+  result = run({"BOTH", "-auto"});
+  EXPECT_EQ(result.exitCode, 0) << result.errorOutput;
+  EXPECT_EQ(tree.read("other-copy/x.txt"), "x");
+
+  EXPECT_EQ(run({"nobody", "-auto"}).exitCode, 2);
+
+  result = run({tree.path("src"), tree.path("fresh"), "-copy", "-R", "-auto"});
+  ASSERT_EQ(result.exitCode, 0) << result.errorOutput;
+  config::CProfile saved;
+  ASSERT_EQ(saved.SetFile(ini), config::CProfile::LoadState::Loaded);
+  EXPECT_EQ(saved.GetText("Options", "Src", ""), tree.path("src"));
+  EXPECT_EQ(saved.GetText("Options", "Dst", ""), tree.path("fresh"));
+  EXPECT_EQ(saved.GetInt("Options", "Todo", -1), 3);
+  EXPECT_EQ(saved.GetText("Session1", "Name", ""), "Docs");
+}
+
+TEST_F(Program, NotFoundIsNeverEmpty) {
+  tree.write("dst/precious.txt", "keep");
+  auto result = run({tree.path("missing"), tree.path("dst"), "-back", "-R", "-auto"});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_FALSE(tree.exists("missing"));
+  tree.folder("empty");
+  result = run({tree.path("empty"), tree.path("dst"), "-back", "-R", "-auto"});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.errorOutput.find("would delete every file"), std::string::npos) << result.errorOutput;
+  EXPECT_EQ(tree.read("dst/precious.txt"), "keep");
+}
+
+TEST_F(Program, UsageInteractiveStartAndBadSwitches) {
+  auto result = run({"-?"});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_NE(result.output.find("Usage"), std::string::npos);
+  result = run({tree.path("a"), tree.path("b")});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.errorOutput.find("-auto"), std::string::npos);
+  EXPECT_EQ(run({tree.path("a"), tree.path("b"), "-bakc", "-auto"}).exitCode, 2);
+  EXPECT_FALSE(tree.exists("b"));
+}
+
+TEST_F(Program, FailedItemsGiveStatusOneAndALogLine) {
+  layOut();
+  tree.folder("dst/s.txt");  // a folder stands where the copy must go
+  const std::string log = tree.path("actions.log");
+  const auto result = run({tree.path("src"), tree.path("dst"), "-update", "-auto", "-log=" + log});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.errorOutput.find("s.txt"), std::string::npos) << result.errorOutput;
+  const std::string lines = tree.read("actions.log");
+  EXPECT_NE(lines.find("\tcopy ->\t"), std::string::npos) << lines;
+  EXPECT_NE(lines.find("failed"), std::string::npos) << lines;
+}
