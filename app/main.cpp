@@ -5,11 +5,17 @@
 #include "config/startup.h"
 #include "platform/locale_format.h"
 #include "platform/special_folders.h"
+#include "ui/translator.h"
 
 int main(int argc, char** argv) {
   platform::useUserLocale();
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  const config::StartHooks hooks{};
+  config::StartHooks hooks;
+  hooks.loadDictionary = [](const std::string& name) {
+    if (!ui::UseDictionary(name, platform::executableFolder(), VELKOR_DATA_DIR)) {
+      std::cerr << "Dictionary not found or not readable, texts stay English: " << name << '\n';
+    }
+  };
   return config::StartUp(arguments, platform::executablePath(), hooks,
                          {std::cout, std::cerr, platform::standardErrorIsTerminal()});
 }

@@ -53,7 +53,8 @@ Start decide(const CAppCommandLine& commandLine, COptions& options, const StartI
 }  // namespace
 
 std::string UsageText() {
-  return engine::Translate(
+  // Translated line by line: a text as long as the whole is never translated at once.
+  const std::string text = (
       "Velkor 3.0 alpha - ${two-folder file synchronizer}\n"
       "\n"
       "${Usage}: orvandi3 SOURCE TARGET [MASKS] [${switches}]\n"
@@ -74,15 +75,19 @@ std::string UsageText() {
       "  -?             ${this text}\n"
       "\n"
       "${Exit status: 0 all done, 1 an item failed or the run was cancelled, 2 the run could not start.}\n");
+  std::string out;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find('\n', start);
+    out += engine::Translate(text.substr(start, end - start)) + "\n";
+    start = end + 1;
+  }
+  return out;
 }
 
 int StartUp(const std::vector<std::string>& arguments, const std::string& executablePath, const StartHooks& hooks,
              const StartIo& io) {
   const CAppCommandLine commandLine(arguments, platform::localSecondsNow());
-  if ((commandLine.batchFlags & batchflag::kUsage) != 0) {
-    io.out << UsageText();
-    return exitcode::kSuccess;
-  }
   CProfile profile;
   const std::string file = LocateConfiguration(commandLine.configurationFile, executablePath);
   if (profile.SetFile(file) == CProfile::LoadState::Unreadable) {
@@ -93,6 +98,10 @@ int StartUp(const std::vector<std::string>& arguments, const std::string& execut
   options.logMode = commandLine.logMode;
   options.logFileOverride = commandLine.logFileOverride;
   if (!options.language.empty() && hooks.loadDictionary) hooks.loadDictionary(options.language);
+  if ((commandLine.batchFlags & batchflag::kUsage) != 0) {
+    io.out << UsageText();
+    return exitcode::kSuccess;
+  }
 
   int code = exitcode::kSuccess;
   switch (decide(commandLine, options, io, code)) {
