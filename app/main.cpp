@@ -5,10 +5,12 @@
 #include "config/startup.h"
 #include "platform/locale_format.h"
 #include "platform/special_folders.h"
+#include "stores/zip_store.h"
 #include "ui/translator.h"
 
 int main(int argc, char** argv) {
   platform::useUserLocale();
+  stores::RegisterStores();
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   config::StartHooks hooks;
   hooks.loadDictionary = [](const std::string& name) {

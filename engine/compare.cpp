@@ -378,6 +378,9 @@ bool CompareEngine::CompareStores(const SessionSpec& session, CompareObserver& o
   }
   if (!pair.source->Attach(nullptr, recursive)) return fail(pair.source->LastError());
   if (!pair.target->Attach(nullptr, recursive)) return fail(pair.target->LastError());
+  for (Store* store : {pair.source.get(), pair.target.get()}) {
+    for (const std::string& warning : store->TakeWarnings()) observer.Problem(warning);
+  }
   int pairIndex = 0;
   {
     const std::lock_guard lock(items_.Lock());
@@ -441,11 +444,12 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
 
     std::vector<FindData> sourceFiles;
     std::vector<FindData> targetFiles;
+    // An archive that is the other side, lying inside this side's tree, is not one of its files.
     for (const FindData& entry : inSource.files) {
-      if (masks.Accepts(entry.name)) sourceFiles.push_back(entry);
+      if (masks.Accepts(entry.name) && folder.sourceFolder + entry.name != target.Root()) sourceFiles.push_back(entry);
     }
     for (const FindData& entry : inTarget.files) {
-      if (masks.Accepts(entry.name)) targetFiles.push_back(entry);
+      if (masks.Accepts(entry.name) && folder.targetFolder + entry.name != source.Root()) targetFiles.push_back(entry);
     }
     filesSeen_ += sourceFiles.size() + targetFiles.size();
     pairs_[static_cast<std::size_t>(pairIndex)].sourceFiles += sourceFiles.size();

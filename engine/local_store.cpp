@@ -1,8 +1,6 @@
 #include "engine/local_store.h"
 
-#include <mutex>
-#include <set>
-
+#include "engine/backup_path.h"
 #include "engine/checksum.h"
 #include "engine/mask_list.h"
 #include "engine/text.h"
@@ -15,29 +13,6 @@
 #include "platform/trash.h"
 
 namespace engine {
-namespace {
-
-// "name.ext" -> "name (n).ext"
-std::string numberedName(const std::string& path, int number) {
-  const std::string folder = platform::parentOf(path);
-  const std::string name = platform::fileNameOf(path);
-  const auto dot = name.rfind('.');
-  const std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
-  const std::string extension = dot == std::string::npos || dot == 0 ? std::string() : name.substr(dot);
-  return platform::joinPath(folder, stem + " (" + std::to_string(number) + ")" + extension);
-}
-
-// Backups made by this process, by any store: one never replaces another (the source and the
-// target side of a run may back up files of the same relative name into one folder).
-bool claimBackupPath(const std::string& path) {
-  static std::mutex guard;
-  static std::set<std::string> claimed;
-  const std::lock_guard lock(guard);
-  return claimed.insert(path).second;
-}
-
-}  // namespace
-
 LocalStore::LocalStore(StoreContext context) : Store(context) {}
 
 LocalStore::~LocalStore() = default;
@@ -338,9 +313,7 @@ bool LocalStore::BackupFile(const std::string& path) {
       return false;
     }
   }
-  const std::string plain = platform::joinPath(folder, relativeToRoot(resolved));
-  std::string destination = plain;
-  for (int number = 2; !claimBackupPath(destination); ++number) destination = numberedName(plain, number);
+  const std::string destination = ClaimBackupPath(platform::joinPath(folder, relativeToRoot(resolved)));
   if (!platform::createFolderChain(platform::parentOf(destination), &reason)) {
     setError(Translate("${Backup not made:} ") + destination + ": " + reason);
     return false;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/history.h"
 #include "engine/prompt.h"
@@ -128,6 +129,8 @@ class Store {
   [[nodiscard]] const std::string& Root() const { return root_; }
   // Reason of the last failure, in words for a person.
   [[nodiscard]] const std::string& LastError() const { return lastError_; }
+  // What the store met and left alone (names it cannot take), for the user to read; taken once.
+  [[nodiscard]] std::vector<std::string> TakeWarnings() { return std::move(warnings_); }
 
  protected:
   [[nodiscard]] const StoreContext& context() const { return context_; }
@@ -136,6 +139,7 @@ class Store {
   // The root with path variables expanded; false with LastError set when expansion fails.
   [[nodiscard]] bool expandRoot(const std::string& given, std::string& expanded);
   void setError(std::string text) { lastError_ = std::move(text); }
+  void addWarning(std::string text) { warnings_.push_back(std::move(text)); }
 
   FindData current_;
   HistoryList history_;
@@ -146,6 +150,7 @@ class Store {
  private:
   StoreContext context_;
   std::string lastError_;
+  std::vector<std::string> warnings_;
 };
 
 }  // namespace engine

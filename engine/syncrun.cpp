@@ -340,7 +340,8 @@ bool SyncEngine::copyItem(int index, const ItemView& item, StorePair& pair) {
     }
   }
   const std::string folder = platform::parentOf(toPath);
-  if (!to.Exists(folder) && !to.CreateFolder(folder)) {
+  // List-based stores have no folders of their own: a file's folder comes with it.
+  if (!to.IsListBased() && !to.Exists(folder) && !to.CreateFolder(folder)) {
     reportError(index, folder, to.LastError());
     return false;
   }

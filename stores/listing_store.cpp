@@ -1,0 +1,194 @@
+#include "stores/listing_store.h"
+
+#include "engine/mask_list.h"
+#include "platform/case_fold.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+
+namespace stores {
+namespace {
+
+std::string folderOf(const std::string& relative) {
+  const auto slash = relative.rfind('/');
+  return slash == std::string::npos ? std::string() : relative.substr(0, slash + 1);
+}
+
+engine::FindData dataOf(const engine::HistoryEntry& entry) {
+  engine::FindData data;
+  data.name = entry.name;
+  data.alternateName = entry.name;
+  data.size = static_cast<std::uint64_t>(entry.size);
+  data.lastWriteTime = entry.time;
+  data.attributes = platform::attr::kNormal;
+  return data;
+}
+
+}  // namespace
+
+ListingStore::ListingStore(engine::StoreContext context)
+    : Store(std::move(context)), temp_(std::make_unique<platform::TempFolder>("ovand")) {}
+
+ListingStore::~ListingStore() = default;
+
+std::optional<std::string> ListingStore::relativeOf(const std::string& path) const {
+  const std::string root = platform::withoutTrailingSeparator(root_);
+  if (path == root || path == root + "/") return std::string();
+  const std::string prefix = root + "/";
+  if (!path.starts_with(prefix)) return std::nullopt;
+  return platform::withoutTrailingSeparator(platform::fromStoredName(path.substr(prefix.size())));
+}
+
+int ListingStore::findEntry(const std::string& relative) const {
+  return listing_.Find(folderOf(relative), platform::fileNameOf(relative));
+}
+
+int ListingStore::putEntry(const std::string& relative, std::int64_t size, engine::FileTime time, std::uint32_t checksum) {
+  engine::HistoryEntry entry;
+  entry.path = relative;
+  entry.name = platform::fileNameOf(relative);
+  entry.folder = folderOf(relative);
+  entry.size = size;
+  entry.time = time;
+  entry.checksum = checksum;
+  foldersIndexed_ = false;
+  return listing_.Put(std::move(entry));
+}
+
+void ListingStore::clearListing() {
+  listing_.Clear();
+  foldersIndexed_ = false;
+}
+
+void ListingStore::indexFolders() const {
+  if (foldersIndexed_) return;
+  folders_.clear();
+  folders_[""];
+  for (int i = 0; i < listing_.SlotCount(); ++i) {
+    if (!listing_.IsLive(i)) continue;
+    std::string folder = listing_.at(i).folder;
+    while (!folder.empty()) {
+      const std::string withoutSlash = folder.substr(0, folder.size() - 1);
+      const std::string parent = folderOf(withoutSlash);
+      folders_[platform::caseKey(parent)].emplace(platform::caseKey(withoutSlash), platform::fileNameOf(withoutSlash));
+      folders_[platform::caseKey(folder)];
+      folder = parent;
+    }
+  }
+  foldersIndexed_ = true;
+}
+
+bool ListingStore::isFolder(const std::string& relative) const {
+  indexFolders();
+  return relative.empty() || folders_.count(platform::caseKey(relative + "/")) > 0;
+}
+
+bool ListingStore::Exists(const std::string& path) { return GetAttributes(path) != platform::attr::kInvalid; }
+
+std::uint32_t ListingStore::GetAttributes(const std::string& path) {
+  const auto relative = relativeOf(path);
+  if (!relative) return platform::attr::kInvalid;
+  if (findEntry(*relative) >= 0) return platform::attr::kNormal;
+  return isFolder(*relative) ? platform::attr::kFolder : platform::attr::kInvalid;
+}
+
+bool ListingStore::GetFileInfo(const std::string& path) {
+  const auto relative = relativeOf(path);
+  const int index = relative ? findEntry(*relative) : -1;
+  if (index < 0) return false;
+  current_ = dataOf(listing_.at(index));
+  return true;
+}
+
+engine::SearchHandle ListingStore::FindFirst(const std::string& pattern) {
+  const auto folder = relativeOf(platform::parentOf(pattern));
+  if (!folder || !isFolder(*folder)) {
+    setError(pattern + ": no such folder");
+    return engine::kNoSearch;
+  }
+  const std::string mask = platform::fileNameOf(pattern);
+  const std::string folderKey = folder->empty() ? std::string() : platform::caseKey(*folder + "/");
+  std::vector<engine::FindData> entries(2);
+  entries[0].name = ".";
+  entries[1].name = "..";
+  entries[0].attributes = entries[1].attributes = platform::attr::kFolder;
+  indexFolders();
+  for (const auto& [key, name] : folders_[folderKey]) {
+    if (!engine::MatchMask(name, mask)) continue;
+    engine::FindData data;
+    data.name = name;
+    data.attributes = platform::attr::kFolder;
+    entries.push_back(data);
+  }
+  for (int i = 0; i < listing_.SlotCount(); ++i) {
+    if (!listing_.IsLive(i)) continue;
+    const engine::HistoryEntry& entry = listing_.at(i);
+    if (platform::caseKey(entry.folder) == folderKey && engine::MatchMask(entry.name, mask)) entries.push_back(dataOf(entry));
+  }
+  const engine::SearchHandle handle = nextHandle_++;
+  current_ = entries.front();
+  entries.erase(entries.begin());
+  searches_[handle] = std::move(entries);
+  return handle;
+}
+
+bool ListingStore::FindNext(engine::SearchHandle handle) {
+  const auto it = searches_.find(handle);
+  if (it == searches_.end() || it->second.empty()) return false;
+  current_ = std::move(it->second.front());
+  it->second.erase(it->second.begin());
+  return true;
+}
+
+bool ListingStore::FindClose(engine::SearchHandle handle) { return searches_.erase(handle) > 0; }
+
+bool ListingStore::PutFile(const std::string& destination, const engine::CompareItem*, engine::Store& source,
+                           const std::string& sourcePath, unsigned flags) {
+  const std::uint64_t size = source.GetFileInfo(sourcePath) ? source.CurrentEntry().size : 0;
+  if (sink_ != nullptr) sink_->ProgressFile(platform::fileNameOf(destination), size, 1, 0);
+  std::string local;
+  if (source.GetFile(sourcePath, local, flags) != 1) {
+    setError(source.LastError());
+    return false;
+  }
+  const bool noted = NoteWrittenFile(destination, local, false);
+  source.ReleaseFile(local);
+  return noted;
+}
+
+bool ListingStore::GetChecksum(const std::string& path, std::uint32_t& value) {
+  const auto relative = relativeOf(path);
+  const int index = relative ? findEntry(*relative) : -1;
+  if (index < 0 || (GetCapabilities() & 0x08) == 0) return false;
+  value = listing_.at(index).checksum;
+  return true;
+}
+
+bool ListingStore::GetFileTime(const std::string& path, engine::CalendarTime& time) {
+  const auto relative = relativeOf(path);
+  const int index = relative ? findEntry(*relative) : -1;
+  if (index < 0) return false;
+  time = platform::utcCalendarFromFileTime(listing_.at(index).time);
+  return true;
+}
+
+bool ListingStore::insideTempFolder(const std::string& path) const {
+  return path.starts_with(platform::withTrailingSeparator(temp_->path()));
+}
+
+void ListingStore::recordCopy(const std::string& path, int entry) {
+  if (!insideTempFolder(path)) return;
+  TempCopy copy;
+  copy.path = path;
+  copy.entry = entry;
+  platform::FindData data;
+  if (platform::statEntry(path, data)) {
+    copy.size = data.size;
+    copy.time = data.lastWriteTime;
+  }
+  copies_.push_back(copy);
+  if (entry >= 0 && listing_.IsLive(entry)) listing_.at(entry).copyIndex = static_cast<int>(copies_.size()) - 1;
+}
+
+bool ListingStore::ReleaseFile(const std::string&) { return true; }
+
+}  // namespace stores

@@ -1,0 +1,84 @@
+#pragma once
+// The base of every store that keeps its whole listing in memory (archives, servers, packages):
+// the listing, a temporary folder of its own for local copies, and the table of those copies.
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/history.h"
+#include "engine/store.h"
+#include "platform/temp_names.h"
+
+namespace stores {
+
+class ListingStore : public engine::Store {
+ public:
+  explicit ListingStore(engine::StoreContext context);
+  ~ListingStore() override;
+
+  bool Exists(const std::string& path) override;
+  engine::SearchHandle FindFirst(const std::string& pattern) override;
+  bool FindNext(engine::SearchHandle handle) override;
+  bool FindClose(engine::SearchHandle handle) override;
+  // Has the source make a local copy, records it with NoteWrittenFile, lets the copy go.
+  bool PutFile(const std::string& destination, const engine::CompareItem* item, engine::Store& source,
+               const std::string& sourcePath, unsigned flags) override;
+  bool IsListBased() const override { return true; }
+  std::uint32_t GetAttributes(const std::string& path) override;
+  bool SetAttributes(const std::string&, std::uint32_t) override { return false; }
+  bool GetFileInfo(const std::string& path) override;
+  bool CreateFolder(const std::string&) override { return false; }
+  bool GetChecksum(const std::string& path, std::uint32_t& value) override;
+  bool GetFileTime(const std::string& path, engine::CalendarTime& time) override;
+  bool SetFileTime(const std::string&, engine::FileTime) override { return false; }
+  bool SetFileTimeFromCalendar(const std::string&, const engine::CalendarTime&) override { return false; }
+  bool ReleaseFile(const std::string& localPath) override;
+  bool IsReadOnlyMedium() const override { return readOnlyMedium_; }
+  bool HasContent(const std::string&) override { return true; }
+  bool IsEntryAvailable(int) const override { return true; }
+
+  // The operations list-based stores add.
+  virtual bool WriteBackCopies() = 0;
+  [[nodiscard]] virtual bool InMemory() const { return false; }
+
+  [[nodiscard]] const engine::HistoryList& Listing() const { return listing_; }
+  [[nodiscard]] const std::string& TempFolder() const { return temp_->path(); }
+
+ protected:
+  // A local copy of a listed file, made by or handed to the store.
+  struct TempCopy {
+    std::string path;
+    std::uint64_t size = 0;
+    engine::FileTime time = 0;
+    int entry = -1;
+  };
+
+  // The path below the root with "/" between folders; empty when the path is not below it.
+  [[nodiscard]] std::optional<std::string> relativeOf(const std::string& path) const;
+  // Listing index of a relative path (letter case ignored), or -1.
+  [[nodiscard]] int findEntry(const std::string& relative) const;
+  // Adds or replaces the listing entry of a relative path.
+  int putEntry(const std::string& relative, std::int64_t size, engine::FileTime time, std::uint32_t checksum);
+  void clearListing();
+  [[nodiscard]] bool isFolder(const std::string& relative) const;
+  // Records a copy inside the temporary folder; copies elsewhere are not the store's.
+  void recordCopy(const std::string& path, int entry);
+  [[nodiscard]] bool insideTempFolder(const std::string& path) const;
+
+  engine::HistoryList listing_;
+  std::vector<TempCopy> copies_;
+
+ private:
+  void indexFolders() const;
+
+  std::unique_ptr<platform::TempFolder> temp_;
+  std::map<engine::SearchHandle, std::vector<engine::FindData>> searches_;
+  engine::SearchHandle nextHandle_ = 1;
+  mutable bool foldersIndexed_ = false;
+  // Case key of a folder ("" for the root) -> names of its subfolders.
+  mutable std::map<std::string, std::map<std::string, std::string>> folders_;
+};
+
+}  // namespace stores

@@ -1,0 +1,376 @@
+#include "stores/zip_store.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "engine/backup_path.h"
+#include "engine/store_factory.h"
+#include "engine/text.h"
+#include "platform/case_fold.h"
+#include "platform/drive_type.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+#include "platform/special_folders.h"
+#include "stores/zip_format.h"
+
+namespace stores {
+namespace {
+
+// A name the archive can hold as a path of folders: no "\" (the archive's folder separator as
+// the format is used here) and no control character in it.
+bool storableName(const std::string& relative) {
+  return relative.find('\\') == std::string::npos && platform::isSafeRelativeName(relative);
+}
+
+void collectFiles(const std::string& folder, std::vector<std::string>& files) {
+  auto search = platform::DirectorySearch::open(folder);
+  platform::FindData entry;
+  while (search && search->next(entry)) {
+    if (entry.name == "." || entry.name == "..") continue;
+    const std::string path = platform::joinPath(folder, entry.name);
+    if (entry.isFolder()) {
+      collectFiles(path, files);
+    } else if ((entry.attributes & platform::attr::kLink) == 0) {
+      files.push_back(path);
+    }
+  }
+}
+
+}  // namespace
+
+// Passes the component's progress to the run; a cancel stops extraction, never a write.
+class ZipStore::ProgressAdapter : public ZipProgressSink {
+ public:
+  explicit ProgressAdapter(ZipStore& store) : store_(store) {}
+  bool Callback(int kind, std::uint64_t total, std::uint64_t done, const std::string& name) override {
+    engine::ProgressSink* sink = store_.sink_;
+    if (sink == nullptr) return true;
+    if (kind != lastKind_) {
+      lastKind_ = kind;
+      const char* format = kind == kAdding         ? "${Adding:} %s"
+                           : kind == kReplacing    ? "${Replacing:} %s"
+                           : kind == kDeleting     ? "${Update archiv:} %s"
+                           : kind == kRemovingPart ? "${!! Disk full !! Deleting part of:} %s"
+                                                   : "%s";
+      if (kind != kCounting && kind != kExtracting) sink->ProgressFile(engine::TranslateFormat(format, {name}), total, 1, 0);
+    }
+    sink->ProgressBytes(done);
+    return sink->ShouldContinue();
+  }
+
+ private:
+  ZipStore& store_;
+  int lastKind_ = 0;
+};
+
+ZipStore::ArchiveScope::ArchiveScope(ZipStore& store, bool create) : store_(store) {
+  if (store_.archive_.IsOpen()) {
+    ++store_.openCount_;
+    counted_ = true;
+    return;
+  }
+  if (!create && !platform::exists(store_.root_)) return;
+  ++store_.openCount_;
+  counted_ = true;
+  try {
+    store_.archive_.Open(store_.root_, create);
+  } catch (const CZipException& failure) {
+    --store_.openCount_;
+    counted_ = false;
+    store_.setError(store_.root_ + ": " + failure.what());
+  }
+}
+
+ZipStore::ArchiveScope::~ArchiveScope() { (void)Release(); }
+
+bool ZipStore::ArchiveScope::Release() {
+  if (!counted_) return true;
+  counted_ = false;
+  if (store_.openCount_ > 0) --store_.openCount_;
+  if (store_.openCount_ > 0 || !store_.archive_.IsOpen()) return true;
+  try {
+    store_.archive_.Close();
+    return true;
+  } catch (const CZipException& failure) {
+    store_.closeError_ = store_.root_ + ": " + failure.what();
+    store_.setError(store_.closeError_);
+    return false;
+  }
+}
+
+ZipStore::ZipStore(engine::StoreContext context) : ListingStore(std::move(context)) {}
+
+ZipStore::~ZipStore() {
+  held_.reset();
+  archive_.Discard();
+}
+
+bool ZipStore::fail(const std::string& text) {
+  setError(text);
+  return false;
+}
+
+bool ZipStore::Open(const std::string& root, engine::OpenOptions options) {
+  std::string expanded;
+  if (!expandRoot(root, expanded)) return false;
+  if (!platform::isAbsolutePath(expanded)) expanded = platform::joinPath(platform::currentFolder(), expanded);
+  root_ = platform::withoutTrailingSeparator(expanded);
+  if (platform::isFolder(root_)) {
+    const std::string text = engine::Translate("${Can not open this file/archive}\n") + root_;
+    if (!options.quiet) prompt().ShowMessage(text, engine::PromptIcon::Warning);
+    return fail(text);
+  }
+  if (platform::exists(root_) || options.allowMissing) return true;
+  if (!options.mayCreate) return fail(engine::TranslateFormat("${Archive not found:} %s", {root_}));
+  if (!options.quiet && prompt().AskYesNo(engine::Translate("${Do you want to create this archive?}\n") + root_,
+                                          engine::PromptIcon::Question) != engine::PromptAnswer::Yes) {
+    return fail(engine::TranslateFormat("${Archive not found:} %s", {root_}));
+  }
+  return true;
+}
+
+bool ZipStore::Attach(engine::ProgressSink* sink, bool) {
+  if (root_.empty()) return fail(engine::Translate("${No folder given}"));
+  sink_ = sink;
+  readOnlyMedium_ = platform::driveTypeOf(platform::parentOf(root_)) == platform::DriveType::CdRom;
+  history_.Clear();
+  return readListing();
+}
+
+bool ZipStore::readListing() {
+  clearListing();
+  copies_.clear();
+  deleteQueue_.clear();
+  // Only a file that does not exist is an empty archive; anything else that cannot be read fails.
+  if (!platform::exists(root_)) return true;
+  ArchiveScope scope(*this, false);
+  if (!scope.IsOpen()) return false;
+  for (int i = 0; i < archive_.Count(); ++i) {
+    const ZipEntry& entry = archive_.Entry(i);
+    if (entry.isFolder()) continue;
+    if (!storableName(entry.name)) {
+      addWarning(engine::TranslateFormat("${An entry name that would leave the archive's folder is left out:} %s (%s)",
+                                         {entry.name, root_}));
+      continue;
+    }
+    putEntry(entry.name, entry.uncompressedSize, zipformat::fromDos(entry.dosTime, entry.dosDate), entry.crc);
+  }
+  return true;
+}
+
+bool ZipStore::NoteWrittenFile(const std::string& path, const std::string& localPath, bool keepExisting) {
+  const auto relative = relativeOf(path);
+  if (!relative || relative->empty()) return fail(path + ": " + engine::Translate("${not inside the archive}"));
+  if (!storableName(*relative)) {
+    return fail(engine::TranslateFormat("${A name with \"\\\" or a control character cannot be stored in an archive:} %s",
+                                        {*relative}));
+  }
+  const int listed = findEntry(*relative);
+  if (listed >= 0 && keepExisting) return false;
+  ArchiveScope scope(*this, true);
+  if (!scope.IsOpen()) return false;
+  platform::FindData local;
+  if (!platform::statEntry(localPath, local)) return fail(localPath + ": " + engine::Translate("${cannot be read}"));
+  const int index = archive_.FindName(*relative);
+  const std::string name = index >= 0 ? archive_.Entry(index).name : *relative;
+  ProgressAdapter progress(*this);
+  try {
+    archive_.AddFile(localPath, name, -1, index, local.attributes & platform::attr::kReadOnly, &progress);
+  } catch (const CZipException& failure) {
+    return fail(root_ + ": " + failure.what());
+  }
+  const int added = archive_.FindName(name);
+  const int entry = putEntry(name, static_cast<std::int64_t>(local.size), local.lastWriteTime, archive_.Entry(added).crc);
+  listing_.at(entry).state = 1;
+  // A copy made before this write is superseded: it is never written back over the new content.
+  listing_.at(entry).copyIndex = -1;
+  recordCopy(localPath, entry);
+  std::erase_if(deleteQueue_, [&](const std::string& queued) { return platform::equalNoCase(queued, name); });
+  return true;
+}
+
+bool ZipStore::DeleteFile(const std::string& path) {
+  const auto relative = relativeOf(path);
+  const int entry = relative ? findEntry(*relative) : -1;
+  if (entry < 0) return fail(path + ": " + engine::Translate("${not in the archive}"));
+  const std::string name = listing_.at(entry).path;
+  const bool queued = std::any_of(deleteQueue_.begin(), deleteQueue_.end(),
+                                  [&](const std::string& other) { return platform::equalNoCase(other, name); });
+  if (!queued) deleteQueue_.push_back(name);
+  listing_.Remove(entry);
+  return true;
+}
+
+int ZipStore::GetFile(const std::string& path, std::string& localPath, unsigned) {
+  const auto relative = relativeOf(path);
+  const int entry = relative ? findEntry(*relative) : -1;
+  if (entry < 0) {
+    setError(path + ": " + engine::Translate("${not in the archive}"));
+    return -1;
+  }
+  const int copy = listing_.at(entry).copyIndex;
+  if (localPath.empty() && copy >= 0 && platform::exists(copies_[static_cast<std::size_t>(copy)].path)) {
+    localPath = copies_[static_cast<std::size_t>(copy)].path;
+    return 1;
+  }
+  const bool ownCopy = localPath.empty();
+  const std::string destination = ownCopy ? platform::joinPath(TempFolder(), *relative) : localPath;
+  if (ownCopy && !platform::createFolderChain(platform::parentOf(destination))) {
+    setError(destination + ": " + engine::Translate("${cannot be written}"));
+    return -1;
+  }
+  ArchiveScope scope(*this, false);
+  if (!scope.IsOpen()) return -1;
+  ProgressAdapter progress(*this);
+  try {
+    archive_.Extract(archive_.FindName(listing_.at(entry).path), destination, &progress);
+  } catch (const CZipException& failure) {
+    setError(path + ": " + failure.what());
+    return -1;
+  }
+  if (ownCopy) {
+    localPath = destination;
+    recordCopy(destination, entry);
+  }
+  return 1;
+}
+
+bool ZipStore::BackupFile(const std::string& path) {
+  const auto relative = relativeOf(path);
+  const int entry = relative ? findEntry(*relative) : -1;
+  if (entry < 0) return fail(path + ": " + engine::Translate("${not in the archive}"));
+  const std::string folder = settings().backupPath.empty() ? platform::defaultBackupFolder() : settings().backupPath;
+  const std::string destination = engine::ClaimBackupPath(platform::joinPath(folder, *relative));
+  std::string reason;
+  if (!platform::createFolderChain(platform::parentOf(destination), &reason)) {
+    return fail(engine::Translate("${Backup not made:} ") + destination + ": " + reason);
+  }
+  ArchiveScope scope(*this, false);
+  if (!scope.IsOpen()) return false;
+  try {
+    archive_.Extract(archive_.FindName(listing_.at(entry).path), destination, nullptr);
+  } catch (const CZipException& failure) {
+    return fail(engine::Translate("${Backup not made:} ") + path + ": " + failure.what());
+  }
+  return true;
+}
+
+void ZipStore::BeginBatch(unsigned) {
+  if (!held_) held_ = std::make_unique<ArchiveScope>(*this, true);
+}
+
+void ZipStore::EndBatch() { held_.reset(); }
+
+bool ZipStore::copiesChanged() const {
+  for (int i = 0; i < listing_.SlotCount(); ++i) {
+    if (!listing_.IsLive(i)) continue;
+    const engine::HistoryEntry& entry = listing_.at(i);
+    if (entry.copyIndex < 0) continue;
+    if (entry.state == 1) return true;
+    const TempCopy& copy = copies_[static_cast<std::size_t>(entry.copyIndex)];
+    platform::FindData now;
+    if (platform::statEntry(copy.path, now) && (now.size != copy.size || now.lastWriteTime != copy.time)) return true;
+  }
+  return false;
+}
+
+bool ZipStore::applyDeleteQueue() {
+  if (deleteQueue_.empty()) return true;
+  std::vector<int> indexes;
+  for (const std::string& name : deleteQueue_) {
+    const int index = archive_.FindName(name);
+    if (index >= 0) indexes.push_back(index);
+  }
+  ProgressAdapter progress(*this);
+  archive_.DeleteEntries(indexes, &progress);
+  deleteQueue_.clear();
+  return true;
+}
+
+bool ZipStore::WriteBackCopies() {
+  ArchiveScope scope(*this, true);
+  if (!scope.IsOpen()) return false;
+  std::vector<std::string> files;
+  collectFiles(TempFolder(), files);
+  ProgressAdapter progress(*this);
+  for (const std::string& file : files) {
+    int row = -1;
+    for (std::size_t i = 0; i < copies_.size(); ++i) {
+      if (copies_[i].path == file) row = static_cast<int>(i);
+    }
+    const int entry = row >= 0 ? copies_[static_cast<std::size_t>(row)].entry : -1;
+    const bool current = entry >= 0 && listing_.IsLive(entry) && listing_.at(entry).copyIndex == row;
+    platform::FindData now;
+    const bool readable = platform::statEntry(file, now);
+    const bool unchanged = current && readable && now.size == copies_[static_cast<std::size_t>(row)].size &&
+                           now.lastWriteTime == copies_[static_cast<std::size_t>(row)].time;
+    if (!current || !readable || (unchanged && listing_.at(entry).state != 1)) {
+      (void)platform::deleteFile(file);
+      continue;
+    }
+    const std::string name = listing_.at(entry).path;
+    try {
+      archive_.AddFile(file, name, -1, archive_.FindName(name), 0, &progress);
+    } catch (const CZipException& failure) {
+      return fail(root_ + ": " + failure.what());
+    }
+  }
+  return scope.Release();
+}
+
+void ZipStore::keepUnsavedCopies() {
+  std::vector<std::string> files;
+  collectFiles(TempFolder(), files);
+  if (files.empty()) return;
+  const platform::CalendarTime now = platform::localFromFileTime(platform::fileTimeNow());
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day, now.hour, now.minute,
+                now.second);
+  const std::string recovery = platform::joinPath(platform::joinPath(platform::userDataFolder(), "velkor/recovery"),
+                                                  platform::fileNameOf(root_) + "-" + stamp);
+  for (const std::string& file : files) {
+    const std::string target = platform::joinPath(recovery, file.substr(TempFolder().size() + 1));
+    if (platform::createFolderChain(platform::parentOf(target))) (void)platform::renameReplace(file, target);
+  }
+  setError(LastError() + "\n" + engine::TranslateFormat("${Copies that were not written back are kept in:} %s", {recovery}));
+}
+
+bool ZipStore::Finish() {
+  held_.reset();
+  bool ok = closeError_.empty();
+  if (!ok) setError(closeError_);
+  closeError_.clear();
+  if (deleteQueue_.empty() && !copiesChanged()) return ok;
+  const bool changed = copiesChanged();
+  ArchiveScope scope(*this, true);
+  if (!scope.IsOpen()) return false;
+  try {
+    applyDeleteQueue();
+  } catch (const CZipException& failure) {
+    return fail(root_ + ": " + failure.what());
+  }
+  if (changed && !WriteBackCopies()) ok = false;
+  if (!scope.Release()) ok = false;
+  if (!ok) {
+    keepUnsavedCopies();
+    return false;
+  }
+  // Everything is in the archive now: the copies are as the entries.
+  std::vector<std::string> files;
+  collectFiles(TempFolder(), files);
+  for (const std::string& file : files) (void)platform::deleteFile(file);
+  copies_.clear();
+  for (int i = 0; i < listing_.SlotCount(); ++i) {
+    if (!listing_.IsLive(i)) continue;
+    listing_.at(i).copyIndex = -1;
+    listing_.at(i).state = 0;
+  }
+  return true;
+}
+
+void RegisterStores() {
+  engine::StoreFactory::RegisterExtension(
+      "zip", [](const engine::StoreContext& context) { return std::make_unique<ZipStore>(context); });
+}
+
+}  // namespace stores

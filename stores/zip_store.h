@@ -1,0 +1,70 @@
+#pragma once
+// A ZIP archive as one side of a session: its entries are the files of a folder tree.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "stores/listing_store.h"
+#include "stores/zip_container.h"
+
+namespace stores {
+
+class ZipStore : public ListingStore {
+ public:
+  explicit ZipStore(engine::StoreContext context);
+  ~ZipStore() override;
+
+  bool Attach(engine::ProgressSink* sink, bool recursive) override;
+  bool Open(const std::string& root, engine::OpenOptions options) override;
+  bool NoteWrittenFile(const std::string& path, const std::string& localPath, bool keepExisting) override;
+  bool DeleteFile(const std::string& path) override;
+  bool Finish() override;
+  int GetFile(const std::string& path, std::string& localPath, unsigned flags) override;
+  std::uint32_t GetCapabilities() const override { return 0x1B; }
+  void BeginBatch(unsigned flag) override;
+  void EndBatch() override;
+  bool BackupFile(const std::string& path) override;
+  bool IsArchive() const override { return true; }
+  bool WriteBackCopies() override;
+  [[nodiscard]] ZipContainer& GetArchive() { return archive_; }
+
+  // Names queued for deletion at Finish.
+  [[nodiscard]] const std::vector<std::string>& DeleteQueue() const { return deleteQueue_; }
+
+  // Keeps the archive open while alive; the last scope to go closes it, which writes the changes.
+  class ArchiveScope {
+   public:
+    ArchiveScope(ZipStore& store, bool create);
+    ~ArchiveScope();
+    ArchiveScope(const ArchiveScope&) = delete;
+    ArchiveScope& operator=(const ArchiveScope&) = delete;
+    [[nodiscard]] bool IsOpen() const { return store_.archive_.IsOpen(); }
+    // Closes now when this is the last scope; false with the store's error when writing failed.
+    bool Release();
+
+   private:
+    ZipStore& store_;
+    bool counted_ = false;
+  };
+
+ private:
+  friend class ArchiveScope;
+  class ProgressAdapter;
+
+  bool readListing();
+  bool fail(const std::string& text);
+  bool applyDeleteQueue();
+  [[nodiscard]] bool copiesChanged() const;
+  void keepUnsavedCopies();
+
+  ZipContainer archive_;
+  unsigned openCount_ = 0;
+  std::unique_ptr<ArchiveScope> held_;
+  std::vector<std::string> deleteQueue_;
+  std::string closeError_;
+};
+
+// Makes the store factory hand out ZIP stores for ".zip" paths.
+void RegisterStores();
+
+}  // namespace stores
