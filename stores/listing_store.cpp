@@ -35,7 +35,7 @@ std::optional<std::string> ListingStore::relativeOf(const std::string& path) con
   if (path == root || path == root + "/") return std::string();
   const std::string prefix = root + "/";
   if (!path.starts_with(prefix)) return std::nullopt;
-  return platform::withoutTrailingSeparator(platform::fromStoredName(path.substr(prefix.size())));
+  return platform::withoutTrailingSeparator(path.substr(prefix.size()));
 }
 
 int ListingStore::findEntry(const std::string& relative) const {

@@ -5,6 +5,7 @@
 #include "platform/file_system.h"
 #include "platform/process.h"
 #include "tests/support/temp_tree.h"
+#include "tests/support/tools.h"
 
 namespace {
 
@@ -173,4 +174,34 @@ TEST_F(Program, FailedItemsGiveStatusOneAndALogLine) {
   const std::string lines = tree.read("actions.log");
   EXPECT_NE(lines.find("\tcopy ->\t"), std::string::npos) << lines;
   EXPECT_NE(lines.find("failed"), std::string::npos) << lines;
+}
+
+TEST_F(Program, ZipArchiveAsEitherSide) {
+  if (!testsupport::haveTool("unzip")) GTEST_SKIP() << "unzip is not installed";
+  layOut();
+  const std::string archive = tree.path("backup.zip");
+  auto result = run({tree.path("src"), archive, "-back", "-R", "-auto"});
+  ASSERT_EQ(result.exitCode, 0) << result.errorOutput;
+  testsupport::runTool({"unzip", "-t", archive});
+  EXPECT_EQ(testsupport::runTool({"unzip", "-Z1", archive}).output, "a.txt\nb.txt\ns.txt\nsub/deep.txt\n");
+
+  tree.writeWithTime("src/a.txt", "source a, edited", kOld + 2 * kLater);
+  ASSERT_TRUE(platform::deleteFile(tree.path("src/s.txt")));
+  result = run({tree.path("src"), archive, "-back", "-R", "-auto"});
+  ASSERT_EQ(result.exitCode, 0) << result.errorOutput;
+  EXPECT_NE(result.output.find("Copied to target: 1"), std::string::npos) << result.output;
+  EXPECT_NE(result.output.find("deleted: 1"), std::string::npos) << result.output;
+  testsupport::runTool({"unzip", "-t", archive});
+  EXPECT_EQ(testsupport::runTool({"unzip", "-Z1", archive}).output, "a.txt\nb.txt\nsub/deep.txt\n");
+
+  result = run({archive, tree.path("restored"), "-copy", "-R", "-auto"});
+  ASSERT_EQ(result.exitCode, 0) << result.errorOutput;
+  EXPECT_EQ(tree.read("restored/a.txt"), "source a, edited");
+  EXPECT_EQ(tree.read("restored/sub/deep.txt"), "deep");
+  EXPECT_EQ(*platform::getLastWriteTime(tree.path("restored/b.txt")) / platform::kTicksPerSecond / 2,
+            kOld / platform::kTicksPerSecond / 2) << "the entry's time comes back (to the two seconds ZIP keeps)";
+
+  result = run({tree.path("missing.zip"), tree.path("restored"), "-back", "-R", "-auto"});
+  EXPECT_EQ(result.exitCode, 2) << "a missing source archive is not empty";
+  EXPECT_TRUE(tree.exists("restored/a.txt"));
 }
