@@ -46,24 +46,6 @@ std::size_t decodeUtf8(std::string_view text, std::size_t pos, char32_t& out) {
   return length;
 }
 
-void appendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 }  // namespace
 
 std::string caseKey(std::string_view text) {
@@ -90,6 +72,40 @@ std::string caseKey(std::string_view text) {
     pos += length;
   }
   return out;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+std::string fromCodePoints(std::u32string_view text) {
+  std::string out;
+  for (const char32_t c : text) appendUtf8(out, c);
+  return out;
+}
+
+bool isValidUtf8(std::string_view text) {
+  for (std::size_t pos = 0; pos < text.size();) {
+    char32_t c = 0;
+    const std::size_t length = static_cast<unsigned char>(text[pos]) < 0x80 ? 1 : decodeUtf8(text, pos, c);
+    if (length == 0) return false;
+    pos += length;
+  }
+  return true;
 }
 
 std::u32string toCodePoints(std::string_view text) {

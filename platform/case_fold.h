@@ -22,5 +22,8 @@ namespace platform {
 
 // The text as code points; a byte that is not part of valid UTF-8 stands for itself.
 [[nodiscard]] std::u32string toCodePoints(std::string_view text);
+[[nodiscard]] std::string fromCodePoints(std::u32string_view text);
+void appendUtf8(std::string& out, char32_t c);
+[[nodiscard]] bool isValidUtf8(std::string_view text);
 
 }  // namespace platform

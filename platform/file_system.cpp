@@ -255,6 +255,22 @@ bool canOpenForReading(const std::string& path) {
 
 namespace platform {
 
+std::vector<std::string> filesBelow(const std::string& folder) {
+  std::vector<std::string> files;
+  std::vector<std::string> pending{folder};
+  while (!pending.empty()) {
+    const std::string current = std::move(pending.back());
+    pending.pop_back();
+    auto search = DirectorySearch::open(current);
+    FindData entry;
+    while (search && search->next(entry)) {
+      if (entry.name == "." || entry.name == ".." || (entry.attributes & attr::kLink) != 0) continue;
+      (entry.isFolder() ? pending : files).push_back(joinPath(current, entry.name));
+    }
+  }
+  return files;
+}
+
 bool isWritableFolder(const std::string& folder) {
   return isFolder(folder) && access(folder.c_str(), W_OK | X_OK) == 0;
 }

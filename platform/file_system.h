@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/file_time.h"
 #include "platform/find_data.h"
@@ -80,6 +81,8 @@ namespace platform {
 
 namespace platform {
 
+// Every file in the folder and its subfolders (full paths), links left out.
+[[nodiscard]] std::vector<std::string> filesBelow(const std::string& folder);
 // True when new files can be made in the folder.
 [[nodiscard]] bool isWritableFolder(const std::string& folder);
 

@@ -89,9 +89,9 @@ class EntryReader {
   bool ended_ = false;
 };
 
-std::string localHeader(const ZipEntry& entry) {
-  std::string out;
-  put32(out, kLocalHeaderSignature);
+// The fields that the local header and the central record share, from "version needed" to the
+// extra field's length.
+void putSharedFields(std::string& out, const ZipEntry& entry) {
   put16(out, entry.versionNeeded);
   put16(out, static_cast<std::uint16_t>(entry.flags & ~kFlagDataDescriptor));
   put16(out, entry.method);
@@ -102,31 +102,26 @@ std::string localHeader(const ZipEntry& entry) {
   put32(out, entry.uncompressedSize);
   put16(out, static_cast<std::uint16_t>(entry.name.size()));
   put16(out, 0);
-  out += entry.name;
-  return out;
+}
+
+std::string localHeader(const ZipEntry& entry) {
+  std::string out;
+  put32(out, kLocalHeaderSignature);
+  putSharedFields(out, entry);
+  return out + entry.name;
 }
 
 std::string centralRecord(const ZipEntry& entry) {
   std::string out;
   put32(out, kCentralSignature);
   put16(out, entry.versionMadeBy);
-  put16(out, entry.versionNeeded);
-  put16(out, static_cast<std::uint16_t>(entry.flags & ~kFlagDataDescriptor));
-  put16(out, entry.method);
-  put16(out, entry.dosTime);
-  put16(out, entry.dosDate);
-  put32(out, entry.crc);
-  put32(out, entry.compressedSize);
-  put32(out, entry.uncompressedSize);
-  put16(out, static_cast<std::uint16_t>(entry.name.size()));
-  put16(out, 0);
-  put16(out, 0);
-  put16(out, 0);
-  put16(out, 0);
+  putSharedFields(out, entry);
+  put16(out, 0);  // comment length
+  put16(out, 0);  // disk number start
+  put16(out, 0);  // internal attributes
   put32(out, entry.externalAttributes);
   put32(out, entry.localHeaderOffset);
-  out += entry.name;
-  return out;
+  return out + entry.name;
 }
 
 }  // namespace

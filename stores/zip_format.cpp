@@ -1,5 +1,7 @@
 #include "stores/zip_format.h"
 
+#include "platform/case_fold.h"
+
 namespace stores::zipformat {
 namespace {
 
@@ -15,19 +17,6 @@ constexpr char16_t kCp437[128] = {
     0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4, 0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229,
     0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2,
     0x25A0, 0x00A0};
-
-void appendUtf8(std::string& out, char16_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 }  // namespace
 
@@ -69,7 +58,7 @@ std::string decodeName(std::string_view raw, std::uint16_t flags, std::uint16_t 
     if (c < 0x80) {
       out += ch;
     } else {
-      appendUtf8(out, kCp437[c - 0x80]);
+      platform::appendUtf8(out, kCp437[c - 0x80]);
     }
   }
   return out;

@@ -22,20 +22,6 @@ bool storableName(const std::string& relative) {
   return relative.find('\\') == std::string::npos && platform::isSafeRelativeName(relative);
 }
 
-void collectFiles(const std::string& folder, std::vector<std::string>& files) {
-  auto search = platform::DirectorySearch::open(folder);
-  platform::FindData entry;
-  while (search && search->next(entry)) {
-    if (entry.name == "." || entry.name == "..") continue;
-    const std::string path = platform::joinPath(folder, entry.name);
-    if (entry.isFolder()) {
-      collectFiles(path, files);
-    } else if ((entry.attributes & platform::attr::kLink) == 0) {
-      files.push_back(path);
-    }
-  }
-}
-
 }  // namespace
 
 // Passes the component's progress to the run; a cancel stops extraction, never a write.
@@ -290,8 +276,7 @@ bool ZipStore::applyDeleteQueue() {
 bool ZipStore::WriteBackCopies() {
   ArchiveScope scope(*this, true);
   if (!scope.IsOpen()) return false;
-  std::vector<std::string> files;
-  collectFiles(TempFolder(), files);
+  const std::vector<std::string> files = platform::filesBelow(TempFolder());
   ProgressAdapter progress(*this);
   for (const std::string& file : files) {
     int row = -1;
@@ -319,8 +304,7 @@ bool ZipStore::WriteBackCopies() {
 }
 
 void ZipStore::keepUnsavedCopies() {
-  std::vector<std::string> files;
-  collectFiles(TempFolder(), files);
+  const std::vector<std::string> files = platform::filesBelow(TempFolder());
   if (files.empty()) return;
   const platform::CalendarTime now = platform::localFromFileTime(platform::fileTimeNow());
   char stamp[32];
@@ -356,8 +340,7 @@ bool ZipStore::Finish() {
     return false;
   }
   // Everything is in the archive now: the copies are as the entries.
-  std::vector<std::string> files;
-  collectFiles(TempFolder(), files);
+  const std::vector<std::string> files = platform::filesBelow(TempFolder());
   for (const std::string& file : files) (void)platform::deleteFile(file);
   copies_.clear();
   for (int i = 0; i < listing_.SlotCount(); ++i) {

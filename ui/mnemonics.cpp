@@ -50,28 +50,6 @@ std::vector<char32_t> candidates(const std::string& text, bool menu) {
   return list;
 }
 
-std::string toUtf8(const std::u32string& text) {
-  std::string out;
-  for (const char32_t c : text) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
 // The text with its "&" moved before the chosen character: at a word start when it is one
 // there, else at its first place.
 std::string placeMnemonic(const std::string& text, char32_t chosen, bool menu) {
@@ -92,7 +70,7 @@ std::string placeMnemonic(const std::string& text, char32_t chosen, bool menu) {
     if (tab != std::u32string::npos) end = tab;
   }
   auto matches = [&](std::size_t i) {
-    return platform::caseKey(toUtf8(std::u32string(1, plain[i]))) == toUtf8(std::u32string(1, chosen));
+    return platform::caseKey(platform::fromCodePoints(std::u32string(1, plain[i]))) == platform::fromCodePoints(std::u32string(1, chosen));
   };
   std::size_t at = std::u32string::npos;
   for (std::size_t i = 0; i < end && at == std::u32string::npos; ++i) {
@@ -103,7 +81,7 @@ std::string placeMnemonic(const std::string& text, char32_t chosen, bool menu) {
   }
   if (at == std::u32string::npos) return text;
   plain.insert(at, 1, U'&');
-  return toUtf8(plain);
+  return platform::fromCodePoints(plain);
 }
 
 }  // namespace

@@ -14,32 +14,11 @@ constexpr std::string_view kHeaderWord = "Vorlexa ";
 // A NUL byte in a dictionary line reads as the middle dot.
 constexpr std::string_view kMiddleDot = "\xC2\xB7";
 
-bool isValidUtf8(std::string_view text) {
-  for (std::size_t i = 0; i < text.size();) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    std::size_t length = c < 0x80 ? 1 : (c >= 0xC2 && c <= 0xDF) ? 2 : (c >= 0xE0 && c <= 0xEF) ? 3 : (c >= 0xF0 && c <= 0xF4) ? 4 : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-    }
-    i += length;
-  }
-  return true;
-}
-
 // Dictionaries made for the old 8-bit code page are read as Latin-1.
 std::string asUtf8(std::string_view text) {
-  if (isValidUtf8(text)) return std::string(text);
+  if (platform::isValidUtf8(text)) return std::string(text);
   std::string out;
-  for (const char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x80) {
-      out += ch;
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
+  for (const char ch : text) platform::appendUtf8(out, static_cast<unsigned char>(ch));
   return out;
 }
 

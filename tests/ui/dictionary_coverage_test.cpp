@@ -42,16 +42,8 @@ std::vector<std::string> stringLiterals(const std::string& source) {
 }
 
 void collectPhrases(const std::string& folder, std::set<std::string>& phrases) {
-  auto search = platform::DirectorySearch::open(folder);
-  platform::FindData entry;
-  while (search && search->next(entry)) {
-    if (entry.name == "." || entry.name == "..") continue;
-    const std::string path = platform::joinPath(folder, entry.name);
-    if (entry.isFolder()) {
-      collectPhrases(path, phrases);
-      continue;
-    }
-    const std::string extension = platform::extensionOf(entry.name);
+  for (const std::string& path : platform::filesBelow(folder)) {
+    const std::string extension = platform::extensionOf(path);
     if (extension != "cpp" && extension != "h") continue;
     // Adjacent literals form one text; join them so a token split over two lines is found.
     std::string joined;
