@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/history_file.h"
 #include "engine/local_store.h"
 #include "engine/text.h"
 #include "platform/path.h"
@@ -36,6 +37,8 @@ bool SyncEngine::StartCompare(std::vector<SessionSpec> sessions, bool wait) {
   lastOk_ = true;
   startWorker(
       [this, sessions = std::move(sessions)] {
+        // The stores of the previous comparison write back before the new one starts.
+        if (!finishStores()) lastOk_ = false;
         Reset();
         cancelled_ = false;
         for (const SessionSpec& session : sessions) {
@@ -53,18 +56,40 @@ void SyncEngine::StartSynchronize(std::vector<int> items, bool wait) {
   startWorker([this, items = std::move(items)] { RunSynchronization(items); }, wait);
 }
 
+bool SyncEngine::finishStores() {
+  bool ok = true;
+  for (StorePair& pair : Pairs()) {
+    for (Store* store : {pair.source.get(), pair.target.get()}) {
+      if (store != nullptr && !store->Finish()) {
+        ok = false;
+        observer_.FinishFailed(store->LastError());
+      }
+    }
+  }
+  return ok;
+}
+
 bool SyncEngine::StartFinish(bool wait) {
   lastOk_ = true;
+  startWorker([this] { lastOk_ = finishStores(); }, wait);
+  return lastOk_;
+}
+
+bool SyncEngine::StartHistory(std::string folder, bool recursive, bool wait) {
+  lastOk_ = true;
   startWorker(
-      [this] {
-        for (StorePair& pair : Pairs()) {
-          for (Store* store : {pair.source.get(), pair.target.get()}) {
-            if (store != nullptr && !store->Finish()) {
-              lastOk_ = false;
-              observer_.FinishFailed(store->LastError());
-            }
-          }
+      [this, folder = std::move(folder), recursive] {
+        LocalStore store(StoreContext{&Settings(), nullptr, {}});
+        if (!store.Open(folder, {true, false, false})) {
+          lastOk_ = false;
+          observer_.Problem(store.LastError());
+          return;
         }
+        HistorySaveReport report;
+        lastOk_ = MakeHistoryFiles(store, store.Root(), recursive,
+                                   [this](const std::string& text) { observer_.StatusText(text); }, &report);
+        for (const std::string& failed : report.failedFolders) observer_.Problem(failed);
+        observer_.RunFinished(RunTotals{});
       },
       wait);
   return lastOk_;

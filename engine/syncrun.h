@@ -81,6 +81,9 @@ class SyncEngine : public CompareEngine, private ProgressSink {
   void StartSynchronize(std::vector<int> items, bool wait);
   // Has every store write back what it holds; false when one failed (only with `wait`).
   bool StartFinish(bool wait);
+  // Makes the history files of a folder (and its subfolders) through a local store; the status
+  // texts go to the observer. False when a file could not be written (only with `wait`).
+  bool StartHistory(std::string folder, bool recursive, bool wait);
   // Waits for the running worker, if any.
   void Wait();
   // Stops the run after the current file (the copy in progress is cancelled too).
@@ -127,6 +130,8 @@ class SyncEngine : public CompareEngine, private ProgressSink {
   void removeEmptyFolders();
   [[nodiscard]] bool inCollapsedFolder(const CompareItem& item) const;
   void startWorker(std::function<void()> body, bool wait);
+  // Lets every store of the last comparison write back what it holds.
+  bool finishStores();
 
   RunObserver& observer_;
   std::jthread worker_;

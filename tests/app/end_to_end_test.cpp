@@ -205,3 +205,18 @@ TEST_F(Program, ZipArchiveAsEitherSide) {
   EXPECT_EQ(result.exitCode, 2) << "a missing source archive is not empty";
   EXPECT_TRUE(tree.exists("restored/a.txt"));
 }
+
+TEST_F(Program, ANameThatIsBothProjectAndSessionSelectsTheProject) {
+  tree.write("one/x.txt", "x");
+  tree.write("two/y.txt", "y");
+  (void)platform::writeFileReplacing(ini,
+                                     "[Options]\nVersion=1\nSessions=2\nProjects=1\nProject1=Docs||Second||\n"
+                                     "[Session1]\nName=Docs\nSrc=" + tree.path("one") + "\nDst=" + tree.path("one-copy") +
+                                         "\nTodo=2\n[Session2]\nName=Second\nSrc=" + tree.path("two") +
+                                         "\nDst=" + tree.path("two-copy") + "\nTodo=2\n",
+                                     0600);
+  const auto result = run({"docs", "-auto"});
+  EXPECT_EQ(result.exitCode, 0) << result.errorOutput;
+  EXPECT_TRUE(tree.exists("two-copy/y.txt"));
+  EXPECT_FALSE(tree.exists("one-copy"));
+}

@@ -281,3 +281,13 @@ TEST_F(DiskRun, HistoryCarriesADeletionOverOnTheNextRun) {
   EXPECT_FALSE(tree.exists("src/two.txt")) << "the deletion in the target is carried over";
   EXPECT_EQ(tree.read("src/synch.log").find("two.txt"), std::string::npos);
 }
+
+TEST_F(DiskRun, HistoryThreadMakesHistoryFiles) {
+  tree.write("src/a.txt", "1");
+  tree.write("src/sub/b.txt", "2");
+  engine = std::make_unique<SyncEngine>(settings, engine::StoreContext{}, observer);
+  EXPECT_TRUE(engine->StartHistory(tree.path("src"), true, true));
+  EXPECT_NE(tree.read("src/synch.log").find("a.txt"), std::string::npos);
+  EXPECT_NE(tree.read("src/sub/synch.log").find("b.txt"), std::string::npos);
+  EXPECT_FALSE(engine->StartHistory(tree.path("missing"), true, true));
+}
