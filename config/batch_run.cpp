@@ -92,23 +92,23 @@ int RunBatch(COptions& options, const BatchIo& io, bool dryRun) {
     return exitcode::kCouldNotStart;
   }
   const std::int64_t now = platform::localSecondsNow();
-  std::vector<engine::SessionSpec> specs;
+  std::vector<engine::SessionSpec> plannedSessions;
   for (const CSession& session : options.runList) {
     std::string error;
-    auto spec = MakeSessionSpec(session, options, now, error);
-    if (!spec) {
+    auto planned = MakeSessionSpec(session, options, now, error);
+    if (!planned) {
       io.err << error << '\n';
       return exitcode::kCouldNotStart;
     }
     io.out << DescribeSession(session) << '\n';
-    specs.push_back(std::move(*spec));
+    plannedSessions.push_back(std::move(*planned));
   }
   io.out << std::flush;
 
   BatchPrompt prompt(io.err);
   BatchObserver observer(io.out, io.err, io.terminal, dryRun ? nullptr : openActionLog(options, io.err));
   engine::SyncEngine engine(options.EngineSettings(), MakeStoreContext(options, &prompt), observer);
-  if (!engine.StartCompare(std::move(specs), true)) {
+  if (!engine.StartCompare(std::move(plannedSessions), true)) {
     io.err << engine::Translate("${Nothing was changed.}") << '\n';
     return exitcode::kCouldNotStart;
   }

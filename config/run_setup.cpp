@@ -66,28 +66,28 @@ engine::StoreContext MakeStoreContext(const COptions& options, engine::Prompt* p
 
 std::optional<engine::SessionSpec> MakeSessionSpec(const CSession& session, const COptions& options,
                                                    std::int64_t nowLocal, std::string& error) {
-  engine::SessionSpec spec;
-  if (!options.pathVariables.Expand(session.Src, spec.source) || !options.pathVariables.Expand(session.Dst, spec.target)) {
+  engine::SessionSpec planned;
+  if (!options.pathVariables.Expand(session.Src, planned.source) || !options.pathVariables.Expand(session.Dst, planned.target)) {
     std::string ignored;
-    error = !options.pathVariables.Expand(session.Src, ignored) ? spec.source : spec.target;
+    error = !options.pathVariables.Expand(session.Src, ignored) ? planned.source : planned.target;
     return std::nullopt;
   }
-  spec.name = session.Name;
-  spec.files = session.Files;
-  spec.excludeFiles = session.XFiles;
-  spec.folderList = session.DirList;
-  spec.flags = session.SFlags;
-  spec.todo = session.Todo == kTodoNotGiven ? kSynchronize : session.Todo;
-  spec.compareMode = session.Cmp;
+  planned.name = session.Name;
+  planned.files = session.Files;
+  planned.excludeFiles = session.XFiles;
+  planned.folderList = session.DirList;
+  planned.flags = session.SFlags;
+  planned.todo = session.Todo == kTodoNotGiven ? kSynchronize : session.Todo;
+  planned.compareMode = session.Cmp;
   CExtFilter filter = session.Filter;
   // "Not older than two days" means two days before this run, not before the session was saved.
   filter.PrepareForScan(nowLocal);
   if (filter.flags != 0) {
-    spec.filter = [filter](const engine::FindData* source, const engine::FindData* target) {
+    planned.filter = [filter](const engine::FindData* source, const engine::FindData* target) {
       return filter.Accepts(source, target);
     };
   }
-  return spec;
+  return planned;
 }
 
 std::string DescribeSession(const CSession& session) {

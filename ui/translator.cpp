@@ -79,10 +79,10 @@ std::vector<std::string> FormatConversions(std::string_view text) {
     }
     while (j < text.size() && std::string_view("-+ #0").find(text[j]) != std::string_view::npos) ++j;
     while (j < text.size() && (std::isdigit(static_cast<unsigned char>(text[j])) != 0 || text[j] == '*' || text[j] == '.')) ++j;
-    std::string spec;
-    while (j < text.size() && std::string_view("hlLqjztI3264").find(text[j]) != std::string_view::npos) spec += text[j++];
-    if (j < text.size()) spec += text[j];
-    conversions.push_back(spec.empty() ? std::string("%") : spec);
+    std::string conversion;
+    while (j < text.size() && std::string_view("hlLqjztI3264").find(text[j]) != std::string_view::npos) conversion += text[j++];
+    if (j < text.size()) conversion += text[j];
+    conversions.push_back(conversion.empty() ? std::string("%") : conversion);
     i = j;
   }
   return conversions;
