@@ -135,13 +135,14 @@ bool LocalStore::advance(Search& search) {
 SearchHandle LocalStore::FindFirst(const std::string& pattern) {
   Search search;
   std::string reason;
-  search.directory = platform::DirectorySearch::open(Resolve(platform::parentOf(pattern)), &reason);
+  const std::string folder = Resolve(platform::parentOf(pattern));
+  search.directory = platform::DirectorySearch::open(folder, &reason);
   if (!search.directory) {
     setError(platform::parentOf(pattern) + ": " + reason);
     return kNoSearch;
   }
   search.mask = platform::fileNameOf(pattern);
-  search.folder = Resolve(platform::parentOf(pattern));
+  search.folder = folder;
   if (!advance(search)) return kNoSearch;
   const SearchHandle handle = nextHandle_++;
   searches_.emplace(handle, std::move(search));
@@ -174,8 +175,11 @@ bool LocalStore::PutFile(const std::string& destination, const CompareItem*, Sto
 
 bool LocalStore::NoteWrittenFile(const std::string& path, const std::string&, bool) {
   FindData entry;
-  const std::string resolved = Resolve(path);
-  if (!platform::statEntry(resolved, entry)) return false;
+  std::string resolved = path;
+  if (!platform::statEntry(resolved, entry)) {
+    resolved = Resolve(path);
+    if (resolved == path || !platform::statEntry(resolved, entry)) return false;
+  }
   if (!settings().has(option::kUseHistory)) return true;
   HistoryEntry noted;
   noted.folder = platform::withTrailingSeparator(platform::parentOf(resolved));
@@ -205,7 +209,11 @@ bool LocalStore::DeleteFile(const std::string& path) {
   return true;
 }
 
-std::uint32_t LocalStore::GetAttributes(const std::string& path) { return platform::getAttributes(Resolve(path)); }
+std::uint32_t LocalStore::GetAttributes(const std::string& path) {
+  // The name as given first: looking for it without regard to case is the rare case.
+  const std::uint32_t attributes = platform::getAttributes(path);
+  return attributes != platform::attr::kInvalid ? attributes : platform::getAttributes(Resolve(path));
+}
 
 bool LocalStore::SetAttributes(const std::string& path, std::uint32_t attributes) {
   return platform::setAttributes(Resolve(path), attributes);
@@ -213,7 +221,8 @@ bool LocalStore::SetAttributes(const std::string& path, std::uint32_t attributes
 
 bool LocalStore::GetFileInfo(const std::string& path) {
   FindData entry;
-  if (!platform::statEntry(Resolve(path), entry) || (entry.attributes & platform::attr::kLink) != 0) return false;
+  if (!platform::statEntry(path, entry) && !platform::statEntry(Resolve(path), entry)) return false;
+  if ((entry.attributes & platform::attr::kLink) != 0) return false;
   current_ = std::move(entry);
   return true;
 }

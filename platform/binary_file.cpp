@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "platform/file_system.h"
+#include "platform/file_time.h"
 
 namespace platform {
 
@@ -22,13 +23,15 @@ std::unique_ptr<BinaryFile> BinaryFile::open(const std::string& path, Mode mode,
     ::close(fd);
     return nullptr;
   }
-  return std::unique_ptr<BinaryFile>(new BinaryFile(fd, static_cast<std::uint64_t>(st.st_size)));
+  return std::unique_ptr<BinaryFile>(
+      new BinaryFile(fd, static_cast<std::uint64_t>(st.st_size), fileTimeFromTimespec(st.st_mtim)));
 }
 
 std::unique_ptr<BinaryFile> BinaryFile::adopt(int fd) {
   struct stat st {};
   if (fd < 0 || fstat(fd, &st) != 0) return nullptr;
-  return std::unique_ptr<BinaryFile>(new BinaryFile(fd, static_cast<std::uint64_t>(st.st_size)));
+  return std::unique_ptr<BinaryFile>(
+      new BinaryFile(fd, static_cast<std::uint64_t>(st.st_size), fileTimeFromTimespec(st.st_mtim)));
 }
 
 BinaryFile::~BinaryFile() {
@@ -93,10 +96,10 @@ bool BinaryFile::appendFrom(const BinaryFile& other, std::uint64_t offset, std::
   return true;
 }
 
-bool BinaryFile::close() {
+bool BinaryFile::close(bool durable) {
   const int fd = fd_;
   fd_ = -1;
-  const bool synced = fsync(fd) == 0;
+  const bool synced = !durable || fsync(fd) == 0;
   return ::close(fd) == 0 && synced;
 }
 

@@ -20,6 +20,8 @@ class BinaryFile {
   BinaryFile& operator=(const BinaryFile&) = delete;
 
   [[nodiscard]] std::uint64_t size() const;
+  // The last-write time when the file was opened.
+  [[nodiscard]] std::uint64_t lastWriteTime() const { return lastWrite_; }
   // Reads exactly `length` bytes at `offset`; false (errno set) when they are not all there.
   [[nodiscard]] bool readAt(std::uint64_t offset, void* buffer, std::size_t length) const;
   // Appends; false (errno set) when not all bytes were written.
@@ -27,14 +29,15 @@ class BinaryFile {
   [[nodiscard]] bool writeAt(std::uint64_t offset, const void* data, std::size_t length);
   // Copies bytes of another file to the end of this one.
   [[nodiscard]] bool appendFrom(const BinaryFile& other, std::uint64_t offset, std::uint64_t length);
-  // Flushes to the disk and closes; false (errno set) on failure.
-  [[nodiscard]] bool close();
+  // Closes; false (errno set) on failure. With `durable` the data reach the disk first.
+  [[nodiscard]] bool close(bool durable = false);
   [[nodiscard]] std::uint64_t position() const { return end_; }
 
  private:
-  explicit BinaryFile(int fd, std::uint64_t end) : fd_(fd), end_(end) {}
+  BinaryFile(int fd, std::uint64_t end, std::uint64_t lastWrite) : fd_(fd), end_(end), lastWrite_(lastWrite) {}
   int fd_;
   std::uint64_t end_;
+  std::uint64_t lastWrite_;
 };
 
 }  // namespace platform

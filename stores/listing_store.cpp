@@ -66,11 +66,13 @@ void ListingStore::indexFolders() const {
   for (int i = 0; i < listing_.SlotCount(); ++i) {
     if (!listing_.IsLive(i)) continue;
     std::string folder = listing_.at(i).folder;
+    folders_[platform::caseKey(folder)].files.push_back(i);
     while (!folder.empty()) {
       const std::string withoutSlash = folder.substr(0, folder.size() - 1);
       const std::string parent = folderOf(withoutSlash);
-      folders_[platform::caseKey(parent)].emplace(platform::caseKey(withoutSlash), platform::fileNameOf(withoutSlash));
-      folders_[platform::caseKey(folder)];
+      const auto [it, added] = folders_[platform::caseKey(parent)].subfolders.emplace(platform::caseKey(withoutSlash),
+                                                                                        platform::fileNameOf(withoutSlash));
+      if (!added) break;  // the folders above are known already
       folder = parent;
     }
   }
@@ -112,17 +114,16 @@ engine::SearchHandle ListingStore::FindFirst(const std::string& pattern) {
   entries[1].name = "..";
   entries[0].attributes = entries[1].attributes = platform::attr::kFolder;
   indexFolders();
-  for (const auto& [key, name] : folders_[folderKey]) {
+  const FolderContent& content = folders_[folderKey];
+  for (const auto& [key, name] : content.subfolders) {
     if (!engine::MatchMask(name, mask)) continue;
     engine::FindData data;
     data.name = name;
     data.attributes = platform::attr::kFolder;
     entries.push_back(data);
   }
-  for (int i = 0; i < listing_.SlotCount(); ++i) {
-    if (!listing_.IsLive(i)) continue;
-    const engine::HistoryEntry& entry = listing_.at(i);
-    if (platform::caseKey(entry.folder) == folderKey && engine::MatchMask(entry.name, mask)) entries.push_back(dataOf(entry));
+  for (const int index : content.files) {
+    if (listing_.IsLive(index) && engine::MatchMask(listing_.at(index).name, mask)) entries.push_back(dataOf(listing_.at(index)));
   }
   const engine::SearchHandle handle = nextHandle_++;
   current_ = entries.front();

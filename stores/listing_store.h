@@ -77,8 +77,12 @@ class ListingStore : public engine::Store {
   std::map<engine::SearchHandle, std::vector<engine::FindData>> searches_;
   engine::SearchHandle nextHandle_ = 1;
   mutable bool foldersIndexed_ = false;
-  // Case key of a folder ("" for the root) -> names of its subfolders.
-  mutable std::map<std::string, std::map<std::string, std::string>> folders_;
+  struct FolderContent {
+    std::map<std::string, std::string> subfolders;  // case key -> name
+    std::vector<int> files;                         // listing indexes
+  };
+  // Case key of a folder ("" for the root, else ending with "/").
+  mutable std::map<std::string, FolderContent> folders_;
 };
 
 }  // namespace stores

@@ -128,7 +128,10 @@ std::string centralRecord(const ZipEntry& entry) {
 
 ZipContainer::ZipContainer() = default;
 
-ZipContainer::~ZipContainer() { Discard(); }
+ZipContainer::~ZipContainer() {
+  Discard();
+  if (deflater_) deflateEnd(deflater_.get());
+}
 
 int ZipContainer::FindName(const std::string& name) const {
   if (!indexed_) {
@@ -313,42 +316,40 @@ void ZipContainer::AddFile(const std::string& localPath, const std::string& entr
   const bool store = level == 0 || size < 5;
   entry.method = store ? 0 : 8;
   if (!store) entry.flags = static_cast<std::uint16_t>(entry.flags | levelFlags(level));
-  toDos(platform::getLastWriteTime(localPath).value_or(platform::fileTimeNow()), entry.dosTime, entry.dosDate);
+  toDos(input->lastWriteTime(), entry.dosTime, entry.dosDate);
   entry.externalAttributes = attributes;
   entry.uncompressedSize = static_cast<std::uint32_t>(size);
   const std::uint64_t start = staging_->position();
   entry.stagedOffset = start;
 
   const int kind = replaceIndex >= 0 ? ZipProgressSink::kReplacing : ZipProgressSink::kAdding;
-  z_stream stream{};
-  if (!store && deflateInit2(&stream, level < 0 ? Z_DEFAULT_COMPRESSION : level, Z_DEFLATED, -MAX_WBITS, 8,
-                             Z_DEFAULT_STRATEGY) != Z_OK) {
-    throw CZipException(CZipException::kNoMemory);
+  z_stream_s* stream = store ? nullptr : deflater(level);
+  if (inBuffer_.empty()) {
+    inBuffer_.resize(kBufferSize);
+    outBuffer_.resize(kBufferSize);
   }
-  std::vector<char> in(kBufferSize);
-  std::vector<char> out(kBufferSize);
   std::uint32_t crc = 0;
   std::uint64_t done = 0;
   try {
     while (done < size || !store) {
-      const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(in.size(), size - done));
-      if (chunk > 0 && !input->readAt(done, in.data(), chunk)) throwErrno(localPath);
+      const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(inBuffer_.size(), size - done));
+      if (chunk > 0 && !input->readAt(done, inBuffer_.data(), chunk)) throwErrno(localPath);
       done += chunk;
-      crc = engine::Crc32(std::string_view(in.data(), chunk), crc);
+      crc = engine::Crc32(std::string_view(inBuffer_.data(), chunk), crc);
       if (store) {
-        if (!staging_->append(in.data(), chunk)) throwErrno(path_);
+        if (!staging_->append(inBuffer_.data(), chunk)) throwErrno(path_);
       } else {
-        stream.next_in = reinterpret_cast<Bytef*>(in.data());
-        stream.avail_in = static_cast<uInt>(chunk);
+        stream->next_in = reinterpret_cast<Bytef*>(inBuffer_.data());
+        stream->avail_in = static_cast<uInt>(chunk);
         const int flush = done >= size ? Z_FINISH : Z_NO_FLUSH;
         int result = Z_OK;
         do {
-          stream.next_out = reinterpret_cast<Bytef*>(out.data());
-          stream.avail_out = static_cast<uInt>(out.size());
-          result = deflate(&stream, flush);
+          stream->next_out = reinterpret_cast<Bytef*>(outBuffer_.data());
+          stream->avail_out = static_cast<uInt>(outBuffer_.size());
+          result = deflate(stream, flush);
           if (result == Z_STREAM_ERROR) throw CZipException(CZipException::kZlibStream, name);
-          if (!staging_->append(out.data(), out.size() - stream.avail_out)) throwErrno(path_);
-        } while (stream.avail_out == 0);
+          if (!staging_->append(outBuffer_.data(), outBuffer_.size() - stream->avail_out)) throwErrno(path_);
+        } while (stream->avail_out == 0);
         if (flush == Z_FINISH) {
           if (result != Z_STREAM_END) throw CZipException(CZipException::kZlibStream, name);
           break;
@@ -358,22 +359,39 @@ void ZipContainer::AddFile(const std::string& localPath, const std::string& entr
       if (sink != nullptr) (void)sink->Callback(kind, size, done, name);
     }
   } catch (...) {
-    if (!store) deflateEnd(&stream);
     if (sink != nullptr) (void)sink->Callback(ZipProgressSink::kRemovingPart, size, done, name);
     throw;
   }
-  if (!store) deflateEnd(&stream);
   const std::uint64_t compressed = staging_->position() - start;
   if (compressed > kMaxSize) throw CZipException(CZipException::kFileTooLarge, name);
   entry.compressedSize = static_cast<std::uint32_t>(compressed);
   entry.crc = crc;
   if (replaceIndex >= 0 && replaceIndex < Count()) {
     entries_[static_cast<std::size_t>(replaceIndex)] = std::move(entry);
+    indexed_ = false;
   } else {
+    if (indexed_) byName_.emplace(nameKey(entry.name), Count());
     entries_.push_back(std::move(entry));
   }
   modified_ = true;
-  indexed_ = false;
+}
+
+z_stream_s* ZipContainer::deflater(int level) {
+  // One compressor, reset between files: setting one up for every small file costs more than
+  // compressing it.
+  if (deflater_ && deflaterLevel_ == level) {
+    deflateReset(deflater_.get());
+    return deflater_.get();
+  }
+  if (deflater_) deflateEnd(deflater_.get());
+  deflater_ = std::make_unique<z_stream>();
+  if (deflateInit2(deflater_.get(), level < 0 ? Z_DEFAULT_COMPRESSION : level, Z_DEFLATED, -MAX_WBITS, 8,
+                   Z_DEFAULT_STRATEGY) != Z_OK) {
+    deflater_.reset();
+    throw CZipException(CZipException::kNoMemory);
+  }
+  deflaterLevel_ = level;
+  return deflater_.get();
 }
 
 void ZipContainer::DeleteEntries(std::vector<int> indexes, ZipProgressSink* sink) {
@@ -399,17 +417,32 @@ void ZipContainer::commit() {
   if (!out) throw CZipException(CZipException::CodeOfErrno(errno), path_ + ": " + error);
   try {
     std::vector<ZipEntry> written = entries_;
+    // Small entries are gathered in memory and written in large pieces.
+    std::string pending;
+    std::uint64_t position = 0;
+    auto flush = [&] {
+      if (!pending.empty() && !out->append(pending.data(), pending.size())) throwErrno(path_);
+      pending.clear();
+    };
     for (std::size_t i = 0; i < entries_.size(); ++i) {
       const ZipEntry& entry = entries_[i];
       const std::uint64_t from = dataOffset(entry);
       const platform::BinaryFile& source = entry.stagedOffset ? *staging_ : *file_;
-      written[i].localHeaderOffset = static_cast<std::uint32_t>(out->position());
+      written[i].localHeaderOffset = static_cast<std::uint32_t>(position);
       written[i].stagedOffset.reset();
-      const std::string header = localHeader(written[i]);
-      if (!out->append(header.data(), header.size()) || !out->appendFrom(source, from, entry.compressedSize)) {
-        throwErrno(path_);
+      pending += localHeader(written[i]);
+      if (entry.compressedSize <= kBufferSize) {
+        const std::size_t at = pending.size();
+        pending.resize(at + entry.compressedSize);
+        if (entry.compressedSize > 0 && !source.readAt(from, pending.data() + at, entry.compressedSize)) throwErrno(path_);
+      } else {
+        flush();
+        if (!out->appendFrom(source, from, entry.compressedSize)) throwErrno(path_);
       }
+      position += kLocalHeaderSize + entry.name.size() + entry.compressedSize;
+      if (pending.size() >= 16 * kBufferSize) flush();
     }
+    flush();
     const auto centralOffset = static_cast<std::uint32_t>(out->position());
     std::string central;
     for (const ZipEntry& entry : written) central += centralRecord(entry);
@@ -422,7 +455,8 @@ void ZipContainer::commit() {
     put32(central, centralSize);
     put32(central, centralOffset);
     put16(central, 0);
-    if (!out->append(central.data(), central.size()) || !out->close()) throwErrno(path_);
+    // The new archive is on the disk before it takes the old one's name.
+    if (!out->append(central.data(), central.size()) || !out->close(true)) throwErrno(path_);
     out.reset();
     if (!platform::renameReplace(tempPath, path_, &error)) throw CZipException(CZipException::kRenameFailed, error);
   } catch (...) {

@@ -13,6 +13,8 @@
 #include "platform/file_time.h"
 #include "stores/zip_exception.h"
 
+struct z_stream_s;
+
 namespace stores {
 
 struct ZipEntry {
@@ -91,6 +93,7 @@ class ZipContainer {
   [[nodiscard]] std::uint64_t dataOffset(const ZipEntry& entry) const;
   void commit();
   void closeFiles();
+  z_stream_s* deflater(int level);
 
   std::string path_;
   bool open_ = false;
@@ -103,6 +106,10 @@ class ZipContainer {
   // Name key -> index, rebuilt after changes.
   mutable std::unordered_map<std::string, int> byName_;
   mutable bool indexed_ = false;
+  std::unique_ptr<z_stream_s> deflater_;
+  int deflaterLevel_ = 0;
+  std::vector<char> inBuffer_;
+  std::vector<char> outBuffer_;
 };
 
 }  // namespace stores
