@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "config/startup.h"
+#include "platform/interrupt.h"
 #include "platform/locale_format.h"
 #include "platform/special_folders.h"
 #include "stores/zip_store.h"
@@ -11,6 +12,7 @@
 int main(int argc, char** argv) {
   platform::useUserLocale();
   stores::RegisterStores();
+  platform::installInterruptHandler();
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   config::StartHooks hooks;
   hooks.loadDictionary = [](const std::string& name) {

@@ -6,6 +6,7 @@
 #include "engine/plan_text.h"
 #include "engine/text.h"
 #include "platform/file_time.h"
+#include "platform/interrupt.h"
 
 namespace config {
 namespace {
@@ -42,6 +43,8 @@ BatchObserver::BatchObserver(std::ostream& out, std::ostream& err, bool terminal
     : out_(out), err_(err), terminal_(terminal), log_(std::move(log)) {}
 
 int BatchObserver::Confirm(const engine::ConfirmRequest&) { return engine::confirm::kYesOnce; }
+
+bool BatchObserver::ShouldContinue() { return !platform::interruptRequested(); }
 
 void BatchObserver::clearStatus() {
   if (!statusShown_) return;

@@ -19,6 +19,7 @@ class BatchObserver : public engine::RunObserver {
   BatchObserver(std::ostream& out, std::ostream& err, bool terminal, std::unique_ptr<std::ostream> log);
 
   int Confirm(const engine::ConfirmRequest& request) override;
+  bool ShouldContinue() override;
   void Problem(const std::string& text) override;
   void ItemStarting(const engine::CompareItem& item) override;
   void ItemDone(const engine::CompareItem& item) override;

@@ -5,6 +5,7 @@
 #include "engine/history_file.h"
 #include "engine/local_store.h"
 #include "engine/text.h"
+#include "platform/interrupt.h"
 #include "platform/path.h"
 
 namespace engine {
@@ -93,6 +94,11 @@ bool SyncEngine::StartHistory(std::string folder, bool recursive, bool wait) {
       },
       wait);
   return lastOk_;
+}
+
+bool SyncEngine::ShouldContinue() {
+  if (platform::interruptRequested()) cancelled_ = true;
+  return !cancelled_;
 }
 
 void SyncEngine::ResetConfirmations() {

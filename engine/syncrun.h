@@ -91,7 +91,7 @@ class SyncEngine : public CompareEngine, private ProgressSink {
 
   void RunSynchronization(const std::vector<int>& items);
   [[nodiscard]] const RunTotals& Totals() const { return totals_; }
-  [[nodiscard]] bool ShouldContinue() override { return !cancelled_; }
+  [[nodiscard]] bool ShouldContinue() override;
 
  protected:
   virtual bool DoItem(int index);

@@ -220,3 +220,29 @@ TEST_F(Program, ANameThatIsBothProjectAndSessionSelectsTheProject) {
   EXPECT_TRUE(tree.exists("two-copy/y.txt"));
   EXPECT_FALSE(tree.exists("one-copy"));
 }
+
+TEST_F(Program, AnInterruptedOrKilledRunLeavesWholeFilesAndTheNextRunCleansUp) {
+  for (int i = 0; i < 40; ++i) tree.write("src/file" + std::to_string(i) + ".bin", std::string(2 << 20, static_cast<char>('a' + i % 26)));
+  for (int i = 0; i < 40; i += 2) tree.write("dst/file" + std::to_string(i) + ".bin", "old");
+  const std::string command = std::string(VELKOR_BINARY) + " '" + tree.path("src") + "' '" + tree.path("dst") +
+                              "' -copy -auto -I'" + ini + "' >/dev/null 2>&1 & pid=$!; sleep 0.05; kill -";
+  for (const char* signal : {"INT", "KILL"}) {
+    const auto stopped = platform::runProcess({"sh", "-c", command + signal + " $pid; wait $pid; echo $?"});
+    const int code = std::stoi(stopped.output);
+    if (std::string(signal) == "INT") {
+      EXPECT_TRUE(code == 0 || code == 1) << "an interrupted run ends in order, status " << code;
+    }
+    for (int i = 0; i < 40; ++i) {
+      const std::string name = "dst/file" + std::to_string(i) + ".bin";
+      if (!tree.exists(name)) continue;
+      const std::string content = tree.read(name);
+      EXPECT_TRUE(content == "old" || content == tree.read("src/file" + std::to_string(i) + ".bin")) << name;
+    }
+  }
+  const auto finished = run({tree.path("src"), tree.path("dst"), "-copy", "-auto"});
+  EXPECT_EQ(finished.exitCode, 0) << finished.errorOutput;
+  for (const std::string& file : platform::filesBelow(tree.path("dst"))) {
+    EXPECT_EQ(file.find(".ovand~"), std::string::npos) << "a leftover of a killed run: " << file;
+  }
+  EXPECT_EQ(tree.read("dst/file3.bin"), tree.read("src/file3.bin"));
+}
