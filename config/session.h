@@ -8,18 +8,12 @@
 #include <vector>
 
 #include "config/transfer.h"
+#include "engine/settings.h"
 #include "platform/find_data.h"
 
 namespace config {
 
-namespace sflag {
-inline constexpr std::uint32_t kSubfolders = 0x001;
-inline constexpr std::uint32_t kMatchedFoldersOnly = 0x002;
-inline constexpr std::uint32_t kExcludeFolders = 0x004;
-inline constexpr std::uint32_t kOrphansOnly = 0x100;
-inline constexpr std::uint32_t kMatchedFilesOnly = 0x200;
-inline constexpr std::uint32_t kInvertedMasks = 0x400;
-}  // namespace sflag
+namespace sflag = engine::sessionflag;
 
 enum Todo : int { kTodoNotGiven = -1, kSynchronize = 0, kUpdateTarget = 1, kBackup = 2, kDuplicate = 3, kSmart = 4 };
 enum CompareMode : int { kDateAndSize = 0, kDateOrContent = 1, kContent = 2, kSizeOnly = 3 };

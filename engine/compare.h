@@ -17,15 +17,6 @@
 
 namespace engine {
 
-namespace sessionflag {
-inline constexpr std::uint32_t kSubfolders = 0x001;
-inline constexpr std::uint32_t kMatchedFoldersOnly = 0x002;
-inline constexpr std::uint32_t kExcludeFolders = 0x004;
-inline constexpr std::uint32_t kOrphansOnly = 0x100;
-inline constexpr std::uint32_t kMatchedFilesOnly = 0x200;
-inline constexpr std::uint32_t kInvertedMasks = 0x400;
-}  // namespace sessionflag
-
 // The eight slots of a session's action table.
 enum Slot : int {
   kSame = 0,

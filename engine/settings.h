@@ -20,6 +20,16 @@ inline constexpr std::uint32_t kNoConfirmations = 0x10000000;
 inline constexpr std::uint32_t kDefaultFlags = 0xB402;
 }  // namespace option
 
+// A session's switches that the comparison reads ("SFlags").
+namespace sessionflag {
+inline constexpr std::uint32_t kSubfolders = 0x001;
+inline constexpr std::uint32_t kMatchedFoldersOnly = 0x002;
+inline constexpr std::uint32_t kExcludeFolders = 0x004;
+inline constexpr std::uint32_t kOrphansOnly = 0x100;
+inline constexpr std::uint32_t kMatchedFilesOnly = 0x200;
+inline constexpr std::uint32_t kInvertedMasks = 0x400;
+}  // namespace sessionflag
+
 struct EngineSettings {
   std::uint32_t flags = option::kDefaultFlags;
   int ntfsHours = 1;
