@@ -201,12 +201,15 @@ bool LocalStore::DeleteFile(const std::string& path) {
     setError(resolved + ": " + reason);
     return false;
   }
-  if (settings().has(option::kUseHistory)) {
-    const std::string folder = platform::withTrailingSeparator(platform::parentOf(resolved));
-    history_.RemoveName(folder, platform::fileNameOf(resolved));
-    history_.MarkFolder(folder);
-  }
+  ForgetFile(resolved);
   return true;
+}
+
+void LocalStore::ForgetFile(const std::string& path) {
+  if (!settings().has(option::kUseHistory)) return;
+  const std::string folder = platform::withTrailingSeparator(platform::parentOf(path));
+  history_.RemoveName(folder, platform::fileNameOf(path));
+  history_.MarkFolder(folder);
 }
 
 std::uint32_t LocalStore::GetAttributes(const std::string& path) {

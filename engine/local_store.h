@@ -52,6 +52,8 @@ class LocalStore : public Store {
   bool RemoveEmptyFolder(const std::string& path) override;
 
   [[nodiscard]] const std::string& GivenPath() const { return givenPath_; }
+  // History bookkeeping for a file that is gone: its entry leaves the folder's history.
+  void ForgetFile(const std::string& path);
   // Symbolic links met by the find operations, which never list them.
   [[nodiscard]] std::uint64_t SkippedLinks() const { return skippedLinks_; }
   // What the last Finish could not write.

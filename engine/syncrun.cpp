@@ -451,14 +451,23 @@ void SyncEngine::removeEmptyFolders() {
 
 void SyncEngine::rememberEqualFiles() {
   // After a run each side's history lists every file equal on both sides, so a later deletion
-  // of such a file is carried over instead of undone.
+  // of such a file is carried over instead of undone; and no side remembers a file the run
+  // deleted everywhere, so a new file of that name is never taken for one deleted on the other side.
   const std::lock_guard lock(Items().Lock());
   for (const int index : Order()) {
     const CompareItem& item = Items().at(index);
-    if (item.isFolder() || item.presence != presence::kBoth || item.action != action::kNone) continue;
+    if (item.isFolder() || item.action != action::kNone) continue;
+    if (item.presence != presence::kBoth && item.presence != 0) continue;
     StorePair& pair = Pairs()[static_cast<std::size_t>(item.folderItem().folder->pairIndex)];
-    if (auto* local = dynamic_cast<LocalStore*>(pair.source.get())) (void)local->NoteWrittenFile(item.sourcePath(), "", false);
-    if (auto* local = dynamic_cast<LocalStore*>(pair.target.get())) (void)local->NoteWrittenFile(item.targetPath(), "", false);
+    auto* source = dynamic_cast<LocalStore*>(pair.source.get());
+    auto* target = dynamic_cast<LocalStore*>(pair.target.get());
+    if (item.presence == presence::kBoth) {
+      if (source != nullptr) (void)source->NoteWrittenFile(item.sourcePath(), "", false);
+      if (target != nullptr) (void)target->NoteWrittenFile(item.targetPath(), "", false);
+    } else {
+      if (source != nullptr) source->ForgetFile(item.sourcePath());
+      if (target != nullptr) target->ForgetFile(item.targetPath());
+    }
   }
 }
 

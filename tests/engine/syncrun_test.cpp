@@ -280,6 +280,11 @@ TEST_F(DiskRun, HistoryCarriesADeletionOverOnTheNextRun) {
   ASSERT_TRUE(compareAndRun());
   EXPECT_FALSE(tree.exists("src/two.txt")) << "the deletion in the target is carried over";
   EXPECT_EQ(tree.read("src/synch.log").find("two.txt"), std::string::npos);
+  EXPECT_EQ(tree.read("dst/synch.log").find("two.txt"), std::string::npos) << "no side remembers it";
+
+  tree.write("src/two.txt", "a new file of an old name");
+  ASSERT_TRUE(compareAndRun());
+  EXPECT_EQ(tree.read("dst/two.txt"), "a new file of an old name") << "copied, never taken for a deleted one";
 }
 
 TEST_F(DiskRun, HistoryThreadMakesHistoryFiles) {
