@@ -276,7 +276,7 @@ bool SyncEngine::DoItem(int index) {
     const std::lock_guard lock(Items().Lock());
     folderRow = Items().at(index).isFolderRow();
   }
-  if (folderRow) return !Settings().has(option::kHandleEmptyFolders) || DoFolderItem(index);
+  if (folderRow) return Settings().has(option::kHandleEmptyFolders) && DoFolderItem(index);
   const ItemView item = view(index);
   if (item.pairIndex < 0 || item.pairIndex >= static_cast<int>(Pairs().size())) return false;
   StorePair& pair = Pairs()[static_cast<std::size_t>(item.pairIndex)];
@@ -403,9 +403,10 @@ bool SyncEngine::DoFolderItem(int index) {
   const ItemView item = view(index);
   StorePair& pair = Pairs()[static_cast<std::size_t>(item.pairIndex)];
   if (item.action == action::kDelete) {
-    // Removed at the end of the run, deepest first, and only when nothing but empty folders is in it.
+    // Removed at the end of the run, deepest first, and only when nothing but empty folders is in
+    // it; it is reported done then.
     foldersToRemove_.push_back(index);
-    return true;
+    return false;
   }
   const bool toSource = item.action == action::kCopyToSource;
   Store& to = toSource ? *pair.source : *pair.target;

@@ -94,6 +94,7 @@ class SyncEngine : public CompareEngine, private ProgressSink {
   [[nodiscard]] bool ShouldContinue() override;
 
  protected:
+  // True when the item is done now (a folder to remove is done at the end of the run).
   virtual bool DoItem(int index);
   virtual void DoFolder(int index);
   virtual bool DoFolderItem(int index);
