@@ -123,8 +123,6 @@ class CompareEngine {
                         int kind);
 
  private:
-  class Walk;
-  friend class Walk;
 
   [[nodiscard]] Verdict judgePair(FolderContext& folder, const FindData& source, const FindData& target);
   [[nodiscard]] bool unchangedAgainstHistory(const Store& store, const std::string& folder, const FindData& file) const;
