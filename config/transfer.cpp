@@ -7,15 +7,24 @@ namespace {
 
 std::string_view sectionOrOptions(std::string_view section) { return section.empty() ? kOptionsSection : section; }
 
-}  // namespace
-
-void TransferInt(CProfile& profile, std::string_view section, std::string_view key, int& value, Transfer direction) {
+// Loads an integer within the range of its type (else keeps it) or saves it.
+template <typename Integer>
+void transferInteger(CProfile& profile, std::string_view section, std::string_view key, Integer& value,
+                     Transfer direction) {
   section = sectionOrOptions(section);
   if (direction == Transfer::Save) {
     profile.SetInt(section, key, value);
-  } else {
+  } else if constexpr (sizeof(Integer) == sizeof(int)) {
     value = profile.GetInt(section, key, value);
+  } else {
+    value = profile.GetInt64(section, key, value);
   }
+}
+
+}  // namespace
+
+void TransferInt(CProfile& profile, std::string_view section, std::string_view key, int& value, Transfer direction) {
+  transferInteger(profile, section, key, value, direction);
 }
 
 void TransferUnsigned(CProfile& profile, std::string_view section, std::string_view key, std::uint32_t& value,
@@ -32,12 +41,7 @@ void TransferUnsigned(CProfile& profile, std::string_view section, std::string_v
 
 void TransferInt64(CProfile& profile, std::string_view section, std::string_view key, std::int64_t& value,
                    Transfer direction) {
-  section = sectionOrOptions(section);
-  if (direction == Transfer::Save) {
-    profile.SetInt(section, key, value);
-  } else {
-    value = profile.GetInt64(section, key, value);
-  }
+  transferInteger(profile, section, key, value, direction);
 }
 
 void TransferText(CProfile& profile, std::string_view section, std::string_view key, std::string& value,
