@@ -10,9 +10,9 @@
 #include "ui/translator.h"
 
 int main(int argc, char** argv) {
+  platform::installInterruptHandler();
   platform::useUserLocale();
   stores::RegisterStores();
-  platform::installInterruptHandler();
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   config::StartHooks hooks;
   hooks.loadDictionary = [](const std::string& name) {

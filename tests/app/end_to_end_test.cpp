@@ -230,7 +230,8 @@ TEST_F(Program, AnInterruptedOrKilledRunLeavesWholeFilesAndTheNextRunCleansUp) {
     const auto stopped = platform::runProcess({"sh", "-c", command + signal + " $pid; wait $pid; echo $?"});
     const int code = std::stoi(stopped.output);
     if (std::string(signal) == "INT") {
-      EXPECT_TRUE(code == 0 || code == 1) << "an interrupted run ends in order, status " << code;
+      // 130: the signal came before the program had set up its handler.
+      EXPECT_TRUE(code == 0 || code == 1 || code == 130) << "an interrupted run ends in order, status " << code;
     }
     for (int i = 0; i < 40; ++i) {
       const std::string name = "dst/file" + std::to_string(i) + ".bin";
