@@ -105,15 +105,20 @@ Verdict verdictOf(int order) {
 }
 
 // A folder filter: an empty list admits every folder; a folder is named by its name or by its
-// path below the root. Included folders take their subfolders with them.
+// path below the root. Included folders take their subfolders with them; the folders above a
+// path that the list names are passed through without their own files.
 class FolderFilter {
  public:
+  enum class Decision { Skip, Enter, PassThrough };
+
   FolderFilter(const std::string& list, bool exclude) : masks_(MaskList::Parse(trim(list), false)), exclude_(exclude) {}
-  [[nodiscard]] bool Admits(const std::string& relative, bool parentIncluded) const {
-    if (masks_.empty()) return true;
+  [[nodiscard]] Decision Decide(const std::string& relative, bool parentIncluded) const {
+    if (masks_.empty()) return Decision::Enter;
     const bool listed = masks_.Matches(platform::fileNameOf(relative)) || masks_.Matches(relative) ||
                         masks_.Matches(platform::toStoredName(relative));
-    return exclude_ ? !listed : (listed || parentIncluded);
+    if (exclude_) return listed ? Decision::Skip : Decision::Enter;
+    if (listed || parentIncluded) return Decision::Enter;
+    return leadsToListedPath(relative) ? Decision::PassThrough : Decision::Skip;
   }
   [[nodiscard]] bool IncludeMode() const { return !masks_.empty() && !exclude_; }
 
@@ -123,6 +128,15 @@ class FolderFilter {
     if (first == std::string::npos) return {};
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
   }
+  [[nodiscard]] bool leadsToListedPath(const std::string& relative) const {
+    const std::string prefix = platform::caseKey(relative) + "/";
+    for (std::string mask : masks_.masks()) {
+      std::replace(mask.begin(), mask.end(), '\\', '/');
+      if (mask.starts_with(prefix)) return true;
+    }
+    return false;
+  }
+
   MaskList masks_;
   bool exclude_;
 };
@@ -410,8 +424,9 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
 
   struct Task {
     FolderContext folder;
-    bool included = false;  // inside a folder that an include filter named
-    bool row = false;       // one-sided: offered as a folder row
+    bool included = false;     // inside a folder that an include filter named
+    bool row = false;          // one-sided: offered as a folder row
+    bool passThrough = false;  // only on the way to a listed folder: its files take no part
   };
   std::vector<Task> pending;
   Task root;
@@ -445,10 +460,10 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
     std::vector<FindData> sourceFiles;
     std::vector<FindData> targetFiles;
     // An archive that is the other side, lying inside this side's tree, is not one of its files.
-    for (const FindData& entry : inSource.files) {
+    for (const FindData& entry : task.passThrough ? std::vector<FindData>{} : inSource.files) {
       if (masks.Accepts(entry.name) && folder.sourceFolder + entry.name != target.Root()) sourceFiles.push_back(entry);
     }
-    for (const FindData& entry : inTarget.files) {
+    for (const FindData& entry : task.passThrough ? std::vector<FindData>{} : inTarget.files) {
       if (masks.Accepts(entry.name) && folder.targetFolder + entry.name != source.Root()) targetFiles.push_back(entry);
     }
     filesSeen_ += sourceFiles.size() + targetFiles.size();
@@ -514,8 +529,10 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
       const std::string& name = inSourceEntry != nullptr ? inSourceEntry->name : inTargetEntry->name;
       Task child;
       child.folder.relative = folder.relative.empty() ? name : platform::joinPath(folder.relative, name);
-      if (!folderFilter.Admits(child.folder.relative, task.included)) continue;
-      child.included = folderFilter.IncludeMode();
+      const FolderFilter::Decision decision = folderFilter.Decide(child.folder.relative, task.included);
+      if (decision == FolderFilter::Decision::Skip) continue;
+      child.passThrough = decision == FolderFilter::Decision::PassThrough;
+      child.included = folderFilter.IncludeMode() && !child.passThrough;
       child.folder.inSource = inSourceEntry != nullptr;
       child.folder.inTarget = inTargetEntry != nullptr;
       if ((!child.folder.inSource || !child.folder.inTarget) && matchedFoldersOnly) continue;
@@ -524,7 +541,7 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
       child.folder.pairIndex = pairIndex;
       child.folder.source = &source;
       child.folder.target = &target;
-      child.row = !child.folder.inSource || !child.folder.inTarget;
+      child.row = !child.passThrough && (!child.folder.inSource || !child.folder.inTarget);
       pending.push_back(std::move(child));
     }
   }

@@ -211,6 +211,17 @@ TEST_F(MemoryCompare, MasksFoldersAndSwitches) {
   EXPECT_EQ(run(0), "conflict a.txt\ncopy -> keep/b.txt\n");
 }
 
+TEST_F(MemoryCompare, IncludedFoldersByNameOrPath) {
+  source->Put("top.txt", "1", kNoon);
+  source->Put("keep/skip.txt", "1", kNoon);
+  source->Put("keep/deeper/in.txt", "1", kNoon);
+  source->Put("keep/deeper/more/also.txt", "1", kNoon);
+  source->Put("other/x.txt", "1", kNoon);
+  source->Put("docs/a.txt", "1", kNoon);
+  session.folderList = "keep\\deeper docs";
+  EXPECT_EQ(run(0), "copy -> top.txt\ncopy -> docs/a.txt\ncopy -> keep/deeper/in.txt\ncopy -> keep/deeper/more/also.txt\n");
+}
+
 TEST_F(MemoryCompare, InvertedMasksAndMatchedOrOrphanedOnly) {
   source->Put("a.txt", "1", kNoon);
   source->Put("b.log", "1", kNoon);
