@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "engine/file_masks.h"
+#include "engine/folder_filter.h"
 #include "engine/local_store.h"
 #include "engine/store_factory.h"
 #include "engine/text.h"
@@ -103,43 +104,6 @@ int rawOrder(FileTime a, FileTime b) { return a == b ? 0 : (a < b ? -1 : 1); }
 Verdict verdictOf(int order) {
   return order == 0 ? Verdict::Same : (order > 0 ? Verdict::SourceNewer : Verdict::TargetNewer);
 }
-
-// A folder filter: an empty list admits every folder; a folder is named by its name or by its
-// path below the root. Included folders take their subfolders with them; the folders above a
-// path that the list names are passed through without their own files.
-class FolderFilter {
- public:
-  enum class Decision { Skip, Enter, PassThrough };
-
-  FolderFilter(const std::string& list, bool exclude) : masks_(MaskList::Parse(trim(list), false)), exclude_(exclude) {}
-  [[nodiscard]] Decision Decide(const std::string& relative, bool parentIncluded) const {
-    if (masks_.empty()) return Decision::Enter;
-    const bool listed = masks_.Matches(platform::fileNameOf(relative)) || masks_.Matches(relative) ||
-                        masks_.Matches(platform::toStoredName(relative));
-    if (exclude_) return listed ? Decision::Skip : Decision::Enter;
-    if (listed || parentIncluded) return Decision::Enter;
-    return leadsToListedPath(relative) ? Decision::PassThrough : Decision::Skip;
-  }
-  [[nodiscard]] bool IncludeMode() const { return !masks_.empty() && !exclude_; }
-
- private:
-  static std::string trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-  }
-  [[nodiscard]] bool leadsToListedPath(const std::string& relative) const {
-    const std::string prefix = platform::caseKey(relative) + "/";
-    for (std::string mask : masks_.masks()) {
-      std::replace(mask.begin(), mask.end(), '\\', '/');
-      if (mask.starts_with(prefix)) return true;
-    }
-    return false;
-  }
-
-  MaskList masks_;
-  bool exclude_;
-};
 
 bool rootsOverlap(const std::string& a, const std::string& b) {
   const std::string ca = platform::canonicalPath(a);
