@@ -6,7 +6,7 @@
 
 namespace engine {
 
-// A folder is named by its name or by its path below the root ("a\\b" or "a/b"). Included folders
+// A folder is named by its name or by its path below the root ("a\b" or "a/b"). Included folders
 // take their subfolders with them; the folders above a listed path are passed through without
 // their own files.
 class FolderFilter {
