@@ -112,6 +112,11 @@ int RunBatch(COptions& options, const BatchIo& io, bool dryRun) {
     io.err << engine::Translate("${Nothing was changed.}") << '\n';
     return exitcode::kCouldNotStart;
   }
+  if (plannedFiles(engine) == 0) {
+    io.out << engine::Translate(engine.FilesSeen() == 0 ? "${No files were found to synchronize!}"
+                                                        : "${Folders seems to be identical!}")
+           << '\n';
+  }
   if (dryRun) {
     engine::WritePlan(io.out, engine);
     io.out << engine::TranslateFormat("${Planned actions}: %s (${nothing was changed})", {std::to_string(plannedFiles(engine))})

@@ -109,6 +109,10 @@ TEST_F(Program, MasksSubfoldersAndThePreview) {
   EXPECT_FALSE(tree.exists("dst/skip.log"));
   ASSERT_EQ(run({tree.path("src"), tree.path("dst"), "*.txt", "-copy", "-R", "-auto"}).exitCode, 0);
   EXPECT_EQ(tree.read("dst/sub/deep.txt"), "deep");
+  const auto again = run({tree.path("src"), tree.path("dst"), "*.txt", "-copy", "-R", "-scan"});
+  EXPECT_NE(again.output.find("Folders seems to be identical!"), std::string::npos) << again.output;
+  EXPECT_NE(run({tree.path("src"), tree.path("dst"), "*.none", "-scan"}).output.find("No files were found to synchronize!"),
+            std::string::npos);
 }
 
 TEST_F(Program, StoredSessionsProjectsAndTheSavedCurrentPair) {
