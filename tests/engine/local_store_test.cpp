@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/checksum.h"
+#include "engine/folder_walker.h"
+#include "platform/process.h"
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
@@ -90,6 +92,24 @@ TEST_F(LocalStoreFixture, ListingHidesHistoryTemporaryFilesAndLinks) {
   EXPECT_EQ(names, (std::vector<std::string>{".", ".."})) << "a folder holding only synch.log lists as empty";
   EXPECT_EQ(store.FindFirst(tree.path("nothing-here/*.*")), engine::kNoSearch);
   EXPECT_FALSE(store.LastError().empty());
+}
+
+TEST_F(LocalStoreFixture, LinksAreNeitherFollowedNorListedButCounted) {
+  tree.write("real/file.txt", "1");
+  tree.write("outside/secret.txt", "2");
+  for (const auto& [target, link] : {std::pair{"../outside", "real/to-folder"}, std::pair{"file.txt", "real/to-file"}}) {
+    ASSERT_EQ(platform::runProcess({"ln", "-s", target, tree.path(link)}).exitCode, 0);
+  }
+  LocalStore store(context);
+  ASSERT_TRUE(store.Open(tree.path("real"), {true, false}));
+  engine::FolderWalker walker(store);
+  walker.Start(store.Root(), "*.*", true, false);
+  std::vector<std::string> files;
+  while (walker.Next() == engine::FolderWalker::kFile) files.push_back(walker.RelativeFolder() + walker.GetFindData().name);
+  EXPECT_EQ(files, (std::vector<std::string>{"file.txt"}));
+  EXPECT_EQ(store.SkippedLinks(), 2u);
+  EXPECT_FALSE(store.GetFileInfo(tree.path("real/to-file")));
+  EXPECT_EQ(store.GetAttributes(tree.path("real/to-file")), platform::attr::kLink);
 }
 
 TEST_F(LocalStoreFixture, CaseInsensitiveLookupFindsTheExistingName) {
