@@ -1,0 +1,89 @@
+// What every store promises, checked on each of them the same way.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "engine/folder_walker.h"
+#include "engine/local_store.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+#include "stores/zip_store.h"
+#include "tests/support/memory_store.h"
+#include "tests/support/temp_tree.h"
+
+namespace {
+
+struct StoreKind {
+  const char* name;
+  std::unique_ptr<engine::Store> (*make)(const engine::StoreContext& context);
+  const char* root;  // below the test's folder
+};
+
+std::unique_ptr<engine::Store> makeMemory(const engine::StoreContext& context) {
+  return std::make_unique<testsupport::MemoryStore>(context);
+}
+std::unique_ptr<engine::Store> makeLocal(const engine::StoreContext& context) {
+  return std::make_unique<engine::LocalStore>(context);
+}
+std::unique_ptr<engine::Store> makeZip(const engine::StoreContext& context) {
+  return std::make_unique<stores::ZipStore>(context);
+}
+
+class StoreContract : public ::testing::TestWithParam<StoreKind> {
+ protected:
+  testsupport::TempTree tree;
+  engine::EngineSettings settings;
+  engine::StoreContext context{&settings, nullptr, {}};
+};
+
+std::vector<std::string> walk(engine::Store& store) {
+  engine::FolderWalker walker(store);
+  walker.Start(store.Root(), "*.*", true, false);
+  std::vector<std::string> files;
+  while (walker.Next() == engine::FolderWalker::kFile) files.push_back(walker.RelativeFolder() + walker.GetFindData().name);
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+}  // namespace
+
+TEST_P(StoreContract, PutListReadDeleteFinish) {
+  engine::LocalStore source(context);
+  tree.write("source/a.txt", "alpha");
+  tree.write("source/sub/b.txt", "beta!");
+  ASSERT_TRUE(source.Open(tree.path("source"), {true, false}));
+  ASSERT_TRUE(source.Attach(nullptr, true));
+
+  auto store = GetParam().make(context);
+  const std::string root = tree.path(GetParam().root);
+  ASSERT_TRUE(store->Open(root, {true, false, true})) << store->LastError();
+  ASSERT_TRUE(store->Attach(nullptr, true)) << store->LastError();
+  for (const char* name : {"a.txt", "sub/b.txt"}) {
+    const std::string destination = platform::joinPath(store->Root(), name);
+    if (!store->IsListBased()) {
+      ASSERT_TRUE(store->CreateFolder(platform::parentOf(destination)));
+    }
+    ASSERT_TRUE(store->PutFile(destination, nullptr, source, tree.path(std::string("source/") + name), 0))
+        << store->LastError();
+  }
+  EXPECT_EQ(walk(*store), (std::vector<std::string>{"a.txt", "sub/b.txt"}));
+  ASSERT_TRUE(store->GetFileInfo(platform::joinPath(store->Root(), "SUB/B.TXT"))) << "names ignore letter case";
+  EXPECT_EQ(store->CurrentEntry().size, 5u);
+  std::string local;
+  ASSERT_EQ(store->GetFile(platform::joinPath(store->Root(), "a.txt"), local, 0), 1);
+  EXPECT_EQ(platform::readWholeFile(local).value_or(""), "alpha");
+  store->ReleaseFile(local);
+  EXPECT_EQ(store->GetFile(platform::joinPath(store->Root(), "missing.txt"), local, 0), -1);
+
+  ASSERT_TRUE(store->DeleteFile(platform::joinPath(store->Root(), "a.txt")));
+  EXPECT_FALSE(store->Exists(platform::joinPath(store->Root(), "a.txt")));
+  EXPECT_FALSE(store->DeleteFile(platform::joinPath(store->Root(), "a.txt")));
+  ASSERT_TRUE(store->Finish()) << store->LastError();
+  EXPECT_EQ(walk(*store), (std::vector<std::string>{"sub/b.txt"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStore, StoreContract,
+                         ::testing::Values(StoreKind{"Memory", &makeMemory, "memory"},
+                                           StoreKind{"Local", &makeLocal, "folder"},
+                                           StoreKind{"Zip", &makeZip, "archive.zip"}),
+                         [](const ::testing::TestParamInfo<StoreKind>& kind) { return std::string(kind.param.name); });
