@@ -1,6 +1,5 @@
 #include "config/batch_observer.h"
 
-#include <cinttypes>
 #include <cstdio>
 
 #include "engine/plan_text.h"
@@ -14,10 +13,7 @@ namespace {
 constexpr std::size_t kStatusWidth = 100;
 
 std::string localNow() {
-  const platform::CalendarTime t = platform::localFromFileTime(platform::fileTimeNow());
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
-  return text;
+  return platform::formatCalendar(platform::localFromFileTime(platform::fileTimeNow()));
 }
 
 std::string actionPath(const engine::CompareItem& item) {

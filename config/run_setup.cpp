@@ -1,6 +1,5 @@
 #include "config/run_setup.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "engine/text.h"
@@ -29,10 +28,9 @@ const char* compareName(int mode) {
 }
 
 std::string localDate(std::int64_t localSeconds) {
-  const platform::CalendarTime t = platform::utcCalendarFromFileTime(platform::fileTimeFromUnixSeconds(localSeconds));
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
-  return text;
+  // Local seconds break down as if they were UTC; the seconds are left out.
+  return platform::formatCalendar(platform::utcCalendarFromFileTime(platform::fileTimeFromUnixSeconds(localSeconds)))
+      .substr(0, 16);
 }
 
 std::string describeFilter(const CExtFilter& filter) {

@@ -1,6 +1,5 @@
 #include "engine/plan_text.h"
 
-#include <cinttypes>
 #include <cstdio>
 #include <mutex>
 
@@ -19,11 +18,7 @@ const char* presenceLabel(int presence) {
 
 std::string side(bool present, std::uint64_t size, FileTime time) {
   if (!present) return "-";
-  const platform::CalendarTime t = platform::localFromFileTime(time);
-  char text[64];
-  std::snprintf(text, sizeof text, "%" PRIu64 " %04d-%02d-%02d %02d:%02d:%02d", size, t.year, t.month, t.day, t.hour,
-                t.minute, t.second);
-  return text;
+  return std::to_string(size) + " " + platform::formatCalendar(platform::localFromFileTime(time));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/file_time.h"
 
+#include <cstdio>
+
 
 namespace platform {
 namespace {
@@ -133,6 +135,12 @@ std::optional<FileTime> fileTimeFromLocal(const CalendarTime& local) {
 std::int64_t localSecondsFromFileTime(FileTime time) { return unixFromCalendar(localFromFileTime(time)); }
 
 std::int64_t localSecondsNow() { return localSecondsFromFileTime(fileTimeNow()); }
+
+std::string formatCalendar(const CalendarTime& t) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+  return text;
+}
 
 FileTime fileTimeNow() {
   timespec ts{};

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <ctime>
 #include <optional>
+#include <string>
 
 namespace platform {
 
@@ -45,6 +46,8 @@ struct CalendarTime {
 [[nodiscard]] std::int64_t localSecondsNow();
 
 [[nodiscard]] FileTime fileTimeNow();
+// "yyyy-mm-dd hh:mm:ss".
+[[nodiscard]] std::string formatCalendar(const CalendarTime& time);
 [[nodiscard]] bool isValidCalendar(const CalendarTime& time);
 [[nodiscard]] int daysInMonth(int year, int month);
 
