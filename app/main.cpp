@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "config/startup.h"
+#include "app/startup.h"
 #include "platform/interrupt.h"
 #include "platform/locale_format.h"
 #include "platform/special_folders.h"
@@ -14,12 +14,12 @@ int main(int argc, char** argv) {
   platform::useUserLocale();
   stores::RegisterStores();
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  config::StartHooks hooks;
+  app::StartHooks hooks;
   hooks.loadDictionary = [](const std::string& name) {
     if (!ui::UseDictionary(name, platform::executableFolder(), VELKOR_DATA_DIR)) {
       std::cerr << "Dictionary not found or not readable, texts stay English: " << name << '\n';
     }
   };
-  return config::StartUp(arguments, platform::executablePath(), hooks,
+  return app::StartUp(arguments, platform::executablePath(), hooks,
                          {std::cout, std::cerr, platform::standardErrorIsTerminal()});
 }

@@ -11,7 +11,7 @@
 
 #include "engine/syncrun.h"
 
-namespace config {
+namespace app {
 
 class BatchObserver : public engine::RunObserver {
  public:
@@ -60,4 +60,4 @@ class BatchObserver : public engine::RunObserver {
 // "1.234.567" style byte counts are for lists; the terminal shows "1.2 MB".
 [[nodiscard]] std::string HumanBytes(std::uint64_t bytes);
 
-}  // namespace config
+}  // namespace app

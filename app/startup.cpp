@@ -1,13 +1,18 @@
-#include "config/startup.h"
+#include "app/startup.h"
 
-#include "config/batch_run.h"
-#include "config/command_line.h"
+#include "app/batch_run.h"
+#include "app/command_line.h"
 #include "config/config_location.h"
 #include "config/options.h"
 #include "engine/text.h"
 #include "platform/file_time.h"
 
-namespace config {
+namespace app {
+
+using config::COptions;
+using config::CSession;
+using config::CProfile;
+using config::LocateConfiguration;
 namespace {
 
 enum class Start { Batch, Preview, Refused };
@@ -119,4 +124,4 @@ int StartUp(const std::vector<std::string>& arguments, const std::string& execut
   return code;
 }
 
-}  // namespace config
+}  // namespace app

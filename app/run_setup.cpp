@@ -1,11 +1,27 @@
-#include "config/run_setup.h"
+#include "app/run_setup.h"
 
 #include <vector>
 
 #include "engine/text.h"
 #include "platform/file_time.h"
 
-namespace config {
+namespace app {
+
+using config::COptions;
+using config::CSession;
+using config::CExtFilter;
+using config::PathVariables;
+using config::kUpdateTarget;
+using config::kBackup;
+using config::kDuplicate;
+using config::kSmart;
+using config::kDateOrContent;
+using config::kContent;
+using config::kSizeOnly;
+using config::kTodoNotGiven;
+using config::kSynchronize;
+namespace xflag = config::xflag;
+namespace sflag = config::sflag;
 namespace {
 
 const char* todoName(int todo) {
@@ -107,4 +123,4 @@ std::string DescribeSession(const CSession& session) {
   return text;
 }
 
-}  // namespace config
+}  // namespace app

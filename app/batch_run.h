@@ -5,7 +5,7 @@
 
 #include "config/options.h"
 
-namespace config {
+namespace app {
 
 namespace exitcode {
 inline constexpr int kSuccess = 0;
@@ -21,6 +21,6 @@ struct BatchIo {
 };
 
 // Runs `options.runList`. With `dryRun` the planned actions are printed and nothing changes.
-[[nodiscard]] int RunBatch(COptions& options, const BatchIo& io, bool dryRun);
+[[nodiscard]] int RunBatch(config::COptions& options, const BatchIo& io, bool dryRun);
 
-}  // namespace config
+}  // namespace app

@@ -1,9 +1,26 @@
-#include "config/command_line.h"
+#include "app/command_line.h"
 
 #include "platform/case_fold.h"
 #include "platform/file_time.h"
 
-namespace config {
+namespace app {
+
+using config::CExtFilter;
+using config::kSynchronize;
+using config::kBackup;
+using config::kUpdateTarget;
+using config::kDuplicate;
+using config::kSmart;
+using config::kTodoNotGiven;
+using config::kHours;
+using config::kDays;
+using config::kWeeks;
+using config::kMonths;
+using config::kToday;
+using config::kThisWeek;
+using config::kThisMonth;
+namespace xflag = config::xflag;
+namespace sflag = config::sflag;
 namespace {
 
 bool startsWithNoCase(const std::string& text, std::string_view prefix) {
@@ -164,4 +181,4 @@ void CAppCommandLine::parseDateRange(const std::string& text) {
   pair.Filter.flags |= xflag::kDateBetween;
 }
 
-}  // namespace config
+}  // namespace app

@@ -7,15 +7,15 @@
 #include "config/options.h"
 #include "engine/compare.h"
 
-namespace config {
+namespace app {
 
 // The session with its paths expanded and its age bound taken from `nowLocal`. Empty with
 // `error` set when a path cannot be expanded.
-[[nodiscard]] std::optional<engine::SessionSpec> MakeSessionSpec(const CSession& session, const COptions& options,
+[[nodiscard]] std::optional<engine::SessionSpec> MakeSessionSpec(const config::CSession& session, const config::COptions& options,
                                                                  std::int64_t nowLocal, std::string& error);
 // One line that says what runs: name, action, paths, masks, subfolders, comparison mode, filters.
-[[nodiscard]] std::string DescribeSession(const CSession& session);
+[[nodiscard]] std::string DescribeSession(const config::CSession& session);
 // The store context of the options: their path variables expand every path.
-[[nodiscard]] engine::StoreContext MakeStoreContext(const COptions& options, engine::Prompt* prompt);
+[[nodiscard]] engine::StoreContext MakeStoreContext(const config::COptions& options, engine::Prompt* prompt);
 
-}  // namespace config
+}  // namespace app

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace config {
+namespace app {
 
 struct StartHooks {
   // Loads the dictionary named by the configuration ("_Lng"), when one is named.
@@ -24,4 +24,4 @@ struct StartIo {
                           const StartHooks& hooks, const StartIo& io);
 [[nodiscard]] std::string UsageText();
 
-}  // namespace config
+}  // namespace app

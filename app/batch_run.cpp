@@ -1,9 +1,9 @@
-#include "config/batch_run.h"
+#include "app/batch_run.h"
 
 #include <fstream>
 
-#include "config/batch_observer.h"
-#include "config/run_setup.h"
+#include "app/batch_observer.h"
+#include "app/run_setup.h"
 #include "engine/plan_text.h"
 #include "engine/syncrun.h"
 #include "engine/text.h"
@@ -12,7 +12,10 @@
 #include "platform/path.h"
 #include "platform/special_folders.h"
 
-namespace config {
+namespace app {
+
+using config::COptions;
+using config::CSession;
 namespace {
 
 // Store questions in a run nobody watches: messages go to standard error, questions are
@@ -136,4 +139,4 @@ int RunBatch(COptions& options, const BatchIo& io, bool dryRun) {
   return totals.failed == 0 && !totals.cancelled && finished ? exitcode::kSuccess : exitcode::kItemsFailed;
 }
 
-}  // namespace config
+}  // namespace app

@@ -1,4 +1,4 @@
-#include "config/batch_observer.h"
+#include "app/batch_observer.h"
 
 #include <cstdio>
 
@@ -7,7 +7,7 @@
 #include "platform/file_time.h"
 #include "platform/interrupt.h"
 
-namespace config {
+namespace app {
 namespace {
 
 constexpr std::size_t kStatusWidth = 100;
@@ -137,4 +137,4 @@ void BatchObserver::WriteSummary(const engine::RunTotals& totals) {
        << std::flush;
 }
 
-}  // namespace config
+}  // namespace app

@@ -1,12 +1,12 @@
-#include "config/command_line.h"
+#include "app/command_line.h"
 
 #include <gtest/gtest.h>
 
-using config::CAppCommandLine;
+using app::CAppCommandLine;
 
 namespace {
 
-const std::int64_t kNow = config::LocalSecondsOfDate(2026, 12, 6, 14, 35, 0);
+const std::int64_t kNow = app::LocalSecondsOfDate(2026, 12, 6, 14, 35, 0);
 
 CAppCommandLine parse(std::vector<std::string> arguments) { return CAppCommandLine(arguments, kNow); }
 
@@ -19,12 +19,12 @@ TEST(CommandLine, PositionalArgumentsAndKeywords) {
   EXPECT_EQ(c.pair.Files, "*.txt");
   EXPECT_EQ(c.pair.Todo, config::kBackup);
   EXPECT_EQ(c.pair.SFlags, config::sflag::kSubfolders);
-  EXPECT_EQ(c.batchFlags, config::batchflag::kAuto | config::batchflag::kScan);
+  EXPECT_EQ(c.batchFlags, app::batchflag::kAuto | app::batchflag::kScan);
   EXPECT_TRUE(c.badValues.empty());
   EXPECT_EQ(parse({"Docs"}).pair.Todo, config::kTodoNotGiven);
   EXPECT_EQ(parse({"-RM", "-M", "-O"}).pair.SFlags, 0x303u);
   EXPECT_EQ(parse({"-smart"}).pair.Todo, config::kSmart);
-  EXPECT_EQ(parse({"-?"}).batchFlags, config::batchflag::kUsage);
+  EXPECT_EQ(parse({"-?"}).batchFlags, app::batchflag::kUsage);
   EXPECT_EQ(parse({"--help"}).pair.Filter.flags, 0u) << "--help is not an age filter";
 }
 
@@ -36,7 +36,7 @@ TEST(CommandLine, AgeSwitchClearsEarlierFilterFlags) {
   EXPECT_EQ(c.pair.Filter.ageAmount, 3);
   EXPECT_EQ(c.pair.Filter.lowerBound, kNow - 3 * 86400);
   EXPECT_EQ(parse({"--W"}).pair.Filter.ageUnit, config::kThisWeek);
-  EXPECT_EQ(parse({"--D"}).pair.Filter.lowerBound, config::LocalSecondsOfDate(2026, 12, 6, 0, 0, 0));
+  EXPECT_EQ(parse({"--D"}).pair.Filter.lowerBound, app::LocalSecondsOfDate(2026, 12, 6, 0, 0, 0));
   EXPECT_FALSE(parse({"--Q"}).badValues.empty());
 }
 
@@ -51,12 +51,12 @@ TEST(CommandLine, ConfigurationFileForms) {
 TEST(CommandLine, DateRanges) {
   auto c = parse({"-date:1.2.2005"});
   EXPECT_EQ(c.pair.Filter.flags, config::xflag::kDateBetween);
-  EXPECT_EQ(c.pair.Filter.lowerBound, config::LocalSecondsOfDate(2005, 2, 1, 0, 0, 0));
+  EXPECT_EQ(c.pair.Filter.lowerBound, app::LocalSecondsOfDate(2005, 2, 1, 0, 0, 0));
   EXPECT_EQ(c.pair.Filter.upperBound, kNow);
   c = parse({"-H", "-DATE:1.2.2005-31.12.2005"});
   EXPECT_EQ(c.pair.Filter.flags, config::xflag::kDateBetween | config::xflag::kSkipHidden);
-  EXPECT_EQ(c.pair.Filter.upperBound, config::LocalSecondsOfDate(2005, 12, 31, 23, 59, 59));
-  EXPECT_EQ(parse({"-date:0.3.2005"}).pair.Filter.lowerBound, config::LocalSecondsOfDate(2005, 2, 28, 0, 0, 0));
+  EXPECT_EQ(c.pair.Filter.upperBound, app::LocalSecondsOfDate(2005, 12, 31, 23, 59, 59));
+  EXPECT_EQ(parse({"-date:0.3.2005"}).pair.Filter.lowerBound, app::LocalSecondsOfDate(2005, 2, 28, 0, 0, 0));
   for (const char* bad : {"-date:1.2", "-date:1.2.2005-3", "-date:32.1.2005", "-date:1.13.2005", "-date:1.1.1800", "-date:a.b.c"}) {
     c = parse({bad});
     EXPECT_EQ(c.pair.Filter.flags, 0u) << bad;

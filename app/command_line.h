@@ -7,7 +7,7 @@
 
 #include "config/session.h"
 
-namespace config {
+namespace app {
 
 namespace batchflag {
 inline constexpr std::uint32_t kUsage = 0x01;
@@ -24,7 +24,7 @@ class CAppCommandLine {
   // One argument: a switch begins with "-"; empty arguments are ignored.
   void ParseArgument(const std::string& argument);
 
-  CSession pair;
+  config::CSession pair;
   std::uint32_t batchFlags = 0;
   std::string configurationFile;
   // 0 no log, 1 as configured, 2 log (to logFileOverride when given).
@@ -46,4 +46,4 @@ class CAppCommandLine {
 // Local seconds since 1970 of a date (day and month may roll over into the neighbouring month).
 [[nodiscard]] std::int64_t LocalSecondsOfDate(int year, int month, int day, int hour, int minute, int second);
 
-}  // namespace config
+}  // namespace app
