@@ -1,8 +1,9 @@
 #include "engine/checksum.h"
 
-#include <fstream>
 #include <vector>
 #include <zlib.h>
+
+#include "platform/content_reader.h"
 
 namespace engine {
 
@@ -11,17 +12,16 @@ std::uint32_t Crc32(std::string_view bytes, std::uint32_t previous) {
       crc32_z(previous, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<z_size_t>(bytes.size())));
 }
 
-bool FileCrc32(const std::string& path, std::uint32_t& value) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
+bool ContentCrc32(platform::ContentReader& content, std::uint32_t& value) {
   std::vector<char> buffer(65536);
   std::uint32_t crc = 0;
-  while (in) {
-    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    const std::streamsize got = in.gcount();
-    if (got > 0) crc = Crc32(std::string_view(buffer.data(), static_cast<std::size_t>(got)), crc);
+  for (;;) {
+    const std::int64_t got = content.read(buffer.data(), buffer.size());
+    if (got < 0) return false;
+    if (got == 0) break;
+    crc = Crc32(std::string_view(buffer.data(), static_cast<std::size_t>(got)), crc);
   }
-  if (in.bad()) return false;
+  if (!content.verify()) return false;
   value = crc;
   return true;
 }

@@ -1,8 +1,8 @@
 #include "engine/compare.h"
 
 #include <algorithm>
-#include <fstream>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "engine/file_masks.h"
 #include "engine/folder_filter.h"
@@ -33,6 +33,8 @@ struct CompareEngine::FolderContext {
   int folderItem = -1;
   Store* source = nullptr;
   Store* target = nullptr;
+  // Names pair without regard to letter case: one side cannot tell them apart.
+  bool ignoreCase = false;
 };
 
 namespace {
@@ -66,7 +68,11 @@ Listing listFolder(Store& store, const std::string& folder) {
   return listing;
 }
 
-// Entries by case key; keys held by two names (twins) are collected apart and left out.
+// The key by which names of two sides pair.
+std::string pairKey(const std::string& name, bool ignoreCase) { return ignoreCase ? platform::caseKey(name) : name; }
+
+// Entries by pairing key; keys held by two names (twins, only where case is ignored) are
+// collected apart and left out.
 struct Keyed {
   std::vector<std::pair<std::string, const FindData*>> entries;  // sorted by key
   std::vector<std::string> twins;
@@ -77,10 +83,10 @@ struct Keyed {
   }
 };
 
-Keyed keyed(const std::vector<FindData>& list) {
+Keyed keyed(const std::vector<FindData>& list, bool ignoreCase) {
   Keyed result;
   result.entries.reserve(list.size());
-  for (const FindData& entry : list) result.entries.emplace_back(platform::caseKey(entry.name), &entry);
+  for (const FindData& entry : list) result.entries.emplace_back(pairKey(entry.name, ignoreCase), &entry);
   std::sort(result.entries.begin(), result.entries.end(),
             [](const auto& a, const auto& b) { return a.first != b.first ? a.first < b.first : a.second->name < b.second->name; });
   std::vector<std::pair<std::string, const FindData*>> unique;
@@ -105,9 +111,12 @@ Verdict verdictOf(int order) {
   return order == 0 ? Verdict::Same : (order > 0 ? Verdict::SourceNewer : Verdict::TargetNewer);
 }
 
+bool isLink(const FindData& entry) { return (entry.attributes & platform::attr::kLink) != 0; }
+
 bool rootsOverlap(const std::string& a, const std::string& b) {
-  const std::string ca = platform::canonicalPath(a);
-  const std::string cb = platform::canonicalPath(b);
+  // A root that does not exist yet is compared as it will be once it is made.
+  const std::string ca = platform::pathAsItWillBe(a);
+  const std::string cb = platform::pathAsItWillBe(b);
   if (ca.empty() || cb.empty()) return false;
   auto inside = [](const std::string& inner, const std::string& outer) {
     return inner == outer || inner.starts_with(platform::withTrailingSeparator(outer));
@@ -130,6 +139,7 @@ void CompareEngine::Reset() {
   order_.clear();
   pairs_.clear();
   filesSeen_ = 0;
+  leftAlone_ = {};
   lastError_.clear();
 }
 
@@ -153,33 +163,30 @@ int CompareEngine::CompareTimes(FileTime a, FileTime b) const {
 
 bool CompareEngine::CompareContent(Store& source, const std::string& sourcePath, Store& target,
                                    const std::string& targetPath) {
-  std::string localA;
-  std::string localB;
-  const bool gotA = source.GetFile(sourcePath, localA, 0) == 1;
-  const bool gotB = gotA && target.GetFile(targetPath, localB, 0) == 1;
-  bool same = false;
-  if (gotA && gotB) {
-    if (bufferA_.empty()) {
-      bufferA_.resize(kContentBuffer);
-      bufferB_.resize(kContentBuffer);
-    }
-    std::ifstream a(localA, std::ios::binary);
-    std::ifstream b(localB, std::ios::binary);
-    same = a.good() && b.good();
-    while (same) {
-      a.read(bufferA_.data(), static_cast<std::streamsize>(kContentBuffer));
-      b.read(bufferB_.data(), static_cast<std::streamsize>(kContentBuffer));
-      const std::streamsize gotBytesA = a.gcount();
-      if (gotBytesA != b.gcount() || a.bad() || b.bad() ||
-          !std::equal(bufferA_.begin(), bufferA_.begin() + gotBytesA, bufferB_.begin())) {
-        same = false;
-      }
-      if (gotBytesA < static_cast<std::streamsize>(kContentBuffer)) break;
-    }
+  const auto a = source.OpenContent(sourcePath);
+  const auto b = a ? target.OpenContent(targetPath) : nullptr;
+  if (!a || !b || a->size() != b->size()) return false;
+  if (bufferA_.empty()) {
+    bufferA_.resize(kContentBuffer);
+    bufferB_.resize(kContentBuffer);
   }
-  if (gotA) source.ReleaseFile(localA);
-  if (gotB) target.ReleaseFile(localB);
-  return same;
+  // Reads whole blocks, so that both sides are compared at the same offsets.
+  auto fill = [](platform::ContentReader& reader, std::vector<char>& buffer) -> std::int64_t {
+    std::size_t got = 0;
+    while (got < buffer.size()) {
+      const std::int64_t part = reader.read(buffer.data() + got, buffer.size() - got);
+      if (part < 0) return -1;
+      if (part == 0) break;
+      got += static_cast<std::size_t>(part);
+    }
+    return static_cast<std::int64_t>(got);
+  };
+  for (;;) {
+    const std::int64_t gotA = fill(*a, bufferA_);
+    const std::int64_t gotB = fill(*b, bufferB_);
+    if (gotA < 0 || gotA != gotB || !std::equal(bufferA_.begin(), bufferA_.begin() + gotA, bufferB_.begin())) return false;
+    if (gotA == 0) return a->verify() && b->verify();
+  }
 }
 
 bool CompareEngine::unchangedAgainstHistory(const Store& store, const std::string& folder, const FindData& file) const {
@@ -190,7 +197,40 @@ bool CompareEngine::unchangedAgainstHistory(const Store& store, const std::strin
   return wholeSeconds(entry.time) == wholeSeconds(file.lastWriteTime) || CompareTimes(entry.time, file.lastWriteTime) == 0;
 }
 
+Verdict CompareEngine::judgeLinks(FolderContext& folder, const FindData& source, const FindData& target) {
+  // A link is compared by its target text, never by what it points to.
+  std::string sourceText;
+  std::string targetText;
+  const bool same = isLink(source) && isLink(target) && folder.source->ReadLink(folder.sourceFolder + source.name, sourceText) &&
+                    folder.target->ReadLink(folder.targetFolder + target.name, targetText) && sourceText == targetText;
+  if (same) return Verdict::Same;
+  const int raw = rawOrder(source.lastWriteTime, target.lastWriteTime);
+  return raw == 0 ? Verdict::Conflict : verdictOf(raw);
+}
+
+bool CompareEngine::leaveLinkAlone(FolderContext& folder, const FindData& link, bool inSource, CompareObserver& observer) {
+  Store& own = inSource ? *folder.source : *folder.target;
+  Store& other = inSource ? *folder.target : *folder.source;
+  const std::string path = (inSource ? folder.sourceFolder : folder.targetFolder) + link.name;
+  std::string reason;
+  if (!other.CanHoldLinks()) {
+    reason = Translate("${the other side cannot hold links}");
+  } else if (own.IsListBased()) {
+    // A link from an archive or a listing is data from outside: it is made only where its
+    // target stays inside the tree it is restored into.
+    std::string target;
+    if (!own.ReadLink(path, target) || !platform::linkTargetStaysBelow(folder.relative, target)) {
+      reason = Translate("${it would point outside the restored folder}");
+    }
+  }
+  if (reason.empty()) return false;
+  ++leftAlone_.links;
+  observer.Problem(TranslateFormat("${Link left out:} %s (%s)", {path, reason}));
+  return true;
+}
+
 Verdict CompareEngine::judgePair(FolderContext& folder, const FindData& source, const FindData& target) {
+  if (isLink(source) || isLink(target)) return judgeLinks(folder, source, target);
   const bool sameSize = source.size == target.size;
   const int raw = rawOrder(source.lastWriteTime, target.lastWriteTime);
   // Files of different sizes are never the same; with equal times no side can be called newer.
@@ -241,15 +281,15 @@ bool CompareEngine::AddFolderItem(FolderContext& folder, int kind) {
   item.directionLock = (sourceHas ? presence::kSource : 0) | (targetHas ? presence::kTarget : 0);
   if (item.directionLock == (presence::kSource | presence::kTarget)) item.directionLock = presence::kBoth;
   if (act != action::kNone) item.flags |= itemflag::kSelected;
-  openRows_[platform::caseKey(folder.relative)] = index;
+  openRows_[pairKey(folder.relative, folder.ignoreCase)] = index;
   return true;
 }
 
-void CompareEngine::dropRowsAbove(const std::string& relative) {
+void CompareEngine::dropRowsAbove(const std::string& relative, bool ignoreCase) {
   if (openRows_.empty()) return;
   std::string path = relative;
   for (;;) {
-    const auto it = openRows_.find(platform::caseKey(path));
+    const auto it = openRows_.find(pairKey(path, ignoreCase));
     if (it != openRows_.end()) {
       CompareItem& row = items_.at(it->second);
       row.flags = itemflag::kFolder;
@@ -286,19 +326,22 @@ int CompareEngine::AddResult(FolderContext& folder, const FindData* source, cons
     if (verdict != Verdict::Same && act == action::kNone) return -1;
   } else {
     // Deleted on the other side only while this side's file is as it was after the last run: a
-    // file changed since then is offered for copying, never deleted.
+    // file changed since then is offered for copying, never deleted. A one-way session never
+    // deletes in its source: a file only there is copied whatever the target remembers.
     const Store& other = kind == presence::kSource ? *folder.target : *folder.source;
     const std::string& otherFolder = kind == presence::kSource ? folder.targetFolder : folder.sourceFolder;
     const bool unchanged = kind == presence::kSource ? sourceUnchanged : targetUnchanged;
-    const bool deletedThere = history && other.History().Find(otherFolder, name) >= 0 && unchanged;
+    const bool oneWaySource = kind == presence::kSource && pairs_[static_cast<std::size_t>(folder.pairIndex)].oneWay;
+    const bool deletedThere = history && !oneWaySource && other.History().Find(otherFolder, name) >= 0 && unchanged;
     act = deletedThere ? table_[kDeletedOnOtherSide] : table_[kind == presence::kSource ? kSourceOnly : kTargetOnly];
   }
 
   const int folderIndex = folderItemFor(folder);
-  dropRowsAbove(folder.relative);
+  dropRowsAbove(folder.relative, folder.ignoreCase);
   int index = -1;
   CompareItem& item = items_.Add(index);
   item.name = name;
+  if (source != nullptr && target != nullptr && target->name != source->name) item.targetName = target->name;
   item.parent = &items_.at(folderIndex);
   if (source != nullptr) {
     item.sourceTime = source->lastWriteTime;
@@ -338,7 +381,7 @@ bool CompareEngine::CompareStores(const SessionSpec& session, CompareObserver& o
   session_ = &session;
   table_ = ActionTableFor(session.todo);
   observer.ComparisonStarted();
-  StorePair pair{std::move(source), std::move(target), session.name, 0, 0};
+  StorePair pair{std::move(source), std::move(target), session.name, 0, 0, session.todo >= 1 && session.todo <= 3, {}, {}};
   const bool recursive = (session.flags & sessionflag::kSubfolders) != 0;
   auto fail = [&](std::string text) {
     lastError_ = std::move(text);
@@ -401,6 +444,7 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
   root.folder.pairIndex = pairIndex;
   root.folder.source = &source;
   root.folder.target = &target;
+  root.folder.ignoreCase = source.IgnoresCase() || target.IgnoresCase();
   pending.push_back(std::move(root));
 
   while (!pending.empty()) {
@@ -415,6 +459,7 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
     const Listing inTarget = folder.inTarget ? listFolder(target, folder.targetFolder) : Listing{};
     if (!inSource.ok || !inTarget.ok) {
       // Unknown content must never look like deleted content: nothing below is compared.
+      ++leftAlone_.unreadFolders;
       observer.Problem(TranslateFormat("${Folder cannot be read, left out:} %s (%s)",
                                        {!inSource.ok ? folder.sourceFolder : folder.targetFolder,
                                         !inSource.ok ? inSource.error : inTarget.error}));
@@ -430,30 +475,36 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
     for (const FindData& entry : task.passThrough ? std::vector<FindData>{} : inTarget.files) {
       if (masks.Accepts(entry.name) && folder.targetFolder + entry.name != source.Root()) targetFiles.push_back(entry);
     }
+    StorePair& pair = pairs_[static_cast<std::size_t>(pairIndex)];
     filesSeen_ += sourceFiles.size() + targetFiles.size();
-    pairs_[static_cast<std::size_t>(pairIndex)].sourceFiles += sourceFiles.size();
-    pairs_[static_cast<std::size_t>(pairIndex)].targetFiles += targetFiles.size();
-    const Keyed sourceKeyed = keyed(sourceFiles);
-    const Keyed targetKeyed = keyed(targetFiles);
+    pair.sourceFiles += sourceFiles.size();
+    pair.targetFiles += targetFiles.size();
+    if (!task.passThrough) {
+      if (folder.inSource) pair.sourceWalked.push_back(folder.sourceFolder);
+      if (folder.inTarget) pair.targetWalked.push_back(folder.targetFolder);
+    }
+    const bool ignoreCase = folder.ignoreCase;
+    const Keyed sourceKeyed = keyed(sourceFiles, ignoreCase);
+    const Keyed targetKeyed = keyed(targetFiles, ignoreCase);
+    // Names left alone on both sides: case twins, and links one side cannot take.
+    std::unordered_set<std::string> leftKeys;
     for (const Keyed* side : {&sourceKeyed, &targetKeyed}) {
       for (const std::string& twin : side->twins) {
+        ++leftAlone_.caseClashes;
+        leftKeys.insert(pairKey(twin, ignoreCase));
         observer.Problem(TranslateFormat("${Names differ only in letter case, left alone:} %s",
                                          {platform::joinPath(side == &sourceKeyed ? folder.sourceFolder : folder.targetFolder, twin)}));
       }
-    }
-    auto isTwin = [&](const std::string& key) {
-      for (const Keyed* side : {&sourceKeyed, &targetKeyed}) {
-        for (const std::string& twin : side->twins) {
-          if (platform::caseKey(twin) == key) return true;
-        }
+      for (const auto& [key, entry] : side->entries) {
+        if (isLink(*entry) && leaveLinkAlone(folder, *entry, side == &sourceKeyed, observer)) leftKeys.insert(key);
       }
-      return false;
-    };
+    }
+    auto isLeftAlone = [&](const std::string& key) { return leftKeys.count(key) > 0; };
     {
       const std::lock_guard lock(items_.Lock());
       if (task.row) AddFolderItem(folder, folder.inSource ? presence::kSource : presence::kTarget);
       for (const auto& [key, entry] : sourceKeyed.entries) {
-        if (isTwin(key)) continue;
+        if (isLeftAlone(key)) continue;
         const FindData* match = targetKeyed.find(key);
         if (match != nullptr) {
           if (!orphansOnly && (table_[kSourceNewer] != 0 || table_[kTargetNewer] != 0)) {
@@ -465,7 +516,7 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
       }
       if (!matchedFilesOnly) {
         for (const auto& [key, entry] : targetKeyed.entries) {
-          if (!isTwin(key) && sourceKeyed.find(key) == nullptr) CompareEntry(folder, nullptr, entry, presence::kTarget);
+          if (!isLeftAlone(key) && sourceKeyed.find(key) == nullptr) CompareEntry(folder, nullptr, entry, presence::kTarget);
         }
       }
     }
@@ -474,10 +525,12 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
 
     // Subfolders of both sides, paired by name, visited in ascending name order.
     std::vector<std::pair<std::string, std::pair<const FindData*, const FindData*>>> subfolders;
-    const Keyed sourceFolders = keyed(inSource.folders);
-    const Keyed targetFolders = keyed(inTarget.folders);
+    const Keyed sourceFolders = keyed(inSource.folders, ignoreCase);
+    const Keyed targetFolders = keyed(inTarget.folders, ignoreCase);
     for (const Keyed* side : {&sourceFolders, &targetFolders}) {
       for (const std::string& twin : side->twins) {
+        ++leftAlone_.caseClashes;
+        leftKeys.insert(pairKey(twin, ignoreCase));
         observer.Problem(TranslateFormat("${Names differ only in letter case, left alone:} %s",
                                          {platform::joinPath(side == &sourceFolders ? folder.sourceFolder : folder.targetFolder, twin)}));
       }
@@ -489,7 +542,7 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
     std::sort(subfolders.begin(), subfolders.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     for (const auto& [key, sides] : subfolders) {
       const auto [inSourceEntry, inTargetEntry] = sides;
-      if (isTwin(key)) continue;
+      if (isLeftAlone(key)) continue;
       const std::string& name = inSourceEntry != nullptr ? inSourceEntry->name : inTargetEntry->name;
       Task child;
       child.folder.relative = folder.relative.empty() ? name : platform::joinPath(folder.relative, name);
@@ -505,6 +558,7 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
       child.folder.pairIndex = pairIndex;
       child.folder.source = &source;
       child.folder.target = &target;
+      child.folder.ignoreCase = ignoreCase;
       child.row = !child.passThrough && (!child.folder.inSource || !child.folder.inTarget);
       pending.push_back(std::move(child));
     }

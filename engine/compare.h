@@ -77,6 +77,23 @@ struct StorePair {
   // Files of each side that the masks and filters let take part.
   std::uint64_t sourceFiles = 0;
   std::uint64_t targetFiles = 0;
+  // A one-way session (update, backup, duplicate): nothing is ever written into the source.
+  bool oneWay = false;
+  // Folders listed on each side (full paths ending with a separator): their history is
+  // rewritten after a run.
+  std::vector<std::string> sourceWalked;
+  std::vector<std::string> targetWalked;
+};
+
+// What the comparisons met and left alone, each also named to the observer.
+struct LeftAlone {
+  // Names that differ only in letter case on a side that cannot tell them apart.
+  std::uint64_t caseClashes = 0;
+  // Links the other side cannot hold, or that would point outside the restored tree.
+  std::uint64_t links = 0;
+  // Folders that could not be read: their files are unknown.
+  std::uint64_t unreadFolders = 0;
+  [[nodiscard]] std::uint64_t total() const { return caseClashes + links + unreadFolders; }
 };
 
 class CompareEngine {
@@ -104,6 +121,7 @@ class CompareEngine {
   [[nodiscard]] const EngineSettings& Settings() const { return settings_; }
   // Files met by the comparisons (listed or not), to tell "nothing found" from "all the same".
   [[nodiscard]] std::uint64_t FilesSeen() const { return filesSeen_; }
+  [[nodiscard]] const LeftAlone& LeftAloneCounts() const { return leftAlone_; }
 
   // -1, 0 or +1: the first time older, equal or newer, with the tolerances of the options
   // (two seconds; whole hours of daylight saving up to "NTFSHours").
@@ -125,11 +143,14 @@ class CompareEngine {
  private:
 
   [[nodiscard]] Verdict judgePair(FolderContext& folder, const FindData& source, const FindData& target);
+  [[nodiscard]] Verdict judgeLinks(FolderContext& folder, const FindData& source, const FindData& target);
+  // A link of one side that the other side cannot take as it is: counted, named, true.
+  bool leaveLinkAlone(FolderContext& folder, const FindData& link, bool inSource, CompareObserver& observer);
   [[nodiscard]] bool unchangedAgainstHistory(const Store& store, const std::string& folder, const FindData& file) const;
   int folderItemFor(FolderContext& folder);
   // A file item lies in `relative`: the folder rows of that folder and of the folders above it
   // are rows no more.
-  void dropRowsAbove(const std::string& relative);
+  void dropRowsAbove(const std::string& relative, bool ignoreCase);
   bool walkSession(int pairIndex, CompareObserver& observer);
 
   EngineSettings settings_;
@@ -139,6 +160,7 @@ class CompareEngine {
   std::vector<StorePair> pairs_;
   std::string lastError_;
   std::uint64_t filesSeen_ = 0;
+  LeftAlone leftAlone_;
   std::vector<char> bufferA_;
   std::vector<char> bufferB_;
   const SessionSpec* session_ = nullptr;

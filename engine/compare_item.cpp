@@ -11,7 +11,7 @@ std::string CompareItem::sourcePath() const {
 
 std::string CompareItem::targetPath() const {
   const CompareItem& owner = folderItem();
-  return isFolder() ? platform::withoutTrailingSeparator(owner.folder->targetFolder) : owner.folder->targetFolder + name;
+  return isFolder() ? platform::withoutTrailingSeparator(owner.folder->targetFolder) : owner.folder->targetFolder + nameInTarget();
 }
 
 std::string CompareItem::relativePath() const {

@@ -49,6 +49,9 @@ struct FolderInfo {
 struct CompareItem {
   // File name; for folder items the folder's path below the root ("" for the root itself).
   std::string name;
+  // The target's spelling of the name where a side that ignores letter case paired it with
+  // another spelling; empty when it is `name`.
+  std::string targetName;
   // The folder item a file item lies in; the folder item above for a folder item.
   CompareItem* parent = nullptr;
   std::unique_ptr<FolderInfo> folder;
@@ -69,6 +72,8 @@ struct CompareItem {
   [[nodiscard]] const CompareItem& folderItem() const { return isFolder() ? *this : *parent; }
   [[nodiscard]] std::string sourcePath() const;
   [[nodiscard]] std::string targetPath() const;
+  // The name as the target spells it.
+  [[nodiscard]] const std::string& nameInTarget() const { return targetName.empty() ? name : targetName; }
   // The path below the root, with the native separator.
   [[nodiscard]] std::string relativePath() const;
 };

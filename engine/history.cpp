@@ -5,16 +5,16 @@
 
 namespace engine {
 
-std::string HistoryList::folderKeyOf(std::string_view folder) {
-  std::string key = platform::caseKey(folder);
+std::string HistoryList::folderKeyOf(std::string_view folder) const {
+  std::string key = ignoreCase_ ? platform::caseKey(folder) : std::string(folder);
   if (key.empty() || !platform::isSeparator(key.back())) key += platform::kSeparator;
   return key;
 }
 
-std::string HistoryList::keyOf(std::string_view folder, std::string_view name) {
+std::string HistoryList::keyOf(std::string_view folder, std::string_view name) const {
   std::string key = folderKeyOf(folder);
-  key += '\n';  // cannot occur in a folder name, so folder and name never run together
-  key += platform::caseKey(name);
+  key += '\0';  // cannot occur in a name, so folder and name never run together
+  key += ignoreCase_ ? platform::caseKey(name) : std::string(name);
   return key;
 }
 
@@ -67,6 +67,17 @@ bool HistoryList::RemoveName(std::string_view folder, std::string_view name) {
     any = true;
   }
   return any;
+}
+
+void HistoryList::RemoveFolders(const std::vector<std::string>& folders) {
+  std::unordered_map<std::string, bool> chosen;
+  for (const std::string& folder : folders) {
+    chosen.emplace(folderKeyOf(folder), true);
+    MarkFolder(folder);
+  }
+  for (int index = 0; index < SlotCount(); ++index) {
+    if (IsLive(index) && chosen.count(folderKeyOf(at(index).folder)) > 0) Remove(index);
+  }
 }
 
 void HistoryList::Clear() {

@@ -29,11 +29,14 @@ struct HistoryEntry {
   std::uint32_t checksum = 0;
 };
 
-// Entries with a look-up by folder and name that ignores letter case. One entry per name:
-// adding a name that is present replaces it. Removed entries leave a gap, so indexes of the
-// others never change.
+// Entries with a look-up by folder and name (ignoring letter case where the side does). One
+// entry per name: adding a name that is present replaces it. Removed entries leave a gap, so
+// indexes of the others never change.
 class HistoryList {
  public:
+  // Whether look-ups ignore letter case; set while the list is empty (Clear keeps it).
+  void SetIgnoreCase(bool ignore) { ignoreCase_ = ignore; }
+  [[nodiscard]] bool IgnoresCase() const { return ignoreCase_; }
   [[nodiscard]] int Find(std::string_view folder, std::string_view name) const;
   // Adds or replaces the entry of its folder and name; returns its index.
   int Put(HistoryEntry entry);
@@ -43,6 +46,8 @@ class HistoryList {
   void Remove(int index);
   // Removes every entry of the name; true when there was one.
   bool RemoveName(std::string_view folder, std::string_view name);
+  // Removes every entry of these folders (full paths ending with a separator) and marks them.
+  void RemoveFolders(const std::vector<std::string>& folders);
   void Clear();
 
   [[nodiscard]] bool IsLive(int index) const;
@@ -57,8 +62,8 @@ class HistoryList {
   [[nodiscard]] const std::vector<std::string>& MarkedFolders() const { return markedFolders_; }
 
  private:
-  static std::string keyOf(std::string_view folder, std::string_view name);
-  static std::string folderKeyOf(std::string_view folder);
+  [[nodiscard]] std::string keyOf(std::string_view folder, std::string_view name) const;
+  [[nodiscard]] std::string folderKeyOf(std::string_view folder) const;
 
   std::vector<HistoryEntry> entries_;
   std::vector<bool> removed_;
@@ -66,6 +71,7 @@ class HistoryList {
   std::vector<std::string> markedFolders_;
   std::unordered_map<std::string, bool> marked_;
   int live_ = 0;
+  bool ignoreCase_ = true;
 };
 
 }  // namespace engine

@@ -8,7 +8,6 @@
 #include "engine/list_parser.h"
 #include "engine/store.h"
 #include "engine/text.h"
-#include "platform/file_system.h"
 #include "platform/path.h"
 
 namespace engine {
@@ -24,7 +23,7 @@ HistoryEntry entryFromFindData(const FindData& data, const std::string& folder) 
   return entry;
 }
 
-bool writeFolderHistory(const std::string& folder, const std::vector<const HistoryEntry*>& entries,
+bool writeFolderHistory(HistoryFiles& files, const std::string& folder, const std::vector<const HistoryEntry*>& entries,
                         HistorySaveReport* report) {
   std::string content;
   for (const HistoryEntry* entry : entries) {
@@ -35,9 +34,44 @@ bool writeFolderHistory(const std::string& folder, const std::vector<const Histo
     content += FormatHistoryLine(*entry);
   }
   std::string error;
-  if (platform::writeFileReplacing(folder + std::string(kHistoryFileName), content, 0644, &error)) return true;
-  if (report != nullptr) report->failedFolders.push_back(folder + ": " + error);
+  if (files.WriteHistoryText(folder, content, error)) return true;
+  if (report != nullptr) report->failedFolders.push_back(error);
   return false;
+}
+
+bool isDigits(std::string_view text, std::size_t least, std::size_t most) {
+  if (text.size() < least || text.size() > most) return false;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+// "dd-mm-yyyy" or "hh:mm:ss": three numbers with a separator from `separators` between them.
+bool isDateOrTime(std::string_view text, std::string_view separators, std::size_t lastDigits) {
+  const std::size_t first = text.find_first_of(separators);
+  const std::size_t second = first == std::string_view::npos ? first : text.find_first_of(separators, first + 1);
+  if (second == std::string_view::npos) return false;
+  return isDigits(text.substr(0, first), 1, 2) && isDigits(text.substr(first + 1, second - first - 1), 1, 2) &&
+         isDigits(text.substr(second + 1), 1, lastDigits);
+}
+
+// The history line layout: size, date, time, three columns, then a name.
+bool isHistoryLine(std::string_view line) {
+  std::vector<std::string_view> columns;
+  std::size_t at = 0;
+  while (columns.size() < 7) {
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+    if (at >= line.size()) break;
+    const std::size_t end = columns.size() == 6 ? line.size() : line.find_first_of(" \t", at);
+    columns.push_back(line.substr(at, (end == std::string_view::npos ? line.size() : end) - at));
+    at = end == std::string_view::npos ? line.size() : end;
+  }
+  if (columns.size() != 7) return false;
+  std::string_view size = columns[0];
+  if (!size.empty() && size.front() == '-') size.remove_prefix(1);
+  return isDigits(size, 1, 19) && isDateOrTime(columns[1], "-./", 4) && isDateOrTime(columns[2], ":-.", 2) &&
+         columns[3].find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
 }
 
 }  // namespace
@@ -63,12 +97,17 @@ bool IsHistoryName(std::string_view name) {
   return true;
 }
 
-bool ReadHistoryFile(const std::string& folder, HistoryList& list) {
+bool LooksLikeHistoryFile(std::string_view text) {
+  for (const std::string_view line : SplitLines(text)) {
+    if (line.find_first_not_of(" \t") != std::string_view::npos && !isHistoryLine(line)) return false;
+  }
+  return true;
+}
+
+void ParseHistoryText(std::string_view text, const std::string& folder, HistoryList& list) {
   const std::string dir = platform::withTrailingSeparator(folder);
-  const auto content = platform::readWholeFile(dir + std::string(kHistoryFileName));
-  if (!content) return false;
   const ListLineFormat format = ListLineFormat::Parse(kHistoryLineFormat);
-  for (const std::string_view line : SplitLines(*content)) {
+  for (const std::string_view line : SplitLines(text)) {
     ParsedEntry parsed;
     ParseRecord(line, format, parsed);
     // A history line holds a plain name; anything with a folder part is not one of ours.
@@ -79,10 +118,9 @@ bool ReadHistoryFile(const std::string& folder, HistoryList& list) {
     parsed.entry.path = dir + parsed.entry.name;
     if (list.Find(dir, parsed.entry.name) < 0) list.Append(std::move(parsed.entry));
   }
-  return true;
 }
 
-bool SaveHistory(HistoryList& list, HistorySaveReport* report) {
+bool SaveHistory(HistoryList& list, HistoryFiles& files, HistorySaveReport* report) {
   std::vector<std::string> order;
   std::unordered_map<std::string, std::vector<const HistoryEntry*>> byFolder;
   for (int index = 0; index < list.SlotCount(); ++index) {
@@ -94,22 +132,25 @@ bool SaveHistory(HistoryList& list, HistorySaveReport* report) {
   }
   for (const std::string& folder : list.MarkedFolders()) {
     const std::string dir = platform::withTrailingSeparator(folder);
-    if (byFolder.try_emplace(dir).second && platform::isFolder(dir)) order.push_back(dir);
+    if (byFolder.try_emplace(dir).second) order.push_back(dir);
   }
   bool ok = true;
   for (const std::string& folder : order) {
-    if (!writeFolderHistory(folder, byFolder[folder], report)) ok = false;
+    if (!writeFolderHistory(files, folder, byFolder[folder], report)) ok = false;
   }
   list.Clear();
   return ok;
 }
 
-void LoadHistory(Store& store, const std::string& root, bool recursive, HistoryList& list) {
+void LoadHistory(Store& store, HistoryFiles& files, const std::string& root, bool recursive, HistoryList& list) {
   list.Clear();
   FolderWalker walker(store);
   walker.Start(root, "*.*", recursive, true);
   auto enter = [&] {
-    const bool hasHistory = ReadHistoryFile(walker.CurrentFolder(), list);
+    // A file of the user's own that happens to be named "synch.log" is no history.
+    const auto text = files.ReadHistoryText(walker.CurrentFolder());
+    const bool hasHistory = text && LooksLikeHistoryFile(*text);
+    if (hasHistory) ParseHistoryText(*text, walker.CurrentFolder(), list);
     walker.SetSkipFiles(hasHistory);
     list.MarkFolder(walker.CurrentFolder());
   };
@@ -125,9 +166,10 @@ void LoadHistory(Store& store, const std::string& root, bool recursive, HistoryL
   }
 }
 
-bool MakeHistoryFiles(Store& store, const std::string& folder, bool recursive,
+bool MakeHistoryFiles(Store& store, HistoryFiles& files, const std::string& folder, bool recursive,
                       const std::function<void(const std::string&)>& status, HistorySaveReport* report) {
   HistoryList list;
+  list.SetIgnoreCase(store.IgnoresCase());
   FolderWalker walker(store);
   walker.Start(folder, "*.*", recursive, true);
   std::string walkedFolder = walker.CurrentFolder();
@@ -135,7 +177,7 @@ bool MakeHistoryFiles(Store& store, const std::string& folder, bool recursive,
   auto saveWalkedFolder = [&] {
     list.MarkFolder(walkedFolder);
     if (status) status(Translate("${Saving} synch.log"));
-    if (!SaveHistory(list, report)) ok = false;
+    if (!SaveHistory(list, files, report)) ok = false;
   };
   for (;;) {
     const FolderWalker::Step step = walker.Next();

@@ -4,7 +4,6 @@
 #include "engine/checksum.h"
 #include "engine/mask_list.h"
 #include "engine/text.h"
-#include "platform/case_fold.h"
 #include "platform/drive_type.h"
 #include "platform/file_copy.h"
 #include "platform/path.h"
@@ -13,9 +12,40 @@
 #include "platform/trash.h"
 
 namespace engine {
+namespace {
+
+std::string historyFileIn(const std::string& relativeFolder) {
+  return relativeFolder.empty() ? std::string(kHistoryFileName) : relativeFolder + "/" + std::string(kHistoryFileName);
+}
+
+}  // namespace
+
 LocalStore::LocalStore(StoreContext context) : Store(context) {}
 
 LocalStore::~LocalStore() = default;
+
+bool LocalStore::fail(const std::string& what, const std::string& path, const std::string& reason) {
+  setError(Translate(what) + " " + path + ": " + reason);
+  return false;
+}
+
+std::optional<std::string> LocalStore::relativeOf(const std::string& path) {
+  if (path == root_ || path == root_ + "/") return std::string();
+  const std::string prefix = platform::withTrailingSeparator(root_);
+  if (!path.starts_with(prefix)) {
+    setError(path + ": " + Translate("${not inside the folder}") + " " + root_);
+    return std::nullopt;
+  }
+  return platform::withoutTrailingSeparator(path.substr(prefix.size()));
+}
+
+platform::FolderTree* LocalStore::tree() {
+  if (tree_) return tree_.get();
+  std::string reason;
+  tree_ = platform::FolderTree::open(root_, &reason);
+  if (!tree_) setError(root_ + ": " + reason);
+  return tree_.get();
+}
 
 bool LocalStore::Attach(ProgressSink* sink, bool recursive) {
   if (root_.empty()) {
@@ -24,10 +54,9 @@ bool LocalStore::Attach(ProgressSink* sink, bool recursive) {
   }
   readOnlyMedium_ = platform::driveTypeOf(root_) == platform::DriveType::CdRom;
   history_.Clear();
+  history_.SetIgnoreCase(ignoresCase_);
   sink_ = sink;
-  skippedLinks_ = 0;
-  forgetFolderCache();
-  if (settings().has(option::kUseHistory)) LoadHistory(*this, root_, recursive, history_);
+  if (settings().has(option::kUseHistory) && platform::exists(root_)) LoadHistory(*this, *this, root_, recursive, history_);
   return true;
 }
 
@@ -40,11 +69,12 @@ bool LocalStore::Open(const std::string& root, OpenOptions options) {
   }
   if (!platform::isAbsolutePath(expanded)) expanded = platform::joinPath(platform::currentFolder(), expanded);
   root_ = platform::withoutTrailingSeparator(expanded);
-  forgetFolderCache();
+  tree_.reset();
+  ignoresCase_ = platform::namesIgnoreCase(root_);
 
   if (!platform::exists(root_) && options.allowMissing) return true;
   if (!platform::exists(root_)) {
-    const std::string missing = TranslateFormat("${Folder is not valid!}\n%s", {root_});
+    const std::string missing = TranslateFormat("${Folder is not valid!}\n%s", {root_}) + " (" + Translate("${does not exist}") + ")";
     if (!options.mayCreate) {
       setError(missing);
       if (!options.quiet) prompt().ShowMessage(missing, PromptIcon::Error);
@@ -68,47 +98,7 @@ bool LocalStore::Open(const std::string& root, OpenOptions options) {
     if (!options.quiet) prompt().ShowMessage(text, PromptIcon::Warning);
     return false;
   }
-  return true;
-}
-
-std::string LocalStore::findNameIgnoringCase(const std::string& folder, const std::string& name) {
-  if (cachedFolder_ != folder) {
-    cachedNames_.clear();
-    cachedFolder_ = folder;
-    if (auto search = platform::DirectorySearch::open(folder)) {
-      FindData entry;
-      while (search->next(entry)) cachedNames_.emplace(platform::caseKey(entry.name), entry.name);
-    }
-  }
-  const auto range = cachedNames_.equal_range(platform::caseKey(name));
-  if (range.first == range.second || std::next(range.first) != range.second) return {};  // none, or not one
-  return range.first->second;
-}
-
-std::string LocalStore::Resolve(const std::string& path) {
-  if (root_.empty() || platform::exists(path)) return path;
-  const std::string prefix = platform::withTrailingSeparator(root_);
-  if (!path.starts_with(prefix)) return path;
-  std::string resolved = root_;
-  std::size_t pos = prefix.size();
-  while (pos <= path.size()) {
-    std::size_t end = path.find(platform::kSeparator, pos);
-    if (end == std::string::npos) end = path.size();
-    const std::string part = path.substr(pos, end - pos);
-    pos = end + 1;
-    if (part.empty()) continue;
-    std::string candidate = platform::joinPath(resolved, part);
-    if (!platform::exists(candidate)) {
-      const std::string actual = findNameIgnoringCase(resolved, part);
-      if (actual.empty()) {
-        return end < path.size() ? platform::joinPath(candidate, path.substr(end + 1)) : candidate;
-      }
-      candidate = platform::joinPath(resolved, actual);
-    }
-    resolved = std::move(candidate);
-  }
-  if (!path.empty() && platform::isSeparator(path.back())) resolved += platform::kSeparator;
-  return resolved;
+  return tree() != nullptr;
 }
 
 bool LocalStore::Exists(const std::string& path) { return GetAttributes(path) != platform::attr::kInvalid; }
@@ -116,12 +106,8 @@ bool LocalStore::Exists(const std::string& path) { return GetAttributes(path) !=
 bool LocalStore::advance(Search& search) {
   FindData entry;
   while (search.directory->next(entry)) {
-    if ((entry.attributes & platform::attr::kLink) != 0) {
-      ++skippedLinks_;
-      continue;
-    }
     if (platform::isTemporaryName(entry.name)) {
-      leftovers_.push_back(platform::joinPath(search.folder, entry.name));
+      leftovers_.push_back(search.folder.empty() ? entry.name : search.folder + "/" + entry.name);
       continue;
     }
     if (entry.name == kHistoryFileName) continue;
@@ -133,16 +119,18 @@ bool LocalStore::advance(Search& search) {
 }
 
 SearchHandle LocalStore::FindFirst(const std::string& pattern) {
+  const auto folder = relativeOf(platform::parentOf(pattern));
+  platform::FolderTree* root = folder ? tree() : nullptr;
+  if (root == nullptr) return kNoSearch;
   Search search;
   std::string reason;
-  const std::string folder = Resolve(platform::parentOf(pattern));
-  search.directory = platform::DirectorySearch::open(folder, &reason);
+  search.directory = root->list(*folder, &reason);
   if (!search.directory) {
-    setError(platform::parentOf(pattern) + ": " + reason);
+    setError(root->fullPath(*folder) + ": " + reason);
     return kNoSearch;
   }
   search.mask = platform::fileNameOf(pattern);
-  search.folder = folder;
+  search.folder = *folder;
   if (!advance(search)) return kNoSearch;
   const SearchHandle handle = nextHandle_++;
   searches_.emplace(handle, std::move(search));
@@ -156,33 +144,60 @@ bool LocalStore::FindNext(SearchHandle handle) {
 
 bool LocalStore::FindClose(SearchHandle handle) { return searches_.erase(handle) > 0; }
 
-bool LocalStore::PutFile(const std::string& destination, const CompareItem*, Store& source,
-                         const std::string& sourcePath, unsigned flags) {
-  std::string target = Resolve(destination);
-  const std::uint64_t size = source.GetFileInfo(sourcePath) ? source.CurrentEntry().size : 0;
-  if (sink_ != nullptr) sink_->ProgressFile(platform::fileNameOf(destination), size, 1, 0);
-  forgetFolderCache();
-  if (source.GetFile(sourcePath, target, flags) != 1) {
-    setError(source.LastError());
+bool LocalStore::copyInto(platform::FolderTree& destination, const std::string& relative, platform::ContentReader& content,
+                          const std::optional<ExpectedFile>& expected, std::string& error) {
+  auto pending = destination.create(relative, &error);
+  if (!pending) return false;
+  ProgressSink* sink = sink_;
+  const platform::CopyResult result = platform::copyContent(content, pending->descriptor(), [sink](std::uint64_t done) {
+    if (sink == nullptr) return true;
+    sink->ProgressBytes(done);
+    return sink->ShouldContinue();
+  });
+  if (!result.ok()) {
+    error = result.outcome == platform::CopyOutcome::Cancelled ? Translate("${Cancelled}") : result.error;
     return false;
   }
-  if (!NoteWrittenFile(target, std::string(), false)) {
-    setError(target + ": " + Translate("${the copy is not there}"));
-    return false;
+  return pending->setModeAndTime(platform::modeForCopy(content.mode()), content.lastWriteTime(), &error) &&
+         pending->commit(expected, false, &error);
+}
+
+bool LocalStore::PutFile(const std::string& destination, const CompareItem*, Store& source, const std::string& sourcePath,
+                         unsigned, const std::optional<ExpectedFile>& expected) {
+  const auto relative = relativeOf(destination);
+  platform::FolderTree* root = relative ? tree() : nullptr;
+  if (root == nullptr || relative->empty()) return false;
+  if (!source.GetFileInfo(sourcePath)) {
+    const std::string reason = source.LastError().empty() ? Translate("${does not exist}") : source.LastError();
+    return fail("${cannot read}", sourcePath, reason);
   }
-  return true;
+  const FindData found = source.CurrentEntry();
+  if (sink_ != nullptr) sink_->ProgressFile(platform::fileNameOf(destination), found.size, 1, 0);
+  std::string error;
+  if ((found.attributes & platform::attr::kLink) != 0) {
+    std::string target;
+    if (!source.ReadLink(sourcePath, target)) return fail("${cannot read}", sourcePath, source.LastError());
+    if (!root->putLink(*relative, target, found.lastWriteTime, expected, &error)) return fail("${cannot write}", destination, error);
+  } else {
+    const auto content = source.OpenContent(sourcePath);
+    if (!content) return fail("${cannot read}", sourcePath, source.LastError());
+    if (!copyInto(*root, *relative, *content, expected, error)) {
+      // A failure of the source shows in its own words; everything else is the destination's.
+      const bool sourceFailed = !content->error().empty();
+      return fail(sourceFailed ? "${cannot read}" : "${cannot write}", sourceFailed ? sourcePath : destination,
+                  sourceFailed ? content->error() : error);
+    }
+  }
+  return NoteWrittenFile(destination, std::string(), false);
 }
 
 bool LocalStore::NoteWrittenFile(const std::string& path, const std::string&, bool) {
-  FindData entry;
-  std::string resolved = path;
-  if (!platform::statEntry(resolved, entry)) {
-    resolved = Resolve(path);
-    if (resolved == path || !platform::statEntry(resolved, entry)) return false;
-  }
   if (!settings().has(option::kUseHistory)) return true;
+  FindData entry;
+  if (!GetFileInfo(path)) return false;
+  entry = current_;
   HistoryEntry noted;
-  noted.folder = platform::withTrailingSeparator(platform::parentOf(resolved));
+  noted.folder = platform::withTrailingSeparator(platform::parentOf(path));
   noted.name = entry.name;
   noted.path = noted.folder + noted.name;
   noted.time = entry.lastWriteTime;
@@ -192,16 +207,20 @@ bool LocalStore::NoteWrittenFile(const std::string& path, const std::string&, bo
 }
 
 bool LocalStore::DeleteFile(const std::string& path) {
-  const std::string resolved = Resolve(path);
+  const auto relative = relativeOf(path);
+  platform::FolderTree* root = relative ? tree() : nullptr;
+  if (root == nullptr) return false;
   std::string reason;
-  const bool deleted = settings().has(option::kDeleteToTrash) ? platform::moveToTrash(resolved, &reason)
-                                                               : platform::deleteFile(resolved, &reason);
-  forgetFolderCache();
-  if (!deleted) {
-    setError(resolved + ": " + reason);
-    return false;
+  bool deleted = false;
+  if (settings().has(option::kDeleteToTrash)) {
+    // The trash takes a path: the one the system resolved without following links.
+    const auto systemPath = root->systemPathOf(*relative, &reason);
+    deleted = systemPath && platform::moveToTrash(*systemPath, &reason);
+  } else {
+    deleted = root->removeFile(*relative, &reason);
   }
-  ForgetFile(resolved);
+  if (!deleted) return fail("${cannot delete}", path, reason);
+  ForgetFile(path);
   return true;
 }
 
@@ -213,45 +232,61 @@ void LocalStore::ForgetFile(const std::string& path) {
 }
 
 std::uint32_t LocalStore::GetAttributes(const std::string& path) {
-  // The name as given first: looking for it without regard to case is the rare case.
-  const std::uint32_t attributes = platform::getAttributes(path);
-  return attributes != platform::attr::kInvalid ? attributes : platform::getAttributes(Resolve(path));
+  return GetFileInfo(path) ? current_.attributes : platform::attr::kInvalid;
 }
 
 bool LocalStore::SetAttributes(const std::string& path, std::uint32_t attributes) {
-  return platform::setAttributes(Resolve(path), attributes);
+  const auto relative = relativeOf(path);
+  platform::FolderTree* root = relative ? tree() : nullptr;
+  std::string reason;
+  if (root != nullptr && root->setReadOnly(*relative, (attributes & platform::attr::kReadOnly) != 0, &reason)) return true;
+  return root != nullptr && fail("${cannot change}", path, reason);
 }
 
 bool LocalStore::GetFileInfo(const std::string& path) {
+  const auto relative = relativeOf(path);
+  platform::FolderTree* root = relative ? tree() : nullptr;
   FindData entry;
-  if (!platform::statEntry(path, entry) && !platform::statEntry(Resolve(path), entry)) return false;
-  if ((entry.attributes & platform::attr::kLink) != 0) return false;
+  int code = 0;
+  if (root == nullptr || !root->stat(*relative, entry, &code)) {
+    if (root != nullptr && code != ENOENT) setError(path + ": " + platform::treeErrorText(code));
+    return false;
+  }
   current_ = std::move(entry);
   return true;
 }
 
 bool LocalStore::CreateFolder(const std::string& path) {
+  const auto relative = relativeOf(path);
+  if (!relative) return false;
   std::string reason;
-  forgetFolderCache();
-  if (platform::createFolderChain(Resolve(path), &reason)) return true;
-  setError(path + ": " + reason);
-  return false;
+  if (!platform::exists(root_)) {
+    // The root is the user's choice of folder; it is made by its path.
+    if (!platform::createFolderChain(root_, &reason)) return fail("${cannot create}", root_, reason);
+  }
+  platform::FolderTree* root = tree();
+  if (root == nullptr) return false;
+  if (relative->empty() || root->createFolders(*relative, &reason)) return true;
+  return fail("${cannot create}", path, reason);
 }
 
-bool LocalStore::GetChecksum(const std::string& path, std::uint32_t& value) { return FileCrc32(Resolve(path), value); }
+bool LocalStore::GetChecksum(const std::string& path, std::uint32_t& value) {
+  const auto content = OpenContent(path);
+  return content && ContentCrc32(*content, value);
+}
 
 bool LocalStore::GetFileTime(const std::string& path, CalendarTime& time) {
-  const auto written = platform::getLastWriteTime(Resolve(path));
-  if (!written) return false;
-  time = platform::utcCalendarFromFileTime(*written);
+  if (!GetFileInfo(path)) return false;
+  time = platform::utcCalendarFromFileTime(current_.lastWriteTime);
   return true;
 }
 
 bool LocalStore::SetFileTime(const std::string& path, FileTime time) {
+  const auto relative = relativeOf(path);
+  platform::FolderTree* root = relative ? tree() : nullptr;
   std::string reason;
-  if (platform::setLastWriteTime(Resolve(path), time, &reason)) return true;
-  setError(path + ": " + reason);
-  return false;
+  if (root != nullptr && root->setLastWriteTime(*relative, time, &reason)) return true;
+  return root != nullptr && fail("${cannot change}", path, reason);
 }
 
 bool LocalStore::SetFileTimeFromCalendar(const std::string& path, const CalendarTime& time) {
@@ -262,79 +297,134 @@ bool LocalStore::SetFileTimeFromCalendar(const std::string& path, const Calendar
 bool LocalStore::Finish() {
   saveReport_ = {};
   if (!settings().has(option::kUseHistory)) return true;
-  if (SaveHistory(history_, &saveReport_)) return true;
+  if (SaveHistory(history_, *this, &saveReport_)) return true;
   std::string text = Translate("${History file not written:}");
   for (const std::string& failed : saveReport_.failedFolders) text += "\n" + failed;
   setError(text);
   return false;
 }
 
+std::optional<std::string> LocalStore::ReadHistoryText(const std::string& folder) {
+  const auto relative = relativeOf(platform::withoutTrailingSeparator(folder));
+  platform::FolderTree* root = relative ? tree() : nullptr;
+  return root != nullptr ? root->readWholeFile(historyFileIn(*relative)) : std::nullopt;
+}
+
+bool LocalStore::WriteHistoryText(const std::string& folder, const std::string& content, std::string& error) {
+  const auto relative = relativeOf(platform::withoutTrailingSeparator(folder));
+  platform::FolderTree* root = relative ? tree() : nullptr;
+  const std::string file = platform::joinPath(folder, kHistoryFileName);
+  if (root == nullptr) {
+    error = file + ": " + LastError();
+    return false;
+  }
+  const std::string name = historyFileIn(*relative);
+  // Never over a file of the user's own that happens to carry the name.
+  const auto existing = root->readWholeFile(name);
+  if (existing && !LooksLikeHistoryFile(*existing)) {
+    error = Translate("${history not written, a file of its own is named synch.log:} ") + file;
+    return false;
+  }
+  std::string reason;
+  if (root->writeWholeFile(name, content, 0644, &reason)) return true;
+  error = file + ": " + reason;
+  return false;
+}
+
 int LocalStore::GetFile(const std::string& path, std::string& localPath, unsigned) {
-  const std::string resolved = Resolve(path);
+  auto content = OpenContent(path);
+  if (!content) return -1;
   if (localPath.empty()) {
-    localPath = resolved;
-    if (platform::canOpenForReading(resolved)) return 1;
-    setError(resolved + ": " + Translate("${cannot be read}"));
+    // The file itself is the local copy.
+    localPath = path;
+    return 1;
+  }
+  std::string folder = platform::parentOf(localPath);
+  std::string reason;
+  auto destination = platform::FolderTree::open(folder.empty() ? "." : folder, &reason);
+  if (!destination || !copyInto(*destination, platform::fileNameOf(localPath), *content, std::nullopt, reason)) {
+    fail("${cannot write}", localPath, content->error().empty() ? reason : content->error());
     return -1;
   }
-  ProgressSink* sink = sink_;
-  const platform::CopyResult result = platform::copyFile(resolved, localPath, [sink](std::uint64_t done) {
-    if (sink == nullptr) return true;
-    sink->ProgressBytes(done);
-    return sink->ShouldContinue();
-  });
-  if (result.ok()) return 1;
-  setError(resolved + ": " + result.error);
-  return -1;
+  return 1;
 }
 
 bool LocalStore::ReleaseFile(const std::string&) { return true; }
 
-bool LocalStore::RemoveEmptyFolder(const std::string& path) {
+std::unique_ptr<platform::ContentReader> LocalStore::OpenContent(const std::string& path) {
+  const auto relative = relativeOf(path);
+  platform::FolderTree* root = relative ? tree() : nullptr;
+  if (root == nullptr) return nullptr;
   std::string reason;
-  forgetFolderCache();
-  if (platform::removeEmptyTree(Resolve(path), &reason)) return true;
-  setError(path + ": " + reason);
-  return false;
+  auto reader = root->openForReading(*relative, &reason);
+  if (!reader) setError(Translate("${cannot read}") + " " + path + ": " + reason);
+  return reader;
+}
+
+bool LocalStore::ReadLink(const std::string& path, std::string& target) {
+  const auto relative = relativeOf(path);
+  platform::FolderTree* root = relative ? tree() : nullptr;
+  std::string reason;
+  if (root != nullptr && root->readLink(*relative, target, &reason)) return true;
+  return root != nullptr && fail("${cannot read}", path, reason);
+}
+
+bool LocalStore::RemoveEmptyFolder(const std::string& path) {
+  const auto relative = relativeOf(path);
+  platform::FolderTree* root = relative ? tree() : nullptr;
+  std::string reason;
+  if (root != nullptr && root->removeEmptyTree(*relative, &reason)) return true;
+  return root != nullptr && fail("${cannot remove}", path, reason);
 }
 
 void LocalStore::RemoveLeftovers() {
-  for (const std::string& leftover : leftovers_) (void)platform::deleteFile(leftover);
+  if (platform::FolderTree* root = tree()) {
+    for (const std::string& leftover : leftovers_) root->removeLeftover(leftover);
+  }
   leftovers_.clear();
 }
 
-std::string LocalStore::backupFolder() const {
+platform::FolderTree* LocalStore::backupTree() {
   const std::string& chosen = settings().backupPath;
-  return chosen.empty() ? platform::defaultBackupFolder() : chosen;
-}
-
-std::string LocalStore::relativeToRoot(const std::string& path) const {
-  const std::string prefix = platform::withTrailingSeparator(root_);
-  return path.starts_with(prefix) ? path.substr(prefix.size()) : platform::fileNameOf(path);
-}
-
-bool LocalStore::BackupFile(const std::string& path) {
-  const std::string resolved = Resolve(path);
-  const std::string folder = backupFolder();
+  const std::string folder = platform::withoutTrailingSeparator(chosen.empty() ? platform::defaultBackupFolder() : chosen);
+  if (backupTree_ && backupTree_->root() == folder) return backupTree_.get();
+  backupTree_.reset();
   std::string reason;
   if (!platform::isFolder(folder)) {
     const std::string parent = platform::parentOf(folder);
-    if ((!parent.empty() && !platform::createFolderChain(parent, &reason)) ||
-        !platform::createFolder(folder, 0700, &reason)) {
+    if ((!parent.empty() && !platform::createFolderChain(parent, &reason)) || !platform::createFolder(folder, 0700, &reason)) {
       setError(Translate("${Backup not made:} ") + folder + ": " + reason);
-      return false;
+      return nullptr;
     }
   }
-  const std::string destination = ClaimBackupPath(platform::joinPath(folder, relativeToRoot(resolved)));
-  if (!platform::createFolderChain(platform::parentOf(destination), &reason)) {
-    setError(Translate("${Backup not made:} ") + destination + ": " + reason);
-    return false;
+  backupTree_ = platform::FolderTree::open(folder, &reason);
+  if (!backupTree_) setError(Translate("${Backup not made:} ") + folder + ": " + reason);
+  return backupTree_.get();
+}
+
+bool LocalStore::BackupFile(const std::string& path) {
+  const auto relative = relativeOf(path);
+  platform::FolderTree* root = relative ? tree() : nullptr;
+  platform::FolderTree* backups = root != nullptr ? backupTree() : nullptr;
+  if (backups == nullptr || relative->empty()) return false;
+  const std::string claimed = ClaimBackupPath(backups->fullPath(*relative));
+  const std::string backup = claimed.substr(backups->root().size() + 1);
+  const std::string shown = Translate("${Backup not made:}");
+  std::string reason;
+  FindData entry;
+  int code = 0;
+  if (!root->stat(*relative, entry, &code)) return fail(shown, path, platform::treeErrorText(code));
+  if (!backups->createFolders(platform::parentOf(backup), &reason)) return fail(shown, claimed, reason);
+  if ((entry.attributes & platform::attr::kLink) != 0) {
+    std::string target;
+    if (!root->readLink(*relative, target, &reason) ||
+        !backups->putLink(backup, target, entry.lastWriteTime, std::nullopt, &reason)) {
+      return fail(shown, path, reason);
+    }
+    return true;
   }
-  const platform::CopyResult result = platform::copyFile(resolved, destination);
-  if (!result.ok()) {
-    setError(Translate("${Backup not made:} ") + resolved + ": " + result.error);
-    return false;
-  }
+  auto content = root->openForReading(*relative, &reason);
+  if (!content || !copyInto(*backups, backup, *content, std::nullopt, reason)) return fail(shown, path, reason);
   return true;
 }
 

@@ -1,18 +1,21 @@
 #pragma once
 // The store for a folder on a local or network disk: reads the file system on every query and
-// keeps the folder tree's history.
+// keeps the folder tree's history. Every path below the root is reached through a FolderTree,
+// so no operation follows a symbolic link below the root; links themselves are listed and
+// copied as links.
 #include <map>
 #include <memory>
-#include <unordered_map>
+#include <optional>
 
 #include "engine/history.h"
 #include "engine/history_file.h"
 #include "engine/store.h"
 #include "platform/file_system.h"
+#include "platform/folder_tree.h"
 
 namespace engine {
 
-class LocalStore : public Store {
+class LocalStore : public Store, public HistoryFiles {
  public:
   static constexpr std::uint32_t kCapabilities = 0x13;
 
@@ -26,7 +29,7 @@ class LocalStore : public Store {
   bool FindNext(SearchHandle handle) override;
   bool FindClose(SearchHandle handle) override;
   bool PutFile(const std::string& destination, const CompareItem* item, Store& source, const std::string& sourcePath,
-               unsigned flags) override;
+               unsigned flags, const std::optional<ExpectedFile>& expected) override;
   bool NoteWrittenFile(const std::string& path, const std::string& localPath, bool keepExisting) override;
   bool DeleteFile(const std::string& path) override;
   bool IsListBased() const override { return false; }
@@ -50,39 +53,46 @@ class LocalStore : public Store {
   bool HasContent(const std::string&) override { return true; }
   bool IsEntryAvailable(int) const override { return true; }
   bool RemoveEmptyFolder(const std::string& path) override;
+  std::unique_ptr<platform::ContentReader> OpenContent(const std::string& path) override;
+  bool IgnoresCase() const override { return ignoresCase_; }
+  bool CanHoldLinks() const override { return true; }
+  bool ReadLink(const std::string& path, std::string& target) override;
+
+  std::optional<std::string> ReadHistoryText(const std::string& folder) override;
+  bool WriteHistoryText(const std::string& folder, const std::string& content, std::string& error) override;
 
   [[nodiscard]] const std::string& GivenPath() const { return givenPath_; }
   // History bookkeeping for a file that is gone: its entry leaves the folder's history.
   void ForgetFile(const std::string& path);
-  // Symbolic links met by the find operations, which never list them.
-  [[nodiscard]] std::uint64_t SkippedLinks() const { return skippedLinks_; }
   // What the last Finish could not write.
   [[nodiscard]] const HistorySaveReport& LastSaveReport() const { return saveReport_; }
   // Deletes the temporary files of killed runs that the listings met.
   void RemoveLeftovers();
-  // The existing path that `path` names when letter case is ignored, or `path` itself.
-  [[nodiscard]] std::string Resolve(const std::string& path);
 
  private:
   struct Search {
     std::unique_ptr<platform::DirectorySearch> directory;
     std::string mask;
-    std::string folder;
+    std::string folder;  // relative
   };
   bool advance(Search& search);
-  [[nodiscard]] std::string backupFolder() const;
-  [[nodiscard]] std::string relativeToRoot(const std::string& path) const;
-  std::string findNameIgnoringCase(const std::string& folder, const std::string& name);
-  void forgetFolderCache() { cachedFolder_.clear(); }
+  // The path below the root ("" for the root); empty when `path` is not below it (LastError set).
+  [[nodiscard]] std::optional<std::string> relativeOf(const std::string& path);
+  // The tree of the root, opened when the root exists; null with LastError set otherwise.
+  platform::FolderTree* tree();
+  platform::FolderTree* backupTree();
+  bool fail(const std::string& what, const std::string& path, const std::string& reason);
+  bool copyInto(platform::FolderTree& destination, const std::string& relative, platform::ContentReader& content,
+                const std::optional<ExpectedFile>& expected, std::string& error);
 
   std::string givenPath_;
+  std::unique_ptr<platform::FolderTree> tree_;
+  std::unique_ptr<platform::FolderTree> backupTree_;
+  bool ignoresCase_ = false;
   HistorySaveReport saveReport_;
   std::map<SearchHandle, Search> searches_;
   SearchHandle nextHandle_ = 1;
-  std::uint64_t skippedLinks_ = 0;
   std::vector<std::string> leftovers_;
-  std::string cachedFolder_;
-  std::unordered_multimap<std::string, std::string> cachedNames_;
 };
 
 }  // namespace engine

@@ -6,18 +6,22 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/history.h"
 #include "engine/prompt.h"
 #include "engine/settings.h"
+#include "platform/content_reader.h"
 #include "platform/file_time.h"
 #include "platform/find_data.h"
+#include "platform/folder_tree.h"
 
 namespace engine {
 
 using platform::CalendarTime;
+using platform::ExpectedFile;
 using platform::FileTime;
 using platform::FindData;
 
@@ -75,10 +79,13 @@ class Store {
   // Next entry into CurrentEntry(); false at the end.
   [[nodiscard]] virtual bool FindNext(SearchHandle handle) = 0;
   virtual bool FindClose(SearchHandle handle) = 0;
-  // Has `source` supply `sourcePath` and puts it at `destination`, then notes it. False on
-  // failure or cancel; an existing destination is then left as it was.
+  // Has `source` supply `sourcePath` and puts it at `destination`, then notes it. With
+  // `expected`, the destination is replaced only while it is still what the comparison saw
+  // (absent, or that size and time). False on failure or cancel; an existing destination is then
+  // left as it was.
   [[nodiscard]] virtual bool PutFile(const std::string& destination, const CompareItem* item, Store& source,
-                                     const std::string& sourcePath, unsigned flags) = 0;
+                                     const std::string& sourcePath, unsigned flags,
+                                     const std::optional<ExpectedFile>& expected) = 0;
   // Records a file now at `path` whose content is `localPath` (empty: already in place).
   [[nodiscard]] virtual bool NoteWrittenFile(const std::string& path, const std::string& localPath,
                                              bool keepExisting) = 0;
@@ -118,6 +125,19 @@ class Store {
   // Removes a folder only when nothing but empty folders is in it; false when it is not empty or
   // the store has no folders of its own.
   [[nodiscard]] virtual bool RemoveEmptyFolder(const std::string& path);
+  // The file's content, read once front to back; empty with LastError when it cannot be read.
+  // By default a local copy made by GetFile, released when the reader goes.
+  [[nodiscard]] virtual std::unique_ptr<platform::ContentReader> OpenContent(const std::string& path);
+  // Names on this side compare without regard to letter case (a FAT disk, an archive made on
+  // Windows); elsewhere "Index.html" and "index.html" are two files.
+  [[nodiscard]] virtual bool IgnoresCase() const = 0;
+  // The store keeps symbolic links as links (never following them).
+  [[nodiscard]] virtual bool CanHoldLinks() const { return false; }
+  // The target text of a link; false when the path is no link or the store has none.
+  [[nodiscard]] virtual bool ReadLink(const std::string& path, std::string& target);
+  // Paths whose writes did not reach the store when its batch ended (an archive that could not
+  // be rewritten); taken once.
+  [[nodiscard]] virtual std::vector<std::string> TakeLostWrites() { return {}; }
 
   // The sink that receives progress from now on (the run sets itself).
   void SetProgressSink(ProgressSink* sink) { sink_ = sink; }

@@ -1,6 +1,7 @@
 #include "engine/syncrun.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "engine/history_file.h"
 #include "engine/local_store.h"
@@ -87,7 +88,7 @@ bool SyncEngine::StartHistory(std::string folder, bool recursive, bool wait) {
           return;
         }
         HistorySaveReport report;
-        lastOk_ = MakeHistoryFiles(store, store.Root(), recursive,
+        lastOk_ = MakeHistoryFiles(store, store, store.Root(), recursive,
                                    [this](const std::string& text) { observer_.StatusText(text); }, &report);
         for (const std::string& failed : report.failedFolders) observer_.Problem(failed);
         observer_.RunFinished(RunTotals{});
@@ -163,6 +164,7 @@ void SyncEngine::RunSynchronization(const std::vector<int>& requested) {
   ResetConfirmations();
   totals_ = {};
   runDone_ = 0;
+  listedWrites_.clear();
   std::vector<int> indexes = requested.empty() ? Order() : requested;
   for (StorePair& pair : Pairs()) {
     for (Store* store : {pair.source.get(), pair.target.get()}) {
@@ -209,7 +211,8 @@ void SyncEngine::RunSynchronization(const std::vector<int>& requested) {
     pair.source->EndBatch();
     pair.target->EndBatch();
   }
-  if (Settings().has(option::kUseHistory)) rememberEqualFiles();
+  undoLostWrites();
+  if (Settings().has(option::kUseHistory)) recordHistory();
   for (StorePair& pair : Pairs()) {
     for (Store* store : {pair.source.get(), pair.target.get()}) {
       if (auto* local = dynamic_cast<LocalStore*>(store)) local->RemoveLeftovers();
@@ -280,7 +283,16 @@ bool SyncEngine::DoItem(int index) {
   const ItemView item = view(index);
   if (item.pairIndex < 0 || item.pairIndex >= static_cast<int>(Pairs().size())) return false;
   StorePair& pair = Pairs()[static_cast<std::size_t>(item.pairIndex)];
+  if (refusesSourceWrite(index, item, pair)) return false;
   return item.action == action::kDelete ? deleteItem(index, item, pair) : copyItem(index, item, pair);
+}
+
+bool SyncEngine::refusesSourceWrite(int index, const ItemView& item, const StorePair& pair) {
+  const bool writesSource = item.action == action::kCopyToSource ||
+                            (item.action == action::kDelete && item.presence != presence::kTarget);
+  if (!pair.oneWay || !writesSource) return false;
+  reportError(index, item.sourcePath, Translate("${a one-way session never changes its source}"));
+  return true;
 }
 
 bool SyncEngine::deleteItem(int index, const ItemView& item, StorePair& pair) {
@@ -296,6 +308,7 @@ bool SyncEngine::deleteItem(int index, const ItemView& item, StorePair& pair) {
   int remaining = item.presence;
   if (inSource) {
     if (!DeleteItemFile(index, *pair.source, item.sourcePath, true)) return false;
+    rememberListedWrite(index, *pair.source, item.sourcePath);
     remaining = inTarget ? presence::kTarget : 0;
   }
   if (inTarget && ShouldContinue()) {
@@ -304,6 +317,7 @@ bool SyncEngine::deleteItem(int index, const ItemView& item, StorePair& pair) {
       Items().at(index).presence = remaining;
       return false;
     }
+    rememberListedWrite(index, *pair.target, item.targetPath);
     remaining = 0;
   }
   if (remaining != 0) return false;
@@ -381,7 +395,12 @@ bool SyncEngine::copyItem(int index, const ItemView& item, StorePair& pair) {
     reportError(index, toPath, to.LastError());
     return false;
   }
-  if (!to.PutFile(toPath, &Items().at(index), from, fromPath, 0)) {
+  // The destination is replaced only while it is still what the comparison saw.
+  const ExpectedFile expected{destinationExists, toSource ? item.sourceSize : item.targetSize,
+                              toSource ? item.sourceTime : item.targetTime};
+  rememberListedWrite(index, to, toPath);
+  if (!to.PutFile(toPath, &Items().at(index), from, fromPath, 0, expected)) {
+    if (!listedWrites_.empty() && listedWrites_.back().index == index) listedWrites_.pop_back();
     reportError(index, toPath, ShouldContinue() ? to.LastError() : Translate("${Cancelled}"));
     return false;
   }
@@ -402,6 +421,7 @@ bool SyncEngine::copyItem(int index, const ItemView& item, StorePair& pair) {
 bool SyncEngine::DoFolderItem(int index) {
   const ItemView item = view(index);
   StorePair& pair = Pairs()[static_cast<std::size_t>(item.pairIndex)];
+  if (refusesSourceWrite(index, item, pair)) return false;
   if (item.action == action::kDelete) {
     // Removed at the end of the run, deepest first, and only when nothing but empty folders is in
     // it; it is reported done then.
@@ -450,24 +470,87 @@ void SyncEngine::removeEmptyFolders() {
   foldersToRemove_.clear();
 }
 
-void SyncEngine::rememberEqualFiles() {
-  // After a run each side's history lists every file equal on both sides, so a later deletion
-  // of such a file is carried over instead of undone; and no side remembers a file the run
-  // deleted everywhere, so a new file of that name is never taken for one deleted on the other side.
+void SyncEngine::rememberListedWrite(int index, const Store& store, const std::string& path) {
+  if (!store.IsListBased()) return;
   const std::lock_guard lock(Items().Lock());
-  for (const int index : Order()) {
-    const CompareItem& item = Items().at(index);
-    if (item.isFolder() || item.action != action::kNone) continue;
-    if (item.presence != presence::kBoth && item.presence != 0) continue;
-    StorePair& pair = Pairs()[static_cast<std::size_t>(item.folderItem().folder->pairIndex)];
-    auto* source = dynamic_cast<LocalStore*>(pair.source.get());
-    auto* target = dynamic_cast<LocalStore*>(pair.target.get());
-    if (item.presence == presence::kBoth) {
-      if (source != nullptr) (void)source->NoteWrittenFile(item.sourcePath(), "", false);
-      if (target != nullptr) (void)target->NoteWrittenFile(item.targetPath(), "", false);
-    } else {
-      if (source != nullptr) source->ForgetFile(item.sourcePath());
-      if (target != nullptr) target->ForgetFile(item.targetPath());
+  const CompareItem& item = Items().at(index);
+  listedWrites_.push_back({index, &store, path, item.action, item.presence, item.sourceSize, item.targetSize,
+                           item.sourceTime, item.targetTime});
+}
+
+void SyncEngine::undoLostWrites() {
+  for (StorePair& pair : Pairs()) {
+    for (Store* store : {pair.source.get(), pair.target.get()}) {
+      for (const std::string& lost : store->TakeLostWrites()) {
+        for (const ListedWrite& write : listedWrites_) {
+          if (write.store != store || write.path != lost) continue;
+          {
+            const std::lock_guard lock(Items().Lock());
+            CompareItem& item = Items().at(write.index);
+            if (item.action == action::kNone) {
+              if (write.action == action::kDelete) {
+                --totals_.deleted;
+              } else {
+                --(write.action == action::kCopyToSource ? totals_.copiedToSource : totals_.copiedToTarget);
+                totals_.bytes -= write.action == action::kCopyToSource ? write.targetSize : write.sourceSize;
+              }
+            }
+            item.action = write.action;
+            item.presence = write.presence;
+            item.sourceSize = write.sourceSize;
+            item.targetSize = write.targetSize;
+            item.sourceTime = write.sourceTime;
+            item.targetTime = write.targetTime;
+            item.flags |= itemflag::kSelected;
+          }
+          reportError(write.index, lost, store->LastError());
+        }
+      }
+    }
+  }
+  listedWrites_.clear();
+}
+
+void SyncEngine::recordHistory() {
+  // History lists are read and changed here, on the run's thread, while no other thread uses the
+  // stores.
+  const std::lock_guard lock(Items().Lock());
+  for (std::size_t pairIndex = 0; pairIndex < Pairs().size(); ++pairIndex) {
+    StorePair& pair = Pairs()[pairIndex];
+    for (const bool sourceSide : {true, false}) {
+      Store& store = sourceSide ? *pair.source : *pair.target;
+      if (store.IsListBased()) continue;
+      HistoryList& history = store.History();
+      const std::vector<std::string>& walked = sourceSide ? pair.sourceWalked : pair.targetWalked;
+      const std::unordered_set<std::string> walkedFolders(walked.begin(), walked.end());
+      std::vector<int> equal;
+      for (const int index : Order()) {
+        const CompareItem& item = Items().at(index);
+        if (item.isFolder() || static_cast<std::size_t>(item.folderItem().folder->pairIndex) != pairIndex) continue;
+        const std::string path = sourceSide ? item.sourcePath() : item.targetPath();
+        history.RemoveName(platform::withTrailingSeparator(platform::parentOf(path)), platform::fileNameOf(path));
+        if (item.presence == presence::kBoth && item.action == action::kNone) equal.push_back(index);
+      }
+      // What the comparison did not look at (other masks, filters) is kept while it is there.
+      for (int entry = 0; entry < history.SlotCount(); ++entry) {
+        if (!history.IsLive(entry)) continue;
+        const HistoryEntry& remembered = history.at(entry);
+        if (walkedFolders.count(remembered.folder) > 0 && !store.Exists(remembered.folder + remembered.name)) {
+          history.Remove(entry);
+        }
+      }
+      for (const int index : equal) {
+        const CompareItem& item = Items().at(index);
+        const std::string path = sourceSide ? item.sourcePath() : item.targetPath();
+        HistoryEntry noted;
+        noted.folder = platform::withTrailingSeparator(platform::parentOf(path));
+        noted.name = platform::fileNameOf(path);
+        noted.path = path;
+        noted.time = sourceSide ? item.sourceTime : item.targetTime;
+        noted.size = static_cast<std::int64_t>(sourceSide ? item.sourceSize : item.targetSize);
+        history.Put(std::move(noted));
+      }
+      for (const std::string& folder : walked) history.MarkFolder(folder);
     }
   }
 }

@@ -127,7 +127,15 @@ class SyncEngine : public CompareEngine, private ProgressSink {
                                 FileTime time);
   void reportError(int index, const std::string& path, const std::string& reason);
   void markDone(int index, int newPresence);
-  void rememberEqualFiles();
+  // Writes into list-based stores reach them only when their batch ends: the items of writes
+  // that were lost then go back to what they were and count as failed.
+  void rememberListedWrite(int index, const Store& store, const std::string& path);
+  void undoLostWrites();
+  // Each side's history of the folders compared: the names equal on both sides after the run,
+  // plus the remembered names the comparison left out that are still there.
+  void recordHistory();
+  // A one-way session never writes into its source; such an item is reported and false.
+  bool refusesSourceWrite(int index, const ItemView& item, const StorePair& pair);
   void removeEmptyFolders();
   [[nodiscard]] bool inCollapsedFolder(const CompareItem& item) const;
   void startWorker(std::function<void()> body, bool wait);
@@ -149,6 +157,18 @@ class SyncEngine : public CompareEngine, private ProgressSink {
   std::uint64_t runDone_ = 0;
   std::uint64_t fileSize_ = 0;
   std::vector<int> foldersToRemove_;
+  struct ListedWrite {
+    int index = -1;
+    const Store* store = nullptr;
+    std::string path;
+    int action = 0;
+    int presence = 0;
+    std::uint64_t sourceSize = 0;
+    std::uint64_t targetSize = 0;
+    FileTime sourceTime = 0;
+    FileTime targetTime = 0;
+  };
+  std::vector<ListedWrite> listedWrites_;
 };
 
 }  // namespace engine

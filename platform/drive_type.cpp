@@ -1,6 +1,10 @@
 #include "platform/drive_type.h"
 
+#include <fcntl.h>
+#include <linux/fs.h>
 #include <sstream>
+#include <sys/ioctl.h>
+#include <unistd.h>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -32,7 +36,39 @@ bool mountHolds(const std::string& mountPoint, const std::string& path) {
                                 path[mountPoint.size()] == '/');
 }
 
+// The path itself, or the nearest folder above it that exists.
+std::string nearestExisting(const std::string& path) {
+  std::string current = path;
+  while (!current.empty() && !exists(current)) {
+    const std::string parent = parentOf(current);
+    if (parent == current) break;
+    current = parent;
+  }
+  return current.empty() ? std::string(".") : current;
+}
+
+bool hasCasefoldAttribute(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  int flags = 0;
+  const bool casefold = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_CASEFOLD_FL) != 0;
+  close(fd);
+  return casefold;
+}
+
 }  // namespace
+
+bool mountTypeIgnoresCase(const std::string& type) {
+  return type == "vfat" || type == "msdos" || type == "exfat" || type == "ntfs" || type == "ntfs3";
+}
+
+bool namesIgnoreCase(const std::string& path) {
+  const std::string canonical = canonicalPath(nearestExisting(path));
+  if (canonical.empty()) return false;
+  if (isFolder(canonical) && hasCasefoldAttribute(canonical)) return true;
+  const auto mountInfo = readWholeFile("/proc/self/mountinfo");
+  return mountInfo && mountTypeIgnoresCase(mountTypeFromMountInfo(*mountInfo, canonical));
+}
 
 std::string mountTypeFromMountInfo(const std::string& mountInfo, const std::string& canonicalPath) {
   std::istringstream lines(mountInfo);

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/content_reader.h"
+
 namespace platform {
 
 enum class CopyOutcome { Done, Cancelled, Failed };
@@ -18,11 +20,16 @@ struct CopyResult {
 // Called after every chunk with the bytes copied so far; false cancels the copy.
 using CopyProgress = std::function<bool(std::uint64_t done)>;
 
-// Copies `source` to `destination` through a temporary file in the destination folder that is
-// renamed over `destination` only when complete, so a cancelled or failed copy leaves an existing
-// destination byte for byte as it was and no temporary file behind. The copy carries the
-// source's last-write time (nanoseconds) and permission bits. A source whose size or time
-// changes while it is copied fails the copy.
+// Copies the rest of `in` to the descriptor `out` in chunks (inside the kernel where both allow),
+// then has `in` verify what was read. Done, Cancelled or Failed with the reason.
+[[nodiscard]] CopyResult copyContent(ContentReader& in, int out, const CopyProgress& progress = {});
+
+// Copies `source` to `destination` (a path the caller chose, outside any synchronized tree)
+// through an unnamed or temporary file in the destination folder that takes the name only when
+// complete, so a cancelled or failed copy leaves an existing destination byte for byte as it
+// was and no temporary file behind. The copy carries the source's last-write time and its
+// permission bits less the umask. A source whose size or time changes while it is copied fails
+// the copy.
 [[nodiscard]] CopyResult copyFile(const std::string& source, const std::string& destination,
                                   const CopyProgress& progress = {});
 

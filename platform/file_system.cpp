@@ -20,7 +20,9 @@ void setError(std::string* error, int code) {
 
 FileTime fileTimeOf(const struct timespec& ts) { return fileTimeFromTimespec(ts); }
 
-void fillEntry(const struct stat& st, std::string_view name, FindData& entry) {
+}  // namespace
+
+void findDataFromStat(const struct stat& st, std::string_view name, FindData& entry) {
   std::uint32_t attributes = 0;
   if (S_ISDIR(st.st_mode)) attributes |= attr::kFolder;
   if (S_ISLNK(st.st_mode)) attributes |= attr::kLink;
@@ -32,12 +34,11 @@ void fillEntry(const struct stat& st, std::string_view name, FindData& entry) {
   entry.creationTime = fileTimeOf(st.st_ctim);
   entry.lastAccessTime = fileTimeOf(st.st_atim);
   entry.lastWriteTime = fileTimeOf(st.st_mtim);
-  entry.size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+  entry.size = S_ISREG(st.st_mode) || S_ISLNK(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+  entry.unixMode = st.st_mode & 07777;
   entry.name.assign(name);
   entry.alternateName.assign(name);
 }
-
-}  // namespace
 
 std::string systemErrorText(int error) {
   char buffer[256];
@@ -49,6 +50,16 @@ std::unique_ptr<DirectorySearch> DirectorySearch::open(const std::string& folder
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) {
     setError(error, errno);
+    return nullptr;
+  }
+  return std::unique_ptr<DirectorySearch>(new DirectorySearch(dir));
+}
+
+std::unique_ptr<DirectorySearch> DirectorySearch::adopt(int fd, std::string* error) {
+  DIR* dir = fdopendir(fd);
+  if (dir == nullptr) {
+    setError(error, errno);
+    close(fd);
     return nullptr;
   }
   return std::unique_ptr<DirectorySearch>(new DirectorySearch(dir));
@@ -68,7 +79,7 @@ bool DirectorySearch::next(FindData& entry) {
     if (fstatat(dirfd(dir), item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // vanished meanwhile
     // Pipes, sockets and devices are no files to synchronize.
     if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode)) continue;
-    fillEntry(st, item->d_name, entry);
+    findDataFromStat(st, item->d_name, entry);
     return true;
   }
 }
@@ -77,7 +88,7 @@ bool statEntry(const std::string& path, FindData& entry) {
   struct stat st {};
   if (lstat(path.c_str(), &st) != 0) return false;
   if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode)) return false;
-  fillEntry(st, fileNameOf(withoutTrailingSeparator(path)), entry);
+  findDataFromStat(st, fileNameOf(withoutTrailingSeparator(path)), entry);
   return true;
 }
 

@@ -10,7 +10,12 @@
 #include "platform/file_time.h"
 #include "platform/find_data.h"
 
+struct stat;
+
 namespace platform {
+
+// Fills `entry` from a status record and a name.
+void findDataFromStat(const struct ::stat& st, std::string_view name, FindData& entry);
 
 // Iterates the entries of one folder in the file system's order, "." and ".." included (as a
 // Windows search reports them), links reported with attr::kLink and never followed.
@@ -18,6 +23,8 @@ class DirectorySearch {
  public:
   // Empty when the folder cannot be opened; `error` then says why.
   [[nodiscard]] static std::unique_ptr<DirectorySearch> open(const std::string& folder, std::string* error = nullptr);
+  // Takes over a descriptor of a folder opened for reading.
+  [[nodiscard]] static std::unique_ptr<DirectorySearch> adopt(int fd, std::string* error = nullptr);
   ~DirectorySearch();
   DirectorySearch(const DirectorySearch&) = delete;
   DirectorySearch& operator=(const DirectorySearch&) = delete;

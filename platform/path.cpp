@@ -3,11 +3,12 @@
 #include <climits>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 #include <unistd.h>
 
 namespace platform {
 
-bool isSeparator(char c) { return c == '/' || c == '\\'; }
+bool isSeparator(char c) { return c == kSeparator; }
 
 std::string joinPath(std::string_view folder, std::string_view name) {
   if (folder.empty()) return std::string(name);
@@ -31,12 +32,12 @@ std::string withoutTrailingSeparator(std::string_view path) {
 }
 
 std::string fileNameOf(std::string_view path) {
-  const auto pos = path.find_last_of("/\\");
+  const auto pos = path.rfind(kSeparator);
   return std::string(pos == std::string_view::npos ? path : path.substr(pos + 1));
 }
 
 std::string parentOf(std::string_view path) {
-  const auto pos = path.find_last_of("/\\");
+  const auto pos = path.rfind(kSeparator);
   if (pos == std::string_view::npos) return {};
   if (pos == 0) return std::string(1, path[0]);
   return std::string(path.substr(0, pos));
@@ -67,7 +68,8 @@ std::string fromStoredName(std::string_view stored) {
 }
 
 bool isSafeRelativeName(std::string_view name) {
-  if (name.empty() || isSeparator(name.front())) return false;
+  auto isEitherSeparator = [](char c) { return c == '/' || c == '\\'; };
+  if (name.empty() || isEitherSeparator(name.front())) return false;
   if (name.size() >= 2 && name[1] == ':') return false;
   for (const char c : name) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
@@ -75,7 +77,7 @@ bool isSafeRelativeName(std::string_view name) {
   std::size_t start = 0;
   while (start <= name.size()) {
     std::size_t end = start;
-    while (end < name.size() && !isSeparator(name[end])) ++end;
+    while (end < name.size() && !isEitherSeparator(name[end])) ++end;
     const std::string_view part = name.substr(start, end - start);
     if (part.empty() || part == "." || part == "..") return false;
     start = end + 1;
@@ -86,6 +88,53 @@ bool isSafeRelativeName(std::string_view name) {
 std::string canonicalPath(const std::string& path) {
   std::unique_ptr<char, decltype(&free)> resolved(realpath(path.c_str(), nullptr), &free);
   return resolved ? std::string(resolved.get()) : std::string();
+}
+
+namespace {
+
+// Applies the parts of `relative` to a folder depth; false when ".." climbs above depth 0.
+bool climbStaysBelow(std::string_view relative, int& depth) {
+  std::size_t start = 0;
+  while (start <= relative.size()) {
+    std::size_t end = relative.find(kSeparator, start);
+    if (end == std::string_view::npos) end = relative.size();
+    const std::string_view part = relative.substr(start, end - start);
+    if (part == "..") {
+      if (--depth < 0) return false;
+    } else if (!part.empty() && part != ".") {
+      ++depth;
+    }
+    start = end + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string pathAsItWillBe(const std::string& path) {
+  std::string existing = withoutTrailingSeparator(path);
+  std::vector<std::string> missing;
+  std::string resolved = canonicalPath(existing);
+  while (resolved.empty() && !existing.empty() && existing != "/") {
+    missing.push_back(fileNameOf(existing));
+    existing = parentOf(existing);
+    resolved = canonicalPath(existing.empty() ? std::string(".") : existing);
+  }
+  if (resolved.empty()) return {};
+  for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+    if (*it == "..") {
+      resolved = parentOf(resolved).empty() ? std::string("/") : parentOf(resolved);
+    } else if (!it->empty() && *it != ".") {
+      resolved = joinPath(resolved, *it);
+    }
+  }
+  return resolved;
+}
+
+bool linkTargetStaysBelow(std::string_view linkFolder, std::string_view target) {
+  if (target.empty() || isAbsolutePath(target)) return false;
+  int depth = 0;
+  return climbStaysBelow(linkFolder, depth) && climbStaysBelow(target, depth);
 }
 
 std::string currentFolder() {

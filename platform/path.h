@@ -1,6 +1,7 @@
 #pragma once
-// Path text helpers. On disk paths use the native separator; stored relative names (history
-// files, listings, packages) are written with "\" and read with either separator.
+// Path text helpers. On disk paths use "/" only: a "\" is an ordinary character of a name there.
+// Stored relative names (history files, listings, packages, archives from Windows) use "\"
+// between folders; their readers convert them with fromStoredName.
 #include <string>
 #include <string_view>
 
@@ -13,7 +14,7 @@ inline constexpr char kSeparator = '/';
 [[nodiscard]] std::string joinPath(std::string_view folder, std::string_view name);
 [[nodiscard]] std::string withTrailingSeparator(std::string_view path);
 [[nodiscard]] std::string withoutTrailingSeparator(std::string_view path);
-// The part after the last separator (either kind).
+// The part after the last separator.
 [[nodiscard]] std::string fileNameOf(std::string_view path);
 // The part before the last separator, without it; empty when there is none.
 [[nodiscard]] std::string parentOf(std::string_view path);
@@ -31,6 +32,12 @@ inline constexpr char kSeparator = '/';
 
 // The canonical absolute path with links resolved; empty when it cannot be resolved.
 [[nodiscard]] std::string canonicalPath(const std::string& path);
+// The canonical path a path will have once its missing folders are made: its longest existing
+// part resolved, the rest appended ("." and ".." parts of the rest applied as text).
+[[nodiscard]] std::string pathAsItWillBe(const std::string& path);
+// True when a link in `linkFolder` (a relative folder, "" for the root) whose target text is
+// `target` points at or below the root: a relative target whose ".." parts never climb above it.
+[[nodiscard]] bool linkTargetStaysBelow(std::string_view linkFolder, std::string_view target);
 [[nodiscard]] std::string currentFolder();
 
 }  // namespace platform

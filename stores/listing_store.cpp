@@ -143,7 +143,7 @@ bool ListingStore::FindNext(engine::SearchHandle handle) {
 bool ListingStore::FindClose(engine::SearchHandle handle) { return searches_.erase(handle) > 0; }
 
 bool ListingStore::PutFile(const std::string& destination, const engine::CompareItem*, engine::Store& source,
-                           const std::string& sourcePath, unsigned flags) {
+                           const std::string& sourcePath, unsigned flags, const std::optional<engine::ExpectedFile>&) {
   const std::uint64_t size = source.GetFileInfo(sourcePath) ? source.CurrentEntry().size : 0;
   if (sink_ != nullptr) sink_->ProgressFile(platform::fileNameOf(destination), size, 1, 0);
   std::string local;

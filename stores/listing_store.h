@@ -24,7 +24,7 @@ class ListingStore : public engine::Store {
   bool FindClose(engine::SearchHandle handle) override;
   // Has the source make a local copy, records it with NoteWrittenFile, lets the copy go.
   bool PutFile(const std::string& destination, const engine::CompareItem* item, engine::Store& source,
-               const std::string& sourcePath, unsigned flags) override;
+               const std::string& sourcePath, unsigned flags, const std::optional<engine::ExpectedFile>& expected) override;
   bool IsListBased() const override { return true; }
   std::uint32_t GetAttributes(const std::string& path) override;
   bool SetAttributes(const std::string&, std::uint32_t) override { return false; }
@@ -38,6 +38,8 @@ class ListingStore : public engine::Store {
   bool IsReadOnlyMedium() const override { return readOnlyMedium_; }
   bool HasContent(const std::string&) override { return true; }
   bool IsEntryAvailable(int) const override { return true; }
+  // Listings made on Windows tell no letter case apart.
+  bool IgnoresCase() const override { return true; }
 
   // The operations list-based stores add.
   virtual bool WriteBackCopies() = 0;

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "engine/history_file.h"
+#include "engine/local_store.h"
 #include "engine/plan_text.h"
 #include "platform/path.h"
 #include "tests/support/memory_store.h"
@@ -284,7 +285,9 @@ struct Situations {
       entry.time = kNoon;
       list.Put(entry);
     }
-    ASSERT_TRUE(engine::SaveHistory(list));
+    engine::LocalStore store{engine::StoreContext{}};
+    ASSERT_TRUE(store.Open(folder, {true, false}));
+    ASSERT_TRUE(engine::SaveHistory(list, store));
   }
 };
 
@@ -295,13 +298,14 @@ TEST(CompareOnDisk, ActionTablesForEveryTodo) {
       // Synchronize
       "conflict conflict.txt\ndelete deleted_in_dst.txt\ndelete deleted_in_src.txt\n<- copy dst_newer.txt\n"
       "<- copy dst_only.txt\nsame same.txt\ncopy -> src_newer.txt\ncopy -> src_only.txt\n",
-      // Update target
-      "same deleted_in_dst.txt\nsame same.txt\ncopy -> src_newer.txt\ncopy -> src_only.txt\n",
+      // The one-way actions never touch the source: a file only there is copied, whatever the
+      // target's history says. Update target:
+      "copy -> deleted_in_dst.txt\nsame same.txt\ncopy -> src_newer.txt\ncopy -> src_only.txt\n",
       // Backup
-      "copy -> conflict.txt\nsame deleted_in_dst.txt\nsame deleted_in_src.txt\ndelete dst_only.txt\nsame same.txt\n"
+      "copy -> conflict.txt\ncopy -> deleted_in_dst.txt\nsame deleted_in_src.txt\ndelete dst_only.txt\nsame same.txt\n"
       "copy -> src_newer.txt\ncopy -> src_only.txt\n",
       // Duplicate
-      "copy -> conflict.txt\ndelete deleted_in_dst.txt\ndelete deleted_in_src.txt\ncopy -> dst_newer.txt\n"
+      "copy -> conflict.txt\ncopy -> deleted_in_dst.txt\ndelete deleted_in_src.txt\ncopy -> dst_newer.txt\n"
       "delete dst_only.txt\nsame same.txt\ncopy -> src_newer.txt\ncopy -> src_only.txt\n",
   };
   for (int todo = 0; todo <= 4; ++todo) {
@@ -329,12 +333,11 @@ TEST(CompareOnDisk, ActionTablesForEveryTodo) {
   }
 }
 
-TEST(CompareOnDisk, NamesDifferingOnlyInCaseAreLeftAlone) {
+TEST(CompareOnDisk, LetterCasePairsExactlyUnlessASideIgnoresIt) {
   testsupport::TempTree tree;
   tree.write("src/a.txt", "1");
   tree.write("src/A.txt", "2");
   tree.write("dst/a.TXT", "3");
-  tree.write("src/b.txt", "1");
   tree.write("src/Sub/x", "1");
   tree.write("dst/sub/X", "1");
   CompareEngine engine({}, {});
@@ -344,7 +347,23 @@ TEST(CompareOnDisk, NamesDifferingOnlyInCaseAreLeftAlone) {
   session.flags = engine::sessionflag::kSubfolders;
   RecordingObserver observer;
   ASSERT_TRUE(engine.RunComparison(session, observer));
-  EXPECT_EQ(plan(engine), "copy -> b.txt\nsame Sub/x\n");
+  EXPECT_EQ(plan(engine), "copy -> A.txt\ncopy -> a.txt\n<- copy a.TXT\ncopy -> Sub/x\n<- copy sub/X\n")
+      << "folders that tell letter case apart hold five different files";
+  EXPECT_TRUE(observer.problems.empty());
+  EXPECT_EQ(engine.LeftAloneCounts().total(), 0u);
+
+  // A target that cannot tell "a.txt" from "A.txt": the two source files are left alone and named.
+  engine.Reset();
+  auto source = std::make_unique<engine::LocalStore>(engine::StoreContext{});
+  auto target = std::make_unique<MemoryStore>();
+  target->Put("a.TXT", "3", kNoon);
+  target->Put("sub/X", "1", kNoon);
+  ASSERT_TRUE(engine.CompareStores(session, observer, std::move(source), std::move(target)));
+  const std::string lines = plan(engine);
+  EXPECT_EQ(lines.find("a.txt"), std::string::npos) << lines;
+  EXPECT_EQ(lines.find("a.TXT"), std::string::npos) << lines;
+  EXPECT_NE(lines.find("Sub/x"), std::string::npos) << "Sub/x pairs with sub/X: " << lines;
+  EXPECT_EQ(engine.LeftAloneCounts().caseClashes, 2u);
   ASSERT_EQ(observer.problems.size(), 2u);
   EXPECT_NE(observer.problems[0].find("letter case"), std::string::npos);
 }

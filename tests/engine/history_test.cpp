@@ -24,6 +24,14 @@ HistoryEntry entry(const std::string& folder, const std::string& name, std::int6
   return e;
 }
 
+// A local store on the folder, which reads and writes its history files.
+struct Folder {
+  explicit Folder(const std::string& root) {
+    EXPECT_TRUE(store.Open(root, {true, false})) << store.LastError();
+  }
+  engine::LocalStore store{engine::StoreContext{}};
+};
+
 }  // namespace
 
 TEST(HistoryFile, LineLayoutIsByteExact) {
@@ -44,11 +52,14 @@ TEST(HistoryFile, RoundTripKeepsNamesSizesAndTimesAcrossDaylightSaving) {
       entry(tree.root(), "Ünïcödé €.dat", 5000000000LL, testsupport::utcTime(2039, 6, 30, 0, 0, 0)),
   };
   for (const auto& e : written) list.Put(e);
-  ASSERT_TRUE(engine::SaveHistory(list));
+  Folder folder(tree.root());
+  ASSERT_TRUE(engine::SaveHistory(list, folder.store));
   EXPECT_EQ(list.Count(), 0);
 
   HistoryList read;
-  ASSERT_TRUE(engine::ReadHistoryFile(tree.root(), read));
+  const auto text = folder.store.ReadHistoryText(platform::withTrailingSeparator(tree.root()));
+  ASSERT_TRUE(text && engine::LooksLikeHistoryFile(*text));
+  engine::ParseHistoryText(*text, tree.root(), read);
   ASSERT_EQ(read.Count(), 3);
   for (const auto& e : written) {
     const int index = read.Find(tree.root(), e.name);
@@ -85,7 +96,8 @@ TEST(HistoryFile, SaveRewritesEmptiedFoldersSkipsUnwritableNamesAndCarriesOn) {
   tree.folder("ok");
 
   engine::HistorySaveReport report;
-  EXPECT_FALSE(engine::SaveHistory(list, &report));
+  Folder folder(tree.root());
+  EXPECT_FALSE(engine::SaveHistory(list, folder.store, &report));
   EXPECT_EQ(tree.read("keep/synch.log"), "") << "the folder's last file was deleted: its history is emptied";
   EXPECT_EQ(report.skippedNames.size(), 2u);
   EXPECT_EQ(report.failedFolders.size(), 1u);
@@ -104,7 +116,7 @@ TEST(HistoryFile, LoadTakesPresentFilesWhereAFolderHasNoHistory) {
   engine::LocalStore store{engine::StoreContext{}};
   ASSERT_TRUE(store.Open(tree.root(), {true, false}));
   HistoryList list;
-  engine::LoadHistory(store, store.Root(), true, list);
+  engine::LoadHistory(store, store, store.Root(), true, list);
   const std::string with = platform::withTrailingSeparator(tree.path("with"));
   const std::string without = platform::withTrailingSeparator(tree.path("without"));
   EXPECT_LT(list.Find(with, "listed.txt"), 0) << "a folder with a history file is known by its file only";
@@ -112,6 +124,53 @@ TEST(HistoryFile, LoadTakesPresentFilesWhereAFolderHasNoHistory) {
   EXPECT_EQ(list.at(list.Find(with, "old name.txt")).size, 99);
   ASSERT_GE(list.Find(without, "present.txt"), 0);
   EXPECT_EQ(list.at(list.Find(without, "present.txt")).time, testsupport::utcTime(2021, 6, 6, 6, 6, 6));
+}
+
+TEST(HistoryFile, AFileOfTheUsersOwnNamedSynchLogIsNeitherReadNorOverwritten) {
+  testsupport::ScopedTimeZone zone("UTC");
+  TempTree tree;
+  const std::string own = "2024-05-01 12:00:01 started\n2024-05-01 12:00:02 stopped\n";
+  tree.write("app/synch.log", own);
+  tree.writeWithTime("app/data.txt", "abc", testsupport::utcTime(2020, 5, 5, 5, 5, 5));
+  Folder folder(tree.root());
+  HistoryList list;
+  engine::LoadHistory(folder.store, folder.store, folder.store.Root(), true, list);
+  const std::string app = platform::withTrailingSeparator(tree.path("app"));
+  EXPECT_GE(list.Find(app, "data.txt"), 0) << "the folder counts as one without history: its files are taken";
+  EXPECT_EQ(list.Count(), 1);
+
+  engine::HistorySaveReport report;
+  EXPECT_FALSE(engine::SaveHistory(list, folder.store, &report));
+  EXPECT_EQ(tree.read("app/synch.log"), own);
+  ASSERT_EQ(report.failedFolders.size(), 1u);
+  EXPECT_NE(report.failedFolders[0].find("a file of its own is named synch.log"), std::string::npos);
+  EXPECT_NE(report.failedFolders[0].find(tree.path("app/synch.log")), std::string::npos);
+
+  tree.write("app/synch.log", "");
+  EXPECT_TRUE(engine::SaveHistory(list, folder.store, &report)) << "an empty file is taken for one of ours";
+}
+
+TEST(HistoryFile, WhatLooksLikeAHistoryFile) {
+  EXPECT_TRUE(engine::LooksLikeHistoryFile(""));
+  EXPECT_TRUE(engine::LooksLikeHistoryFile("        1234   05-12-2006 13:45:10  0  0  0   my file.txt\r\n\r\n"));
+  EXPECT_TRUE(engine::LooksLikeHistoryFile("          -1   5-1-2006 3:45:10  1A2B  0  0   x\n"));
+  for (const char* foreign : {"hello world\n", "        1234   05-12-2006 13:45:10  0  0  0\n",
+                              "        12x4   05-12-2006 13:45:10  0  0  0   a\n", "1 05-12-2006 13:45:10 zz 0 0 a\n",
+                              "        1234   05-12-2006 13:45:10  0  0  0   a\nfree text after\n"}) {
+    EXPECT_FALSE(engine::LooksLikeHistoryFile(foreign)) << foreign;
+  }
+}
+
+TEST(HistoryList, LetterCaseCountsWhereTheSideTellsItApart) {
+  HistoryList list;
+  list.SetIgnoreCase(false);
+  list.Put(entry("/r", "Index.html", 1, 1));
+  list.Put(entry("/r", "index.html", 2, 2));
+  EXPECT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.at(list.Find("/r", "index.html")).size, 2);
+  EXPECT_EQ(list.Find("/R", "Index.html"), -1);
+  EXPECT_TRUE(list.RemoveName("/r", "Index.html"));
+  EXPECT_EQ(list.Count(), 1);
 }
 
 TEST(HistoryList, OneEntryPerNameAndStableIndexes) {
@@ -137,7 +196,7 @@ TEST(MakeHistory, WritesEveryFolderOfTheWalk) {
   engine::LocalStore store{engine::StoreContext{}};
   ASSERT_TRUE(store.Open(tree.root(), {true, false}));
   std::vector<std::string> statuses;
-  ASSERT_TRUE(engine::MakeHistoryFiles(store, tree.root(), true, [&](const std::string& s) { statuses.push_back(s); }));
+  ASSERT_TRUE(engine::MakeHistoryFiles(store, store, tree.root(), true, [&](const std::string& s) { statuses.push_back(s); }));
   EXPECT_NE(tree.read("synch.log").find("one.txt"), std::string::npos);
   EXPECT_NE(tree.read("sub/synch.log").find("two.txt"), std::string::npos);
   EXPECT_EQ(tree.read("sub/empty/synch.log"), "");

@@ -7,6 +7,7 @@
 #include "platform/process.h"
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
+#include "platform/folder_tree.h"
 #include "platform/path.h"
 #include "tests/support/scripted_prompt.h"
 #include "tests/support/temp_tree.h"
@@ -77,7 +78,7 @@ TEST_F(LocalStoreFixture, OpenAsksBeforeCreatingAndRefusesFiles) {
   EXPECT_EQ(prompt.shown.back(), "Can not open this file/archive\n" + file);
 }
 
-TEST_F(LocalStoreFixture, ListingHidesHistoryTemporaryFilesAndLinks) {
+TEST_F(LocalStoreFixture, ListingHidesHistoryAndTemporaryFiles) {
   tree.write("synch.log", "");
   tree.write(".ovand~a1B2c3.tmp", "left by a killed run");
   LocalStore store(context);
@@ -94,7 +95,7 @@ TEST_F(LocalStoreFixture, ListingHidesHistoryTemporaryFilesAndLinks) {
   EXPECT_FALSE(store.LastError().empty());
 }
 
-TEST_F(LocalStoreFixture, LinksAreNeitherFollowedNorListedButCounted) {
+TEST_F(LocalStoreFixture, LinksAreListedAsLinksAndNeverFollowed) {
   tree.write("real/file.txt", "1");
   tree.write("outside/secret.txt", "2");
   for (const auto& [target, link] : {std::pair{"../outside", "real/to-folder"}, std::pair{"file.txt", "real/to-file"}}) {
@@ -106,22 +107,66 @@ TEST_F(LocalStoreFixture, LinksAreNeitherFollowedNorListedButCounted) {
   walker.Start(store.Root(), "*.*", true, false);
   std::vector<std::string> files;
   while (walker.Next() == engine::FolderWalker::kFile) files.push_back(walker.RelativeFolder() + walker.GetFindData().name);
-  EXPECT_EQ(files, (std::vector<std::string>{"file.txt"}));
-  EXPECT_EQ(store.SkippedLinks(), 2u);
-  EXPECT_FALSE(store.GetFileInfo(tree.path("real/to-file")));
-  EXPECT_EQ(store.GetAttributes(tree.path("real/to-file")), platform::attr::kLink);
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"file.txt", "to-file", "to-folder"})) << "the linked folder is not entered";
+  ASSERT_TRUE(store.GetFileInfo(tree.path("real/to-folder")));
+  EXPECT_EQ(store.CurrentEntry().attributes, platform::attr::kLink);
+  EXPECT_EQ(store.CurrentEntry().size, 10u) << "a link's size is its target text's";
+  std::string target;
+  ASSERT_TRUE(store.ReadLink(tree.path("real/to-folder"), target));
+  EXPECT_EQ(target, "../outside");
+  EXPECT_FALSE(store.ReadLink(tree.path("real/file.txt"), target));
 }
 
-TEST_F(LocalStoreFixture, CaseInsensitiveLookupFindsTheExistingName) {
+// A link planted in the tree on the way to a file: every operation of the store fails there and
+// nothing outside the tree is read, written or removed.
+TEST_F(LocalStoreFixture, NoOperationGoesThroughALinkBelowTheRoot) {
+  settings.backupPath = tree.path("backups");
+  tree.write("outside/x.txt", "outside");
+  tree.write("source/f.txt", "from the source");
+  ASSERT_EQ(platform::runProcess({"ln", "-s", "../outside", tree.path("target/sub")}).exitCode, 1) << "no folder yet";
+  tree.folder("target");
+  ASSERT_EQ(platform::runProcess({"ln", "-s", "../outside", tree.path("target/sub")}).exitCode, 0);
+  for (const bool walk : {false, true}) {
+    platform::FolderTree::useComponentWalkForTesting(walk);
+    LocalStore source(context);
+    LocalStore store(context);
+    ASSERT_TRUE(source.Open(tree.path("source"), {true, false}));
+    ASSERT_TRUE(store.Open(tree.path("target"), {true, false}));
+    const std::string through = tree.path("target/sub/x.txt");
+    EXPECT_FALSE(store.PutFile(tree.path("target/sub/f.txt"), nullptr, source, tree.path("source/f.txt"), 0, std::nullopt));
+    EXPECT_NE(store.LastError().find("symbolic link"), std::string::npos) << store.LastError();
+    EXPECT_FALSE(store.CreateFolder(tree.path("target/sub/new")));
+    EXPECT_FALSE(store.GetFileInfo(through));
+    EXPECT_FALSE(store.DeleteFile(through));
+    EXPECT_FALSE(store.SetAttributes(through, platform::attr::kReadOnly));
+    EXPECT_FALSE(store.SetFileTime(through, testsupport::utcTime(2001, 1, 1, 0, 0, 0)));
+    EXPECT_FALSE(store.BackupFile(through));
+    EXPECT_EQ(store.OpenContent(through), nullptr);
+    std::string local;
+    EXPECT_EQ(store.GetFile(through, local, 0), -1);
+    EXPECT_EQ(store.FindFirst(tree.path("target/sub/*.*")), engine::kNoSearch);
+    EXPECT_FALSE(source.PutFile(tree.path("source/../outside/y.txt"), nullptr, source, tree.path("source/f.txt"), 0,
+                                std::nullopt))
+        << "a \"..\" part never climbs out";
+  }
+  platform::FolderTree::useComponentWalkForTesting(false);
+  EXPECT_EQ(namesIn(tree.path("outside")), (std::vector<std::string>{"x.txt"}));
+  EXPECT_EQ(tree.read("outside/x.txt"), "outside");
+  EXPECT_FALSE(tree.exists("backups/sub"));
+}
+
+TEST_F(LocalStoreFixture, NamesAreExactOnAFolderThatTellsLetterCaseApart) {
   tree.write("Docs/Readme.TXT", "abc");
+  tree.write("Docs/a\\b", "a backslash is part of the name");
   LocalStore store(context);
   ASSERT_TRUE(store.Open(tree.root(), {true, false}));
-  ASSERT_TRUE(store.GetFileInfo(tree.path("docs/readme.txt")));
-  EXPECT_EQ(store.CurrentEntry().name, "Readme.TXT");
-  EXPECT_EQ(store.Resolve(tree.path("DOCS/new.txt")), tree.path("Docs/new.txt"));
-  tree.write("twins/a.txt", "1");
-  tree.write("twins/A.txt", "2");
-  EXPECT_FALSE(store.GetFileInfo(tree.path("twins/a.TXT"))) << "two names differing only in case are never guessed";
+  ASSERT_FALSE(store.IgnoresCase()) << "the test folder is on a case-sensitive file system";
+  EXPECT_TRUE(store.GetFileInfo(tree.path("Docs/Readme.TXT")));
+  EXPECT_FALSE(store.GetFileInfo(tree.path("docs/readme.txt")));
+  ASSERT_TRUE(store.GetFileInfo(tree.path("Docs/a\\b")));
+  EXPECT_EQ(store.CurrentEntry().name, "a\\b");
+  EXPECT_FALSE(tree.exists("Docs/a"));
 }
 
 TEST_F(LocalStoreFixture, CopyCarriesTimeAndPermissionsAndChecksum) {
@@ -182,7 +227,7 @@ TEST_F(LocalStoreFixture, SourceChangingDuringTheCopyFailsIt) {
     return true;
   });
   EXPECT_FALSE(result.ok());
-  EXPECT_EQ(result.error, "changed while copying");
+  EXPECT_EQ(result.error, "changed while it was copied");
   EXPECT_EQ(tree.read("dst/grow.bin"), "old");
 }
 
@@ -219,7 +264,7 @@ TEST_F(LocalStoreFixture, HistoryFollowsCopiesAndDeletions) {
   ASSERT_TRUE(target.Attach(nullptr, true));
   EXPECT_EQ(target.History().Count(), 2);
 
-  ASSERT_TRUE(target.PutFile(tree.path("side/new.txt"), nullptr, source, tree.path("other/new.txt"), 0));
+  ASSERT_TRUE(target.PutFile(tree.path("side/new.txt"), nullptr, source, tree.path("other/new.txt"), 0, std::nullopt));
   ASSERT_TRUE(target.DeleteFile(tree.path("side/sub/gone.txt")));
   EXPECT_FALSE(target.DeleteFile(tree.path("side/sub/never-there.txt")));
   ASSERT_TRUE(target.Finish());

@@ -10,7 +10,8 @@ using namespace platform;
 TEST(Path, JoiningAndSplitting) {
   EXPECT_EQ(joinPath("/a/", "/b"), "/a/b");
   EXPECT_EQ(joinPath("", "b"), "b");
-  EXPECT_EQ(fileNameOf("a\\b/c.txt"), "c.txt");
+  EXPECT_EQ(fileNameOf("a/b\\c.txt"), "b\\c.txt") << "a backslash is part of a name on disk";
+  EXPECT_EQ(parentOf("a\\b"), "");
   EXPECT_EQ(parentOf("/a/b"), "/a");
   EXPECT_EQ(parentOf("/a"), "/");
   EXPECT_EQ(extensionOf("/x.y/archive.ZIP"), "ZIP");

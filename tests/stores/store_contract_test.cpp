@@ -63,11 +63,13 @@ TEST_P(StoreContract, PutListReadDeleteFinish) {
     if (!store->IsListBased()) {
       ASSERT_TRUE(store->CreateFolder(platform::parentOf(destination)));
     }
-    ASSERT_TRUE(store->PutFile(destination, nullptr, source, tree.path(std::string("source/") + name), 0))
+    ASSERT_TRUE(store->PutFile(destination, nullptr, source, tree.path(std::string("source/") + name), 0, std::nullopt))
         << store->LastError();
   }
   EXPECT_EQ(walk(*store), (std::vector<std::string>{"a.txt", "sub/b.txt"}));
-  ASSERT_TRUE(store->GetFileInfo(platform::joinPath(store->Root(), "SUB/B.TXT"))) << "names ignore letter case";
+  EXPECT_EQ(store->GetFileInfo(platform::joinPath(store->Root(), "SUB/B.TXT")), store->IgnoresCase())
+      << "names ignore letter case where the side does";
+  ASSERT_TRUE(store->GetFileInfo(platform::joinPath(store->Root(), "sub/b.txt")));
   EXPECT_EQ(store->CurrentEntry().size, 5u);
   std::string local;
   ASSERT_EQ(store->GetFile(platform::joinPath(store->Root(), "a.txt"), local, 0), 1);

@@ -133,7 +133,7 @@ bool MemoryStore::ReleaseFile(const std::string& localPath) {
 }
 
 bool MemoryStore::PutFile(const std::string& destination, const engine::CompareItem*, engine::Store& source,
-                          const std::string& sourcePath, unsigned flags) {
+                          const std::string& sourcePath, unsigned flags, const std::optional<engine::ExpectedFile>&) {
   std::string local;
   if (source.GetFile(sourcePath, local, flags) != 1) {
     setError(source.LastError());

@@ -41,7 +41,7 @@ class MemoryStore : public engine::Store {
   bool FindNext(engine::SearchHandle handle) override;
   bool FindClose(engine::SearchHandle handle) override;
   bool PutFile(const std::string& destination, const engine::CompareItem* item, engine::Store& source,
-               const std::string& sourcePath, unsigned flags) override;
+               const std::string& sourcePath, unsigned flags, const std::optional<engine::ExpectedFile>& expected) override;
   bool NoteWrittenFile(const std::string& path, const std::string& localPath, bool keepExisting) override;
   bool DeleteFile(const std::string& path) override;
   bool IsListBased() const override { return true; }
@@ -64,6 +64,7 @@ class MemoryStore : public engine::Store {
   bool IsArchive() const override { return false; }
   bool HasContent(const std::string&) override { return !contentless_; }
   bool IsEntryAvailable(int) const override { return true; }
+  bool IgnoresCase() const override { return true; }
 
   std::vector<std::string> backups;
 

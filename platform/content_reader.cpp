@@ -1,0 +1,79 @@
+#include "platform/content_reader.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/file_system.h"
+
+namespace platform {
+
+FileReader::FileReader(int fd) : fd_(fd) {
+  struct stat st {};
+  if (fstat(fd_, &st) == 0) {
+    size_ = static_cast<std::uint64_t>(st.st_size);
+    lastWriteTime_ = fileTimeFromTimespec(st.st_mtim);
+    mode_ = st.st_mode & 07777;
+    mtimeSeconds_ = st.st_mtim.tv_sec;
+    mtimeNanoseconds_ = st.st_mtim.tv_nsec;
+  }
+}
+
+FileReader::~FileReader() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::unique_ptr<FileReader> FileReader::open(const std::string& path, std::string* error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st {};
+  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int code = fd < 0 || !S_ISREG(st.st_mode) ? (fd < 0 ? errno : EINVAL) : errno;
+    if (fd >= 0) ::close(fd);
+    if (error != nullptr) *error = code == EINVAL ? "not a regular file" : systemErrorText(code);
+    return nullptr;
+  }
+  return std::make_unique<FileReader>(fd);
+}
+
+std::int64_t FileReader::read(char* buffer, std::size_t capacity) {
+  for (;;) {
+    const ssize_t got = ::read(fd_, buffer, capacity);
+    if (got >= 0) return got;
+    if (errno == EINTR) continue;
+    error_ = systemErrorText(errno);
+    return -1;
+  }
+}
+
+bool FileReader::verify() {
+  struct stat st {};
+  if (fstat(fd_, &st) != 0) {
+    error_ = systemErrorText(errno);
+    return false;
+  }
+  if (static_cast<std::uint64_t>(st.st_size) != size_ || st.st_mtim.tv_sec != mtimeSeconds_ ||
+      st.st_mtim.tv_nsec != mtimeNanoseconds_) {
+    error_ = "changed while it was copied";
+    return false;
+  }
+  return true;
+}
+
+std::uint32_t processUmask() {
+  // umask() can only be read by setting it; done once, before worker threads start copying.
+  static const std::uint32_t mask = [] {
+    const mode_t old = umask(022);
+    umask(old);
+    return static_cast<std::uint32_t>(old);
+  }();
+  return mask;
+}
+
+std::uint32_t modeForCopy(std::uint32_t sourceMode) {
+  const std::uint32_t bits = sourceMode == 0 ? 0666 : (sourceMode & 0777);
+  return bits & ~processUmask();
+}
+
+}  // namespace platform
