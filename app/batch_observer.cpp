@@ -123,7 +123,18 @@ void BatchObserver::FinishFailed(const std::string& text) {
   logLine("finish", text, "failed");
 }
 
-void BatchObserver::WriteSummary(const engine::RunTotals& totals) {
+std::string LeftAloneText(const LeftAloneTotals& leftAlone) {
+  std::string text;
+  auto add = [&](const char* label, std::uint64_t count) {
+    if (count != 0) text += ", " + engine::Translate(label) + ": " + std::to_string(count);
+  };
+  add("${conflicts left alone}", leftAlone.conflicts);
+  add("${links left out}", leftAlone.links);
+  add("${folders not read}", leftAlone.unreadFolders);
+  return text;
+}
+
+void BatchObserver::WriteSummary(const engine::RunTotals& totals, const LeftAloneTotals& leftAlone) {
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
   char time[32];
   std::snprintf(time, sizeof time, "%.1f s", seconds);
@@ -131,9 +142,9 @@ void BatchObserver::WriteSummary(const engine::RunTotals& totals) {
               "${Copied to target}: %s, ${copied to source}: %s, ${deleted}: %s, ${skipped}: %s, ${failed}: %s, "
               "${bytes moved}: %s, ${time}: %s",
               {std::to_string(totals.copiedToTarget), std::to_string(totals.copiedToSource),
-               std::to_string(totals.deleted + totals.foldersRemoved), std::to_string(totals.skipped),
+               std::to_string(totals.deleted + totals.foldersRemoved), std::to_string(totals.skipped + leftAlone.caseClashes),
                std::to_string(totals.failed), HumanBytes(totals.bytes), time})
-       << (totals.cancelled ? " (" + engine::Translate("${Cancelled}") + ")" : std::string()) << '\n'
+       << LeftAloneText(leftAlone) << (totals.cancelled ? " (" + engine::Translate("${Cancelled}") + ")" : std::string()) << '\n'
        << std::flush;
 }
 

@@ -13,6 +13,20 @@
 
 namespace app {
 
+// What a run left alone on purpose: each also named while the run went on.
+struct LeftAloneTotals {
+  std::uint64_t conflicts = 0;
+  std::uint64_t links = 0;
+  // Names left alone because the two sides cannot hold them as they are (letter case, folder
+  // against file): counted as skipped.
+  std::uint64_t caseClashes = 0;
+  std::uint64_t unreadFolders = 0;
+  [[nodiscard]] std::uint64_t total() const { return conflicts + links + caseClashes + unreadFolders; }
+};
+
+// ", conflicts left alone: 2, links left out: 1": the parts that are not 0.
+[[nodiscard]] std::string LeftAloneText(const LeftAloneTotals& leftAlone);
+
 class BatchObserver : public engine::RunObserver {
  public:
   // `log` may be empty (no action log).
@@ -31,7 +45,7 @@ class BatchObserver : public engine::RunObserver {
   void FinishFailed(const std::string& text) override;
 
   void SetPlannedFiles(std::uint64_t planned) { planned_ = planned; }
-  void WriteSummary(const engine::RunTotals& totals);
+  void WriteSummary(const engine::RunTotals& totals, const LeftAloneTotals& leftAlone);
   [[nodiscard]] std::uint64_t Problems() const { return problems_; }
 
  private:

@@ -78,6 +78,21 @@ std::string emptiedSide(engine::SyncEngine& engine) {
   return {};
 }
 
+// A file changed on both sides is never decided by a run nobody watches: both stay as they are,
+// and each is named.
+std::uint64_t leaveConflictsAlone(engine::SyncEngine& engine, std::ostream& out) {
+  const std::lock_guard lock(engine.Items().Lock());
+  std::uint64_t conflicts = 0;
+  for (const int index : engine.Order()) {
+    engine::CompareItem& item = engine.Items().at(index);
+    if (item.isFolder() || item.action != engine::action::kConflict) continue;
+    item.flags = static_cast<std::uint16_t>(item.flags & ~engine::itemflag::kSelected);
+    ++conflicts;
+    out << engine::TranslateFormat("${conflict, changed on both sides:} %s", {item.relativePath()}) << '\n';
+  }
+  return conflicts;
+}
+
 std::uint64_t plannedFiles(engine::SyncEngine& engine) {
   const std::lock_guard lock(engine.Items().Lock());
   std::uint64_t planned = 0;
@@ -115,28 +130,38 @@ int RunBatch(COptions& options, const BatchIo& io, bool dryRun) {
     io.err << engine::Translate("${Nothing was changed.}") << '\n';
     return exitcode::kCouldNotStart;
   }
-  if (plannedFiles(engine) == 0) {
+  LeftAloneTotals leftAlone;
+  leftAlone.conflicts = leaveConflictsAlone(engine, io.out);
+  const engine::LeftAlone& met = engine.LeftAloneCounts();
+  leftAlone.links = met.links;
+  leftAlone.caseClashes = met.caseClashes + met.kindClashes;
+  leftAlone.unreadFolders = met.unreadFolders;
+  if (plannedFiles(engine) == 0 && leftAlone.total() == 0) {
     io.out << engine::Translate(engine.FilesSeen() == 0 ? "${No files were found to synchronize!}"
                                                         : "${Folders seems to be identical!}")
            << '\n';
   }
-  if (dryRun) {
-    engine::WritePlan(io.out, engine);
-    io.out << engine::TranslateFormat("${Planned actions}: %s (${nothing was changed})", {std::to_string(plannedFiles(engine))})
-           << '\n';
-    return exitcode::kSuccess;
-  }
+  // The dry run refuses what the run refuses.
   const std::string emptied = emptiedSide(engine);
   if (!emptied.empty()) {
     io.err << emptied << '\n' << engine::Translate("${Nothing was changed.}") << '\n';
     return exitcode::kCouldNotStart;
   }
+  // Anything left alone means the folders are not in step: the status says so.
+  const int leftAloneCode = leftAlone.total() == 0 ? exitcode::kSuccess : exitcode::kItemsFailed;
+  if (dryRun) {
+    engine::WritePlan(io.out, engine);
+    io.out << engine::TranslateFormat("${Planned actions}: %s (${nothing was changed})", {std::to_string(plannedFiles(engine))})
+           << LeftAloneText(leftAlone) << '\n';
+    return leftAloneCode;
+  }
   observer.SetPlannedFiles(plannedFiles(engine));
   engine.StartSynchronize({}, true);
   const bool finished = engine.StartFinish(true);
-  observer.WriteSummary(engine.Totals());
+  observer.WriteSummary(engine.Totals(), leftAlone);
   const engine::RunTotals& totals = engine.Totals();
-  return totals.failed == 0 && !totals.cancelled && finished ? exitcode::kSuccess : exitcode::kItemsFailed;
+  if (totals.failed != 0 || totals.cancelled || !finished) return exitcode::kItemsFailed;
+  return leftAloneCode;
 }
 
 }  // namespace app

@@ -6,12 +6,15 @@
 #include "platform/interrupt.h"
 #include "platform/locale_format.h"
 #include "platform/special_folders.h"
+#include "platform/temp_names.h"
 #include "stores/zip_store.h"
 #include "ui/translator.h"
 
 int main(int argc, char** argv) {
   platform::installInterruptHandler();
   platform::useUserLocale();
+  // Private folders of earlier runs that were killed before they could remove them.
+  platform::removeStaleTempFolders();
   stores::RegisterStores();
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   app::StartHooks hooks;

@@ -1,5 +1,6 @@
 #include "app/run_setup.h"
 
+#include <tuple>
 #include <vector>
 
 #include "engine/text.h"
@@ -81,10 +82,22 @@ engine::StoreContext MakeStoreContext(const COptions& options, engine::Prompt* p
 std::optional<engine::SessionSpec> MakeSessionSpec(const CSession& session, const COptions& options,
                                                    std::int64_t nowLocal, std::string& error) {
   engine::SessionSpec planned;
-  if (!options.pathVariables.Expand(session.Src, planned.source) || !options.pathVariables.Expand(session.Dst, planned.target)) {
-    std::string ignored;
-    error = !options.pathVariables.Expand(session.Src, ignored) ? planned.source : planned.target;
-    return std::nullopt;
+  const std::string name = session.Name.empty() ? engine::Translate("${the current session}") : "\"" + session.Name + "\"";
+  // An empty path would be the folder the program runs in, and an unknown variable a folder
+  // named after it: neither is what the session means.
+  for (const auto& [given, expanded, side] : {std::tuple{&session.Src, &planned.source, "${source}"},
+                                               std::tuple{&session.Dst, &planned.target, "${target}"}}) {
+    if (!options.pathVariables.Expand(*given, *expanded)) {
+      error = *expanded;
+      return std::nullopt;
+    }
+    const std::size_t variable = expanded->find("$(");
+    if (expanded->empty() || (variable != std::string::npos && expanded->find(')', variable) != std::string::npos)) {
+      error = engine::TranslateFormat(expanded->empty() ? "${The %s of %s is empty; nothing runs.}"
+                                                        : "${The %s of %s names a path variable that is not defined; nothing runs:} %s",
+                                      {engine::Translate(side), name, *given});
+      return std::nullopt;
+    }
   }
   planned.name = session.Name;
   planned.files = session.Files;

@@ -4,8 +4,10 @@
 #include "app/command_line.h"
 #include "config/config_location.h"
 #include "config/options.h"
+#include "engine/store_factory.h"
 #include "engine/text.h"
 #include "platform/file_time.h"
+#include "platform/path.h"
 
 namespace app {
 
@@ -16,6 +18,17 @@ using config::LocateConfiguration;
 namespace {
 
 enum class Start { Batch, Preview, Refused };
+
+// A path given relative to the folder the program was started in, made absolute so that a stored
+// session never depends on where a later run starts. Paths of other kinds ("ftp:NAME") and paths
+// that begin with a variable stay as given.
+std::string absolutePath(const std::string& path) {
+  if (path.empty() || platform::isAbsolutePath(path) || !engine::StoreFactory::SchemeOf(path).empty() ||
+      path.starts_with("$(") || path.starts_with("%") || path.starts_with("~")) {
+    return path;
+  }
+  return platform::joinPath(platform::currentFolder(), path);
+}
 
 // The start decision: which sessions run, and how. `code` is set when nothing runs.
 Start decide(const CAppCommandLine& commandLine, COptions& options, const StartIo& io, int& code) {
@@ -49,7 +62,15 @@ Start decide(const CAppCommandLine& commandLine, COptions& options, const StartI
       return refuse(engine::Translate("${Could not find Project or Session by this name!}\n") + pair.Src);
     }
   } else {
-    options.currentSession.Merge(pair);
+    // Nobody checks an unattended run: it does what its command line says, with the defaults for
+    // everything the command line leaves out, never what an earlier run left in the current
+    // session. Afterwards the pair is the current session.
+    CSession fresh;
+    fresh.CopyFrom(pair);
+    fresh.Src = absolutePath(pair.Src);
+    fresh.Dst = absolutePath(pair.Dst);
+    if (fresh.Todo == config::kTodoNotGiven) fresh.Todo = config::kSynchronize;
+    options.currentSession = fresh;
     options.SelectCurrentSessionForRun();
   }
   return scan ? Start::Preview : Start::Batch;

@@ -90,10 +90,19 @@ bool CSession::Equals(const CSession& other) const {
 void CSession::Merge(const CSession& commandLine) {
   Src = commandLine.Src;
   Dst = commandLine.Dst;
-  if (!commandLine.DirList.empty()) DirList = commandLine.DirList;
-  if (!commandLine.Files.empty()) Files = commandLine.Files;
+  // A list and the switch that says how it is meant travel together: an exclude list never
+  // turns into an include list because another switch was given.
+  constexpr std::uint32_t kListSwitches = sflag::kExcludeFolders | sflag::kInvertedMasks;
+  if (!commandLine.DirList.empty()) {
+    DirList = commandLine.DirList;
+    SFlags = (SFlags & ~sflag::kExcludeFolders) | (commandLine.SFlags & sflag::kExcludeFolders);
+  }
+  if (!commandLine.Files.empty()) {
+    Files = commandLine.Files;
+    SFlags = (SFlags & ~sflag::kInvertedMasks) | (commandLine.SFlags & sflag::kInvertedMasks);
+  }
   if (!commandLine.XFiles.empty()) XFiles = commandLine.XFiles;
-  if (commandLine.SFlags != 0) SFlags = commandLine.SFlags;
+  if ((commandLine.SFlags & ~kListSwitches) != 0) SFlags = (SFlags & kListSwitches) | (commandLine.SFlags & ~kListSwitches);
   if (commandLine.Todo != kTodoNotGiven) Todo = commandLine.Todo;
   Filter = commandLine.Filter;
 }

@@ -1,6 +1,7 @@
 #include "engine/compare.h"
 
 #include <algorithm>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -499,6 +500,20 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
         if (isLink(*entry) && leaveLinkAlone(folder, *entry, side == &sourceKeyed, observer)) leftKeys.insert(key);
       }
     }
+    // A name that is a folder on one side and a file (or link) on the other: neither can take
+    // the other's place, so both are left alone.
+    const Keyed sourceFolders = keyed(inSource.folders, ignoreCase);
+    const Keyed targetFolders = keyed(inTarget.folders, ignoreCase);
+    for (const auto& [fileSide, folderSide, folderRoot] : {std::tuple{&sourceKeyed, &targetFolders, &folder.targetFolder},
+                                                           std::tuple{&targetKeyed, &sourceFolders, &folder.sourceFolder}}) {
+      for (const auto& [key, entry] : fileSide->entries) {
+        if (folderSide->find(key) == nullptr) continue;
+        ++leftAlone_.kindClashes;
+        leftKeys.insert(key);
+        observer.Problem(TranslateFormat("${A folder on one side and a file on the other, left alone:} %s",
+                                         {*folderRoot + folderSide->find(key)->name}));
+      }
+    }
     auto isLeftAlone = [&](const std::string& key) { return leftKeys.count(key) > 0; };
     {
       const std::lock_guard lock(items_.Lock());
@@ -525,8 +540,7 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
 
     // Subfolders of both sides, paired by name, visited in ascending name order.
     std::vector<std::pair<std::string, std::pair<const FindData*, const FindData*>>> subfolders;
-    const Keyed sourceFolders = keyed(inSource.folders, ignoreCase);
-    const Keyed targetFolders = keyed(inTarget.folders, ignoreCase);
+
     for (const Keyed* side : {&sourceFolders, &targetFolders}) {
       for (const std::string& twin : side->twins) {
         ++leftAlone_.caseClashes;

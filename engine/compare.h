@@ -91,9 +91,11 @@ struct LeftAlone {
   std::uint64_t caseClashes = 0;
   // Links the other side cannot hold, or that would point outside the restored tree.
   std::uint64_t links = 0;
+  // Names that are a folder on one side and a file on the other.
+  std::uint64_t kindClashes = 0;
   // Folders that could not be read: their files are unknown.
   std::uint64_t unreadFolders = 0;
-  [[nodiscard]] std::uint64_t total() const { return caseClashes + links + unreadFolders; }
+  [[nodiscard]] std::uint64_t total() const { return caseClashes + links + kindClashes + unreadFolders; }
 };
 
 class CompareEngine {

@@ -86,11 +86,12 @@ int openFolderBeneath(int rootFd, std::string_view relative, int* code) {
     const std::string path(relative);
     const long fd = syscall(SYS_openat2, rootFd, path.c_str(), &how, sizeof how);
     if (fd >= 0) return static_cast<int>(fd);
-    if (errno != ENOSYS && errno != EPERM) {
+    if (errno != ENOSYS && errno != EPERM && errno != ENAMETOOLONG) {
       *code = errno;
       return -1;
     }
-    // An older kernel (or a sandbox that refuses the call): resolve one name at a time.
+    // An older kernel (or a sandbox that refuses the call), or a path longer than the system
+    // takes at once: resolve one name at a time.
   }
   return walkFolders(rootFd, relative, code);
 }

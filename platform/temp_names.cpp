@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -34,8 +36,47 @@ int createTempFileBeside(const std::string& path, std::string& tempPath, std::st
     if (error != nullptr) *error = systemErrorText(errno);
     return -1;
   }
+  (void)flock(fd, LOCK_EX | LOCK_NB);
   tempPath.assign(buffer.data());
   return fd;
+}
+
+namespace {
+
+// Opens the entry and, when nobody holds its lock, calls `remove`.
+template <typename Remove>
+void removeUnlocked(const std::string& path, int openFlags, Remove remove) {
+  const int fd = ::open(path.c_str(), openFlags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return;
+  if (flock(fd, LOCK_EX | LOCK_NB) == 0) remove();
+  close(fd);
+}
+
+}  // namespace
+
+void removeLeftoversIn(const std::string& folder) {
+  auto search = DirectorySearch::open(folder);
+  FindData entry;
+  while (search && search->next(entry)) {
+    if (!isTemporaryName(entry.name) || entry.isFolder() || (entry.attributes & attr::kLink) != 0) continue;
+    const std::string path = joinPath(folder, entry.name);
+    removeUnlocked(path, O_RDONLY, [&] { (void)deleteFile(path); });
+  }
+}
+
+void removeStaleTempFolders(std::string_view prefix) {
+  const std::string folder = tempFolder();
+  const std::string start = std::string(prefix) + "-";
+  auto search = DirectorySearch::open(folder);
+  FindData entry;
+  while (search && search->next(entry)) {
+    if (!entry.name.starts_with(start) || !entry.isFolder()) continue;
+    const std::string path = joinPath(folder, entry.name);
+    // Only the owner may have made it: a folder of another user is not ours to remove.
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0 || st.st_uid != geteuid()) continue;
+    removeUnlocked(path, O_RDONLY | O_DIRECTORY, [&] { (void)removeTree(path); });
+  }
 }
 
 std::string tempFolder() {
@@ -62,10 +103,15 @@ std::string makeUniqueFile(const std::string& folder, std::string_view prefix) {
   return std::string(buffer.data());
 }
 
-TempFolder::TempFolder(std::string_view prefix) : path_(makeTempFolder(prefix)) {}
+TempFolder::TempFolder(std::string_view prefix) : path_(makeTempFolder(std::string(prefix) + "-" + std::to_string(getpid()) + "-")) {
+  if (path_.empty()) return;
+  lock_ = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (lock_ >= 0) (void)flock(lock_, LOCK_EX | LOCK_NB);
+}
 
 TempFolder::~TempFolder() {
   if (!path_.empty()) (void)removeTree(path_);
+  if (lock_ >= 0) close(lock_);
 }
 
 }  // namespace platform

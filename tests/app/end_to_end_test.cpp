@@ -4,54 +4,13 @@
 #include "config/profile.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
+#include "tests/app/program_test.h"
 #include "tests/support/temp_tree.h"
 #include "tests/support/tools.h"
 
-namespace {
-
-// Not a whole number of hours, so no daylight-saving tolerance makes the times equal.
-constexpr platform::FileTime kLater = 8237 * platform::kTicksPerSecond;
-const platform::FileTime kOld = testsupport::utcTime(2024, 3, 1, 12, 0, 0);
-
-struct Program : ::testing::Test {
-  testsupport::TempTree tree;
-  std::string ini;
-
-  void SetUp() override {
-    ini = tree.path("velkor.ini");
-    useHistory(false);
-  }
-  void useHistory(bool on) {
-    // Default flags, with history files on or off.
-    (void)platform::writeFileReplacing(ini, std::string("[Options]\nVersion=1\nFlags=") + (on ? "177154" : "46082") + "\n", 0600);
-  }
-  platform::ProcessResult run(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), VELKOR_BINARY);
-    arguments.push_back("-I" + ini);
-    return platform::runProcess(arguments, {"HOME=" + tree.path("home"), "XDG_DATA_HOME=" + tree.path("home/data"),
-                                            "XDG_CONFIG_HOME=" + tree.path("home/config"), "TZ=UTC"});
-  }
-  // src: a (both, newer), s (only here); dst: a (older), b (newer), d (only here)
-  void layOut() {
-    tree.writeWithTime("src/a.txt", "source a", kOld + kLater);
-    tree.writeWithTime("dst/a.txt", "target a", kOld);
-    tree.writeWithTime("src/b.txt", "source b", kOld);
-    tree.writeWithTime("dst/b.txt", "target b", kOld + kLater);
-    tree.writeWithTime("src/s.txt", "only source", kOld);
-    tree.writeWithTime("dst/d.txt", "only target", kOld);
-    tree.writeWithTime("src/sub/deep.txt", "deep", kOld);
-  }
-  std::string state() {
-    std::string out;
-    for (const char* name : {"a.txt", "b.txt", "s.txt", "d.txt", "sub/deep.txt"}) {
-      out += std::string(name) + ":" + (tree.exists(std::string("src/") + name) ? tree.read(std::string("src/") + name) : "-") +
-             "|" + (tree.exists(std::string("dst/") + name) ? tree.read(std::string("dst/") + name) : "-") + " ";
-    }
-    return out;
-  }
-};
-
-}  // namespace
+using testsupport::kLater;
+using testsupport::kOld;
+using Program = testsupport::ProgramTest;
 
 TEST_F(Program, EveryActionWithAndWithoutHistory) {
   struct Case {
@@ -170,11 +129,14 @@ TEST_F(Program, UsageInteractiveStartAndBadSwitches) {
 
 TEST_F(Program, FailedItemsGiveStatusOneAndALogLine) {
   layOut();
-  tree.folder("dst/s.txt");  // a folder stands where the copy must go
+  // Backups are asked for, but the backup folder cannot be made: no file is overwritten unbacked.
+  const std::string blocker = tree.write("blocker", "a file where the backup folder should be");
+  ASSERT_TRUE(platform::writeFileReplacing(ini, "[Options]\nVersion=1\nFlags=111618\nBackupPath=" + blocker + "/backups\n", 0600));
   const std::string log = tree.path("actions.log");
   const auto result = run({tree.path("src"), tree.path("dst"), "-update", "-auto", "-log=" + log});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_NE(result.errorOutput.find("s.txt"), std::string::npos) << result.errorOutput;
+  EXPECT_NE(result.errorOutput.find("a.txt"), std::string::npos) << result.errorOutput;
+  EXPECT_EQ(tree.read("dst/a.txt"), "target a");
   const std::string lines = tree.read("actions.log");
   EXPECT_NE(lines.find("\tcopy ->\t"), std::string::npos) << lines;
   EXPECT_NE(lines.find("failed"), std::string::npos) << lines;

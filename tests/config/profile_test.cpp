@@ -53,7 +53,7 @@ TEST(Profile, RulesOfTheFormat) {
 
 TEST(Profile, ValuesReadBackAsTheyWereSet) {
   CProfile profile;
-  for (const std::string& value : {std::string("line\r\nbreak"), std::string("nul\0inside", 10), std::string("  blanks  "),
+  for (const std::string& value : {std::string("line\r\nbreak"), std::string("lone\rreturn"), std::string("lone\nfeed"), std::string("nul\0inside", 10), std::string("  blanks  "),
                                   std::string("#~looks encoded"), std::string("back\\slash"), std::string("tab\tin")}) {
     profile.SetText("S", "v", value);
     CProfile reread;

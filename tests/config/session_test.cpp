@@ -85,6 +85,27 @@ TEST(Session, EqualityMergeAndCopy) {
   EXPECT_EQ(current.Src, "/a");
 }
 
+TEST(Session, MergeKeepsEachListWithTheSwitchThatSaysHowItIsMeant) {
+  CSession current;
+  current.DirList = "cache";
+  current.Files = "*.tmp";
+  current.SFlags = config::sflag::kExcludeFolders | config::sflag::kInvertedMasks;
+  CSession commandLine;
+  commandLine.Src = "/a";
+  commandLine.Dst = "/b";
+  commandLine.SFlags = config::sflag::kSubfolders;
+  current.Merge(commandLine);
+  EXPECT_EQ(current.SFlags, config::sflag::kSubfolders | config::sflag::kExcludeFolders | config::sflag::kInvertedMasks)
+      << "-R alone leaves the folder list an exclude list";
+
+  commandLine.DirList = "docs";
+  commandLine.SFlags = config::sflag::kSubfolders;
+  current.Merge(commandLine);
+  EXPECT_EQ(current.DirList, "docs");
+  EXPECT_EQ(current.SFlags & config::sflag::kExcludeFolders, 0u) << "a new include list comes with its own meaning";
+  EXPECT_NE(current.SFlags & config::sflag::kInvertedMasks, 0u) << "the masks were not given: their switch stays";
+}
+
 TEST(ExtFilter, SizesAndTimesAre64Bit) {
   CExtFilter filter;
   filter.flags = config::xflag::kSizeLess;

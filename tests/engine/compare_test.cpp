@@ -162,6 +162,16 @@ TEST_F(MemoryCompare, HistoryDecidesDeletionsButNeverDeletesAChangedFile) {
   EXPECT_EQ(result, "copy -> edited.txt\ncopy -> fresh.txt\ndelete kept.txt\n");
 }
 
+TEST_F(MemoryCompare, ASizeDifferentFromTheHistoryAloneMeansChanged) {
+  settings.flags |= engine::option::kUseHistory;
+  source->Put("f.txt", "newer", kNoon + 600 * kSecond);
+  source->Remember("f.txt", 4, kNoon);
+  // The target's time is the remembered one; only its size tells that it was edited.
+  target->Put("f.txt", "12345", kNoon);
+  target->Remember("f.txt", 4, kNoon);
+  EXPECT_EQ(run(0), "conflict f.txt\n");
+}
+
 TEST_F(MemoryCompare, HistoryTimesHaveWholeSecondsFileTimesDoNot) {
   settings.flags = engine::option::kUseHistory;  // no tolerances at all
   source->Put("a.txt", "12", kNoon + 7 * kSecond / 10);

@@ -1,6 +1,7 @@
 #include "engine/history_file.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "engine/list_parser.h"
 #include "engine/local_store.h"
@@ -148,6 +149,20 @@ TEST(HistoryFile, AFileOfTheUsersOwnNamedSynchLogIsNeitherReadNorOverwritten) {
 
   tree.write("app/synch.log", "");
   EXPECT_TRUE(engine::SaveHistory(list, folder.store, &report)) << "an empty file is taken for one of ours";
+}
+
+TEST(HistoryFile, IsReplacedWholeNeverWrittenInPlace) {
+  TempTree tree;
+  const std::string old = "           1   01-01-2020 00:00:00  0  0  0   old.txt\r\n";
+  tree.write("synch.log", old);
+  // A second name for the old file: writing in place would change what it shows.
+  ASSERT_EQ(link(tree.path("synch.log").c_str(), tree.path("old-history").c_str()), 0);
+  HistoryList list;
+  list.Put(entry(tree.root(), "new.txt", 2, testsupport::utcTime(2021, 1, 1, 0, 0, 0)));
+  Folder folder(tree.root());
+  ASSERT_TRUE(engine::SaveHistory(list, folder.store));
+  EXPECT_EQ(tree.read("old-history"), old);
+  EXPECT_NE(tree.read("synch.log").find("new.txt"), std::string::npos);
 }
 
 TEST(HistoryFile, WhatLooksLikeAHistoryFile) {

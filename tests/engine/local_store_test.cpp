@@ -156,6 +156,32 @@ TEST_F(LocalStoreFixture, NoOperationGoesThroughALinkBelowTheRoot) {
   EXPECT_FALSE(tree.exists("backups/sub"));
 }
 
+TEST_F(LocalStoreFixture, ACopyTakesTheDestinationsPlaceOnlyWhileItIsAsExpected) {
+  tree.write("src/f.txt", "new content");
+  const platform::FileTime seen = testsupport::utcTime(2020, 1, 1, 0, 0, 0);
+  LocalStore source(context);
+  LocalStore store(context);
+  ASSERT_TRUE(source.Open(tree.path("src"), {true, false}));
+  ASSERT_TRUE(store.Open(tree.path("dst"), {true, true}));
+  const std::string destination = tree.path("dst/f.txt");
+  auto put = [&](const std::optional<engine::ExpectedFile>& expected) {
+    return store.PutFile(destination, nullptr, source, tree.path("src/f.txt"), 0, expected);
+  };
+  tree.writeWithTime("dst/f.txt", "edited", seen + platform::kTicksPerSecond);
+  EXPECT_FALSE(put(engine::ExpectedFile{true, 6, seen})) << "the time alone differs";
+  tree.writeWithTime("dst/f.txt", "edited!", seen);
+  EXPECT_FALSE(put(engine::ExpectedFile{true, 6, seen})) << "the size alone differs";
+  EXPECT_NE(store.LastError().find("changed since the comparison"), std::string::npos) << store.LastError();
+  EXPECT_FALSE(put(engine::ExpectedFile{false, 0, 0})) << "a file appeared where none was";
+  EXPECT_EQ(tree.read("dst/f.txt"), "edited!");
+  EXPECT_EQ(namesIn(tree.path("dst")), std::vector<std::string>{"f.txt"}) << "nothing left behind";
+  EXPECT_TRUE(put(engine::ExpectedFile{true, 7, seen}));
+  EXPECT_EQ(tree.read("dst/f.txt"), "new content");
+  ASSERT_TRUE(platform::deleteFile(destination));
+  EXPECT_FALSE(put(engine::ExpectedFile{true, 11, seen})) << "the destination went away meanwhile";
+  EXPECT_TRUE(put(engine::ExpectedFile{false, 0, 0}));
+}
+
 TEST_F(LocalStoreFixture, NamesAreExactOnAFolderThatTellsLetterCaseApart) {
   tree.write("Docs/Readme.TXT", "abc");
   tree.write("Docs/a\\b", "a backslash is part of the name");

@@ -174,6 +174,25 @@ TEST_F(MemoryRun, FilesChangedSinceTheComparisonAreSkipped) {
   EXPECT_EQ(engine->Totals().failed, 3u);
 }
 
+TEST_F(MemoryRun, EitherTheTimeOrTheSizeAloneTellsThatAFileChangedSinceTheComparison) {
+  settings.flags |= engine::option::kNoConfirmations;
+  compare(2, [](MemoryStore& s, MemoryStore& t) {
+    s.Put("touched", "new", kNoon + 100 * kSecond);
+    t.Put("touched", "old", kNoon);
+    s.Put("grown", "new", kNoon + 100 * kSecond);
+    t.Put("grown", "old", kNoon);
+    t.Put("obsolete", "xyz", kNoon);
+  });
+  target->Put("touched", "ol2", kNoon + 50 * kSecond);  // same size, another time
+  target->Put("grown", "older", kNoon);                  // same time, another size
+  target->Put("obsolete", "abc", kNoon + 60 * kSecond);  // same size, another time
+  run();
+  EXPECT_EQ(target->Get("touched")->content, "ol2");
+  EXPECT_EQ(target->Get("grown")->content, "older");
+  EXPECT_EQ(target->Get("obsolete")->content, "abc");
+  EXPECT_EQ(engine->Totals().failed, 3u);
+}
+
 namespace {
 
 struct DiskRun : ::testing::Test {

@@ -1,0 +1,292 @@
+// What the program must never do to a user's files, tried through the binary on real folders:
+// overwrite or delete what the user wants kept, write outside the chosen pair, report an
+// incomplete run as complete.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "config/profile.h"
+#include "platform/path.h"
+#include "tests/app/program_test.h"
+#include "tests/support/tools.h"
+
+using testsupport::kLater;
+using testsupport::kOld;
+
+namespace {
+
+struct Safety : testsupport::ProgramTest {
+  void link(const std::string& target, const std::string& relative) {
+    ASSERT_EQ(symlink(target.c_str(), tree.path(relative).c_str()), 0) << relative;
+  }
+  std::string linkTarget(const std::string& relative) {
+    char buffer[4096];
+    const ssize_t length = readlink(tree.path(relative).c_str(), buffer, sizeof buffer);
+    return length < 0 ? std::string() : std::string(buffer, static_cast<std::size_t>(length));
+  }
+  // Names directly in a folder of the tree, sorted.
+  std::vector<std::string> names(const std::string& relative) {
+    std::vector<std::string> found;
+    auto search = platform::DirectorySearch::open(tree.path(relative));
+    platform::FindData entry;
+    while (search && search->next(entry)) {
+      if (entry.name != "." && entry.name != "..") found.push_back(entry.name);
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+  }
+  void sessions(const std::string& body) {
+    ASSERT_TRUE(platform::writeFileReplacing(ini, "[Options]\nVersion=1\nFlags=46082\n" + body, 0600));
+  }
+};
+
+}  // namespace
+
+// Files lost or overwritten.
+
+TEST_F(Safety, AFileChangedOnBothSidesIsLeftAloneByAnUnattendedRun) {
+  useHistory(true);
+  tree.writeWithTime("src/doc.txt", "first", kOld);
+  tree.writeWithTime("src/other.txt", "other", kOld);
+  ASSERT_EQ(run({tree.path("src"), tree.path("dst"), "-sync", "-auto"}).exitCode, 0);
+  tree.writeWithTime("src/doc.txt", "source edit", kOld + kLater);
+  tree.writeWithTime("dst/doc.txt", "target edit, newer and longer", kOld + 2 * kLater);
+  for (const char* mode : {"-scan", "-auto"}) {
+    const auto result = run({tree.path("src"), tree.path("dst"), "-sync", mode});
+    EXPECT_EQ(result.exitCode, 1) << mode << result.errorOutput;
+    EXPECT_NE(result.output.find("conflict, changed on both sides: doc.txt"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("conflicts left alone: 1"), std::string::npos) << result.output;
+    EXPECT_EQ(tree.read("src/doc.txt"), "source edit");
+    EXPECT_EQ(tree.read("dst/doc.txt"), "target edit, newer and longer");
+  }
+}
+
+TEST_F(Safety, OneWayModesNeverWriteIntoTheSource) {
+  useHistory(true);
+  tree.writeWithTime("src/a.txt", "a", kOld);
+  tree.writeWithTime("src/b.txt", "b", kOld);
+  for (const char* mode : {"-copy", "-back", "-update"}) {
+    ASSERT_EQ(run({tree.path("src"), tree.path("dst"), mode, "-auto"}).exitCode, 0) << mode;
+    ASSERT_TRUE(platform::deleteFile(tree.path("dst/b.txt")));
+    const auto again = run({tree.path("src"), tree.path("dst"), mode, "-auto"});
+    EXPECT_EQ(again.exitCode, 0) << mode << again.errorOutput;
+    EXPECT_EQ(tree.read("src/b.txt"), "b") << mode << ": the source keeps its file";
+    EXPECT_EQ(tree.read("dst/b.txt"), "b") << mode << ": the target gets it back";
+  }
+  tree.writeWithTime("dst/a.txt", "newer in the target", kOld + kLater);
+  ASSERT_EQ(run({tree.path("src"), tree.path("dst"), "-copy", "-auto"}).exitCode, 0);
+  EXPECT_EQ(tree.read("src/a.txt"), "a");
+  EXPECT_EQ(tree.read("dst/a.txt"), "a") << "a duplicate makes the target equal to the source";
+}
+
+TEST_F(Safety, HistoryRemembersExactlyWhatIsEqualAfterTheRun) {
+  useHistory(true);
+  tree.writeWithTime("src/f.txt", "f", kOld);
+  tree.writeWithTime("src/g.txt", "g", kOld);
+  tree.writeWithTime("src/data.bin", "kept by a run with other masks", kOld);
+  ASSERT_EQ(run({tree.path("src"), tree.path("dst"), "-sync", "-auto"}).exitCode, 0);
+  // f goes from both sides by hand; a later run must forget it on both.
+  ASSERT_TRUE(platform::deleteFile(tree.path("src/f.txt")));
+  ASSERT_TRUE(platform::deleteFile(tree.path("dst/f.txt")));
+  ASSERT_EQ(run({tree.path("src"), tree.path("dst"), "*.txt", "-sync", "-auto"}).exitCode, 0);
+  for (const char* side : {"src/synch.log", "dst/synch.log"}) {
+    const std::string history = tree.read(side);
+    EXPECT_EQ(history.find("f.txt"), std::string::npos) << side << ":\n" << history;
+    EXPECT_NE(history.find("g.txt"), std::string::npos) << side;
+    EXPECT_NE(history.find("data.bin"), std::string::npos) << side << ": names the masks left out stay remembered";
+  }
+  // Restored from an old copy with its old time: a new file, never one to delete.
+  tree.writeWithTime("src/f.txt", "f", kOld);
+  const auto result = run({tree.path("src"), tree.path("dst"), "-sync", "-auto"});
+  EXPECT_EQ(result.exitCode, 0) << result.errorOutput;
+  EXPECT_EQ(tree.read("src/f.txt"), "f");
+  EXPECT_EQ(tree.read("dst/f.txt"), "f");
+}
+
+TEST_F(Safety, AFileOfTheUsersOwnNamedSynchLogIsNeverOverwritten) {
+  useHistory(true);
+  const std::string own = "2026-01-01 server started\n2026-01-02 server stopped\n";
+  tree.write("dst/synch.log", own);
+  tree.writeWithTime("src/a.txt", "a", kOld);
+  const auto result = run({tree.path("src"), tree.path("dst"), "-sync", "-auto"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.errorOutput.find("history not written, a file of its own is named synch.log: " + tree.path("dst/synch.log")),
+            std::string::npos)
+      << result.errorOutput;
+  EXPECT_EQ(tree.read("dst/synch.log"), own);
+  EXPECT_EQ(tree.read("dst/a.txt"), "a");
+}
+
+TEST_F(Safety, NamesThatDifferOnlyInLetterCaseAreTwoFilesOnLinuxFolders) {
+  tree.write("src/doc/Index.html", "upper");
+  tree.write("src/doc/index.html", "lower");
+  auto result = run({tree.path("src"), tree.path("dst"), "-back", "-R", "-auto"});
+  EXPECT_EQ(result.exitCode, 0) << result.errorOutput;
+  EXPECT_EQ(tree.read("dst/doc/Index.html"), "upper");
+  EXPECT_EQ(tree.read("dst/doc/index.html"), "lower");
+  result = run({tree.path("src"), tree.path("dst"), "-back", "-R", "-auto"});
+  EXPECT_NE(result.output.find("Folders seems to be identical!"), std::string::npos) << result.output;
+}
+
+TEST_F(Safety, ASessionWithAnEmptyOrUnknownPathRunsNothing) {
+  tree.writeWithTime("src/a.txt", "a", kOld);
+  sessions("Sessions=2\n[Session1]\nName=NoTarget\nSrc=" + tree.path("src") + "\nTodo=2\n[Session2]\nName=Unknown\nSrc=" +
+           tree.path("src") + "\nDst=$(Nope)/backup\nTodo=2\n");
+  auto result = run({"NoTarget", "-auto"});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.errorOutput.find("The target of \"NoTarget\" is empty"), std::string::npos) << result.errorOutput;
+  result = run({"Unknown", "-auto"});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.errorOutput.find("$(Nope)/backup"), std::string::npos) << result.errorOutput;
+  EXPECT_EQ(names("src"), std::vector<std::string>{"a.txt"});
+}
+
+TEST_F(Safety, APathPairRunsWithWhatItsOwnCommandLineSays) {
+  tree.write("one/a.txt", "a");
+  tree.write("one/bb.txt", "bb");
+  tree.write("two/own.txt", "the target's own");
+  ASSERT_EQ(run({tree.path("one"), tree.path("two"), "-back", "-Xb*", "-R", "-auto"}).exitCode, 0);
+  EXPECT_FALSE(tree.exists("two/own.txt")) << "that backup made the target a copy";
+  tree.write("three/b.txt", "b");
+  tree.write("four/own.txt", "the target's own");
+  tree.write("three/sub/x.txt", "not without -R");
+  const auto result = run({tree.path("three"), tree.path("four"), "-auto"});
+  EXPECT_EQ(result.exitCode, 0) << result.errorOutput;
+  EXPECT_EQ(tree.read("four/own.txt"), "the target's own") << "synchronize, not the earlier backup";
+  EXPECT_EQ(tree.read("four/b.txt"), "b") << "no exclusion from the earlier run";
+  EXPECT_FALSE(tree.exists("four/sub")) << "no subfolders from the earlier run";
+  config::CProfile saved;
+  ASSERT_EQ(saved.SetFile(ini), config::CProfile::LoadState::Loaded);
+  EXPECT_EQ(saved.GetText("Options", "Src", ""), tree.path("three"));
+  EXPECT_EQ(saved.GetText("Options", "XFiles", ""), "");
+}
+
+// Writes outside the pair.
+
+TEST_F(Safety, NothingIsWrittenThroughALinkInTheTarget) {
+  tree.write("outside/x.txt", "outside");
+  tree.writeWithTime("src/sub/f.txt", "f", kOld);
+  tree.writeWithTime("src/new/deep/g.txt", "g", kOld);
+  tree.folder("dst");
+  link("../outside", "dst/sub");
+  link("../outside", "dst/new");
+  useHistory(true);
+  auto result = run({tree.path("src"), tree.path("dst"), "-sync", "-R", "-auto"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(names("outside"), std::vector<std::string>{"x.txt"}) << result.errorOutput;
+
+  // A backup of a file about to be overwritten, and a file restored from an archive.
+  ASSERT_TRUE(platform::removeTree(tree.path("dst")));
+  tree.writeWithTime("dst/sub/f.txt", "old", kOld);
+  ASSERT_TRUE(platform::writeFileReplacing(ini, "[Options]\nVersion=1\nFlags=111618\nBackupPath=" + tree.path("backups") + "\n", 0600));
+  tree.folder("backups");
+  link("../outside", "backups/sub");
+  tree.writeWithTime("src/sub/f.txt", "newer", kOld + kLater);
+  result = run({tree.path("src"), tree.path("dst"), "-back", "-R", "-auto"});
+  EXPECT_EQ(result.exitCode, 1) << "no backup, no overwrite";
+  EXPECT_EQ(tree.read("dst/sub/f.txt"), "old");
+  EXPECT_EQ(names("outside"), std::vector<std::string>{"x.txt"});
+
+  if (!testsupport::haveTool("zip")) GTEST_SKIP() << "zip is not installed";
+  useHistory(false);
+  tree.write("pack/sub/x.txt", "from the archive");
+  testsupport::runPython("import os, sys, zipfile\nos.chdir(sys.argv[1])\nz = zipfile.ZipFile(sys.argv[2], 'w')\nz.write('sub/x.txt')\n",
+                         {tree.path("pack"), tree.path("restore.zip")});
+  tree.folder("restored");
+  link("../outside", "restored/sub");
+  result = run({tree.path("restore.zip"), tree.path("restored"), "-copy", "-R", "-auto"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(tree.read("outside/x.txt"), "outside");
+}
+
+TEST_F(Safety, LinksAreCopiedAsLinksAndCountedWhereTheyCannotGo) {
+  tree.writeWithTime("src/d/real.txt", "real", kOld);
+  link("d/real.txt", "src/relative");
+  link("/etc/passwd", "src/absolute");
+  link("../..", "src/d/up");
+  for (const char* mode : {"-sync", "-back", "-copy", "-update"}) {
+    (void)platform::removeTree(tree.path("dst"));
+    const auto result = run({tree.path("src"), tree.path("dst"), mode, "-R", "-auto"});
+    EXPECT_EQ(result.exitCode, 0) << mode << result.errorOutput;
+    EXPECT_EQ(linkTarget("dst/relative"), "d/real.txt") << mode;
+    EXPECT_EQ(linkTarget("dst/absolute"), "/etc/passwd") << mode << ": a link is copied, never what it points to";
+    EXPECT_EQ(linkTarget("dst/d/up"), "../..") << mode;
+  }
+  // A link whose target text changed is copied again; one left as it was is the same.
+  ASSERT_TRUE(platform::deleteFile(tree.path("src/relative")));
+  link("d/other.txt", "src/relative");
+  auto result = run({tree.path("src"), tree.path("dst"), "-back", "-R", "-auto"});
+  EXPECT_EQ(linkTarget("dst/relative"), "d/other.txt");
+  EXPECT_NE(result.output.find("Copied to target: 1,"), std::string::npos) << result.output;
+
+  if (!testsupport::haveTool("unzip")) GTEST_SKIP() << "unzip is not installed";
+  result = run({tree.path("src"), tree.path("links.zip"), "-back", "-R", "-auto"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.output.find("links left out: 3"), std::string::npos) << result.output;
+  EXPECT_NE(result.errorOutput.find(tree.path("src/absolute")), std::string::npos) << result.errorOutput;
+  EXPECT_EQ(testsupport::runTool({"unzip", "-Z1", tree.path("links.zip")}).output, "d/real.txt\n");
+}
+
+TEST_F(Safety, ABackslashIsPartOfANameOnDisk) {
+  tree.write("src/a\\b", "one file");
+  tree.write("src/..\\evil", "another");
+  const auto result = run({tree.path("src"), tree.path("dst"), "-back", "-auto"});
+  EXPECT_EQ(result.exitCode, 0) << result.errorOutput;
+  EXPECT_EQ(names("dst"), (std::vector<std::string>{"..\\evil", "a\\b"}));
+  EXPECT_FALSE(tree.exists("evil"));
+  EXPECT_FALSE(tree.exists("..\\evil"));
+}
+
+TEST_F(Safety, ATargetInsideTheSourceIsRefusedBeforeItIsMade) {
+  tree.write("n1/a.txt", "a");
+  const auto result = run({tree.path("n1"), tree.path("n1/sub/deeper"), "-back", "-R", "-auto"});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.errorOutput.find("overlap"), std::string::npos) << result.errorOutput;
+  EXPECT_EQ(names("n1"), std::vector<std::string>{"a.txt"});
+}
+
+// Wrong results.
+
+TEST_F(Safety, ASourceThatCannotBeReadWholeSaysSo) {
+  tree.write("src/ok.txt", "ok");
+  tree.write("src/locked/x.txt", "x");
+  std::vector<std::string> command = {VELKOR_BINARY, tree.path("src"), tree.path("dst"), "-back", "-R", "-auto", "-I" + ini};
+  if (geteuid() == 0) {
+    // Root reads every folder: the run goes to a user who cannot read this one.
+    if (!testsupport::haveTool("runuser")) GTEST_SKIP() << "runuser is not installed";
+    ASSERT_EQ(platform::runProcess({"chown", "-R", "nobody", tree.root()}).exitCode, 0);
+    command.insert(command.begin(), {"runuser", "-u", "nobody", "--"});
+  }
+  ASSERT_EQ(chmod(tree.path("src/locked").c_str(), 0), 0);
+  const auto result = platform::runProcess(command, {"HOME=" + tree.path("home"), "XDG_DATA_HOME=" + tree.path("home/data")});
+  (void)chmod(tree.path("src/locked").c_str(), 0755);
+  EXPECT_EQ(result.exitCode, 1) << result.output << result.errorOutput;
+  EXPECT_NE(result.output.find("folders not read: 1"), std::string::npos) << result.output;
+  EXPECT_NE(result.errorOutput.find(tree.path("src/locked")), std::string::npos) << result.errorOutput;
+  EXPECT_EQ(tree.read("dst/ok.txt"), "ok");
+}
+
+TEST_F(Safety, AFolderDeeperThanAPathCanNameIsCopiedToo) {
+  std::string relative = "src";
+  for (int level = 0; level < 25; ++level) relative += "/" + std::string(200, static_cast<char>('a' + level));
+  // The tree is made one folder at a time: no single path may be that long.
+  ASSERT_EQ(platform::runProcess({"/usr/bin/python3", "-c",
+                                  "import os, sys\nos.chdir(sys.argv[1])\nfor part in sys.argv[2].split('/'):\n"
+                                  "    os.mkdir(part)\n    os.chdir(part)\nopen('deep.txt', 'w').write('deep')\n",
+                                  tree.root(), relative})
+                .exitCode,
+            0);
+  const auto result = run({tree.path("src"), tree.path("dst"), "-back", "-R", "-auto"});
+  EXPECT_EQ(result.exitCode, 0) << result.errorOutput.substr(0, 300);
+  EXPECT_NE(result.output.find("Copied to target: 1,"), std::string::npos) << result.output.substr(0, 300);
+  EXPECT_NE(run({tree.path("src"), tree.path("dst"), "-back", "-R", "-auto"}).output.find("Folders seems to be identical!"),
+            std::string::npos);
+}
+
+TEST_F(Safety, TheDryRunRefusesWhatTheRunRefuses) {
+  tree.folder("empty");
+  tree.write("dst/precious.txt", "keep");
+  const auto result = run({tree.path("empty"), tree.path("dst"), "-back", "-scan"});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.errorOutput.find("would delete every file"), std::string::npos) << result.errorOutput;
+  EXPECT_EQ(result.output.find("delete"), std::string::npos) << result.output;
+}
