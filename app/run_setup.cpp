@@ -85,16 +85,16 @@ std::optional<engine::SessionSpec> MakeSessionSpec(const CSession& session, cons
   const std::string name = session.Name.empty() ? engine::Translate("${the current session}") : "\"" + session.Name + "\"";
   // An empty path would be the folder the program runs in, and an unknown variable a folder
   // named after it: neither is what the session means.
-  for (const auto& [given, expanded, side] : {std::tuple{&session.Src, &planned.source, "${source}"},
-                                               std::tuple{&session.Dst, &planned.target, "${target}"}}) {
+  for (const auto& [given, expanded, side] : {std::tuple{&session.Src, &planned.source, "${The source}"},
+                                               std::tuple{&session.Dst, &planned.target, "${The target}"}}) {
     if (!options.pathVariables.Expand(*given, *expanded)) {
       error = *expanded;
       return std::nullopt;
     }
     const std::size_t variable = expanded->find("$(");
     if (expanded->empty() || (variable != std::string::npos && expanded->find(')', variable) != std::string::npos)) {
-      error = engine::TranslateFormat(expanded->empty() ? "${The %s of %s is empty; nothing runs.}"
-                                                        : "${The %s of %s names a path variable that is not defined; nothing runs:} %s",
+      error = engine::TranslateFormat(expanded->empty() ? "${%s of %s is empty; nothing runs.}"
+                                                        : "${%s of %s names a path variable that is not defined; nothing runs:} %s",
                                       {engine::Translate(side), name, *given});
       return std::nullopt;
     }
