@@ -35,8 +35,13 @@ std::string HumanBytes(std::uint64_t bytes) {
   return text;
 }
 
-BatchObserver::BatchObserver(std::ostream& out, std::ostream& err, bool terminal, std::unique_ptr<std::ostream> log)
-    : out_(out), err_(err), terminal_(terminal), log_(std::move(log)) {}
+BatchObserver::BatchObserver(const BatchIo& io, Verbosity verbosity, std::unique_ptr<std::ostream> log)
+    : out_(io.out),
+      err_(io.err),
+      status_(io.errTerminal),
+      actionLines_(verbosity != Verbosity::Quiet && !(io.errTerminal && io.outTerminal)),
+      verbosity_(verbosity),
+      log_(std::move(log)) {}
 
 int BatchObserver::Confirm(const engine::ConfirmRequest&) { return engine::confirm::kYesOnce; }
 
@@ -49,7 +54,7 @@ void BatchObserver::clearStatus() {
 }
 
 void BatchObserver::showStatus(bool force) {
-  if (!terminal_) return;
+  if (!status_) return;
   const auto now = std::chrono::steady_clock::now();
   if (!force && now - lastStatus_ < std::chrono::milliseconds(100)) return;
   lastStatus_ = now;
@@ -68,9 +73,21 @@ void BatchObserver::logLine(const std::string& action, const std::string& path, 
 
 void BatchObserver::Problem(const std::string& text) {
   clearStatus();
-  ++problems_;
   err_ << engine::Translate("${Warning}") << ": " << text << '\n' << std::flush;
   logLine("warning", text, "");
+}
+
+void BatchObserver::Filtered(const std::string& path) {
+  if (verbosity_ == Verbosity::Verbose) out_ << engine::Translate("${left alone, filtered:} ") << path << '\n';
+}
+
+void BatchObserver::NameSameFiles(engine::CompareEngine& engine) {
+  const std::lock_guard lock(engine.Items().Lock());
+  for (const int index : engine.Order()) {
+    const engine::CompareItem& item = engine.Items().at(index);
+    if (item.isFolder() || item.action != engine::action::kNone) continue;
+    out_ << engine::Translate("${left alone, the same on both sides:} ") << item.sourcePath() << '\n';
+  }
 }
 
 void BatchObserver::ItemStarting(const engine::CompareItem& item) {
@@ -84,16 +101,17 @@ void BatchObserver::ItemStarting(const engine::CompareItem& item) {
 void BatchObserver::ItemDone(const engine::CompareItem& item) {
   ++done_;
   logLine(currentAction_, actionPath(item), "ok");
-  if (!terminal_) {
-    err_ << currentAction_ << ' ' << currentPath_ << '\n' << std::flush;
-  } else {
-    showStatus(false);
-  }
+  // Lines are flushed with the stream's buffer, not one system call each; the summary flushes.
+  if (actionLines_) out_ << currentAction_ << ' ' << currentPath_ << '\n';
+  showStatus(false);
 }
 
 void BatchObserver::ItemFailed(const engine::CompareItem&, const std::string& path, const std::string& reason) {
   clearStatus();
-  err_ << engine::Translate("${Failed}") << ": " << path << ": " << reason << '\n' << std::flush;
+  // The stores' reasons name the operation and the path that failed; others get the path here.
+  const std::string text = reason.find(path) != std::string::npos ? reason : path + ": " + reason;
+  out_ << std::flush;
+  err_ << engine::Translate("${Failed}") << ": " << text << '\n' << std::flush;
   logLine(currentAction_, path, "failed: " + reason);
 }
 
@@ -118,7 +136,6 @@ void BatchObserver::RunFinished(const engine::RunTotals& totals) {
 
 void BatchObserver::FinishFailed(const std::string& text) {
   clearStatus();
-  ++problems_;
   err_ << engine::Translate("${Failed}") << ": " << text << '\n' << std::flush;
   logLine("finish", text, "failed");
 }

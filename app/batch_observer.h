@@ -1,7 +1,7 @@
 #pragma once
-// What a person at a terminal (or a scheduled job's log) sees of an unattended run: one status
-// line that updates in place on a terminal, else one line per action; failures and warnings on
-// standard error; the action log; the closing summary. Every question is answered yes.
+// What a person at a terminal (or a scheduled job's log) sees of an unattended run: what it does
+// on standard output (one line per action, or one status line updated in place on a terminal;
+// the summary), problems only on standard error, the action log. Every question is answered yes.
 #include <chrono>
 #include <cstdint>
 #include <fstream>
@@ -9,6 +9,8 @@
 #include <ostream>
 #include <string>
 
+#include "app/batch_run.h"
+#include "app/run_options.h"
 #include "engine/syncrun.h"
 
 namespace app {
@@ -30,11 +32,12 @@ struct LeftAloneTotals {
 class BatchObserver : public engine::RunObserver {
  public:
   // `log` may be empty (no action log).
-  BatchObserver(std::ostream& out, std::ostream& err, bool terminal, std::unique_ptr<std::ostream> log);
+  BatchObserver(const BatchIo& io, Verbosity verbosity, std::unique_ptr<std::ostream> log);
 
   int Confirm(const engine::ConfirmRequest& request) override;
   bool ShouldContinue() override;
   void Problem(const std::string& text) override;
+  void Filtered(const std::string& path) override;
   void ItemStarting(const engine::CompareItem& item) override;
   void ItemDone(const engine::CompareItem& item) override;
   void ItemFailed(const engine::CompareItem& item, const std::string& path, const std::string& reason) override;
@@ -45,8 +48,9 @@ class BatchObserver : public engine::RunObserver {
   void FinishFailed(const std::string& text) override;
 
   void SetPlannedFiles(std::uint64_t planned) { planned_ = planned; }
+  // With --verbose: names the files that are the same on both sides.
+  void NameSameFiles(engine::CompareEngine& engine);
   void WriteSummary(const engine::RunTotals& totals, const LeftAloneTotals& leftAlone);
-  [[nodiscard]] std::uint64_t Problems() const { return problems_; }
 
  private:
   void showStatus(bool force);
@@ -55,7 +59,11 @@ class BatchObserver : public engine::RunObserver {
 
   std::ostream& out_;
   std::ostream& err_;
-  bool terminal_;
+  // A status line on standard error, updated in place.
+  bool status_;
+  // One line per action on standard output (not when the status line stands for them).
+  bool actionLines_;
+  Verbosity verbosity_;
   std::unique_ptr<std::ostream> log_;
   std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
   std::chrono::steady_clock::time_point lastStatus_{};
@@ -68,7 +76,6 @@ class BatchObserver : public engine::RunObserver {
   std::uint64_t runDone_ = 0;
   std::uint64_t planned_ = 0;
   std::uint64_t done_ = 0;
-  std::uint64_t problems_ = 0;
 };
 
 // "1.234.567" style byte counts are for lists; the terminal shows "1.2 MB".

@@ -33,11 +33,13 @@ class BatchPrompt : public engine::Prompt {
   std::ostream& err_;
 };
 
-std::unique_ptr<std::ostream> openActionLog(const COptions& options, std::ostream& err) {
+// The action log of the run: none, or one opened for appending. `failed` is set (and said once)
+// when the log was asked for but cannot be written.
+std::unique_ptr<std::ostream> openActionLog(const COptions& options, std::ostream& err, bool& failed) {
   std::string path;
   if (options.logMode == 2) {
     path = !options.logFileOverride.empty() ? options.logFileOverride : options.logFile;
-    if (path.empty()) path = platform::joinPath(platform::joinPath(platform::userDataFolder(), "velkor"), "orvandi3.log");
+    if (path.empty()) path = platform::joinPath(platform::joinPath(platform::userStateFolder(), "velkor"), "orvandi3.log");
   } else if (options.logMode == 1 && options.logState != 0) {
     path = options.logFile;
   }
@@ -45,6 +47,7 @@ std::unique_ptr<std::ostream> openActionLog(const COptions& options, std::ostrea
   (void)platform::createFolderChain(platform::parentOf(path));
   auto log = std::make_unique<std::ofstream>(path, std::ios::app);
   if (!*log) {
+    failed = true;
     err << engine::TranslateFormat("${Cannot write the action log:} %s", {path}) << '\n';
     return nullptr;
   }
@@ -104,7 +107,8 @@ std::uint64_t plannedFiles(engine::SyncEngine& engine) {
 
 }  // namespace
 
-int RunBatch(COptions& options, const BatchIo& io, bool dryRun) {
+int RunBatch(COptions& options, const RunOptions& run, const BatchIo& io, bool dryRun) {
+  const bool quiet = run.verbosity == Verbosity::Quiet;
   if (options.runList.empty()) {
     io.err << engine::Translate("${Nothing to run: the project lists no existing session.}") << '\n';
     return exitcode::kCouldNotStart;
@@ -118,14 +122,16 @@ int RunBatch(COptions& options, const BatchIo& io, bool dryRun) {
       io.err << error << '\n';
       return exitcode::kCouldNotStart;
     }
-    io.out << DescribeSession(session) << '\n';
+    if (run.compareMode) planned->compareMode = *run.compareMode;
+    if (!quiet) io.out << DescribeSession(session, run.compareMode) << '\n';
     plannedSessions.push_back(std::move(*planned));
   }
   io.out << std::flush;
 
   BatchPrompt prompt(io.err);
-  BatchObserver observer(io.out, io.err, io.terminal, dryRun ? nullptr : openActionLog(options, io.err));
-  engine::SyncEngine engine(options.EngineSettings(), MakeStoreContext(options, &prompt), observer);
+  bool logFailed = false;
+  BatchObserver observer(io, run.verbosity, dryRun ? nullptr : openActionLog(options, io.err, logFailed));
+  engine::SyncEngine engine(run.Apply(options.EngineSettings()), MakeStoreContext(options, &prompt), observer);
   if (!engine.StartCompare(std::move(plannedSessions), true)) {
     io.err << engine::Translate("${Nothing was changed.}") << '\n';
     return exitcode::kCouldNotStart;
@@ -134,9 +140,9 @@ int RunBatch(COptions& options, const BatchIo& io, bool dryRun) {
   leftAlone.conflicts = leaveConflictsAlone(engine, io.out);
   const engine::LeftAlone& met = engine.LeftAloneCounts();
   leftAlone.links = met.links;
-  leftAlone.caseClashes = met.caseClashes + met.kindClashes;
+  leftAlone.caseClashes = met.caseClashes + met.kindClashes + met.refusedNames;
   leftAlone.unreadFolders = met.unreadFolders;
-  if (plannedFiles(engine) == 0 && leftAlone.total() == 0) {
+  if (plannedFiles(engine) == 0 && leftAlone.total() == 0 && !quiet) {
     io.out << engine::Translate(engine.FilesSeen() == 0 ? "${No files were found to synchronize!}"
                                                         : "${Folders seems to be identical!}")
            << '\n';
@@ -147,8 +153,10 @@ int RunBatch(COptions& options, const BatchIo& io, bool dryRun) {
     io.err << emptied << '\n' << engine::Translate("${Nothing was changed.}") << '\n';
     return exitcode::kCouldNotStart;
   }
-  // Anything left alone means the folders are not in step: the status says so.
-  const int leftAloneCode = leftAlone.total() == 0 ? exitcode::kSuccess : exitcode::kItemsFailed;
+  // Anything left alone means the folders are not in step, and a log asked for is part of the
+  // run: the status says so.
+  const int leftAloneCode = leftAlone.total() == 0 && !logFailed ? exitcode::kSuccess : exitcode::kItemsFailed;
+  if (run.verbosity == Verbosity::Verbose) observer.NameSameFiles(engine);
   if (dryRun) {
     engine::WritePlan(io.out, engine);
     io.out << engine::TranslateFormat("${Planned actions}: %s (${nothing was changed})", {std::to_string(plannedFiles(engine))})

@@ -3,6 +3,7 @@
 // let the stores write back, and tell the outcome by the exit status.
 #include <ostream>
 
+#include "app/run_options.h"
 #include "config/options.h"
 
 namespace app {
@@ -13,14 +14,18 @@ inline constexpr int kItemsFailed = 1;
 inline constexpr int kCouldNotStart = 2;
 }  // namespace exitcode
 
+// Where a run reports: what it does on `out`, problems on `err`.
 struct BatchIo {
   std::ostream& out;
   std::ostream& err;
-  // Standard error is a terminal: one status line updated in place.
-  bool terminal = false;
+  // Standard error is a terminal: one status line there, updated in place.
+  bool errTerminal = false;
+  // Standard output is a terminal too: the status line stands for the action lines.
+  bool outTerminal = false;
 };
 
-// Runs `options.runList`. With `dryRun` the planned actions are printed and nothing changes.
-[[nodiscard]] int RunBatch(config::COptions& options, const BatchIo& io, bool dryRun);
+// Runs `options.runList` with the command line's changes for this run. With `dryRun` the
+// planned actions are printed and nothing changes.
+[[nodiscard]] int RunBatch(config::COptions& options, const RunOptions& run, const BatchIo& io, bool dryRun);
 
 }  // namespace app

@@ -44,6 +44,13 @@ std::vector<long> datePieces(const std::string& text) {
   return pieces;
 }
 
+// "-D3", "-w", "-M": the age switch after its first "-" (a letter of H, D, W, M and digits), which
+// is no long option though it is written "--D3".
+bool isAgeSwitch(const std::string& text) {
+  return text.size() >= 2 && text[0] == '-' && std::string_view("HDWMhdwm").find(text[1]) != std::string_view::npos &&
+         text.find_first_not_of("0123456789", 2) == std::string::npos;
+}
+
 }  // namespace
 
 std::int64_t LocalSecondsOfDate(int year, int month, int day, int hour, int minute, int second) {
@@ -61,6 +68,10 @@ CAppCommandLine::CAppCommandLine(const std::vector<std::string>& arguments, std:
 void CAppCommandLine::ParseArgument(const std::string& argument) {
   if (argument.empty()) return;
   // Only "-" starts a switch: every absolute path begins with "/".
+  if (argument.starts_with("--") && !isAgeSwitch(argument.substr(1))) {
+    parseLongOption(argument);
+    return;
+  }
   if (argument.front() == '-' && argument.size() > 1) {
     parseSwitch(argument.substr(1));
     return;
@@ -71,6 +82,16 @@ void CAppCommandLine::ParseArgument(const std::string& argument) {
     case 2: pair.Files = argument; break;
     default: break;
   }
+}
+
+void CAppCommandLine::parseLongOption(const std::string& argument) {
+  if (argument == "--help") {
+    batchFlags |= batchflag::kUsage;
+    return;
+  }
+  std::string error;
+  if (!run.Parse(argument.substr(2), error)) error = argument;
+  if (!error.empty()) badValues.push_back(error);
 }
 
 void CAppCommandLine::parseSwitch(const std::string& text) {
@@ -91,8 +112,7 @@ void CAppCommandLine::parseSwitch(const std::string& text) {
     batchFlags |= batchflag::kScan;
   } else if (lower == "nolog") {
     logMode = 0;
-  } else if (lower == "help" || lower == "-help") {
-    // Not a filter switch: "--help" must not read as "not older than H(ours)".
+  } else if (lower == "help") {
     batchFlags |= batchflag::kUsage;
   } else if (startsWithNoCase(text, "log")) {
     logMode = 2;
@@ -108,7 +128,7 @@ void CAppCommandLine::parseLetters(const std::string& text) {
   const std::string upper = platform::asciiUpper(text);
   switch (upper.front()) {
     case '?': batchFlags |= batchflag::kUsage; break;
-    case '-': parseAge(upper); break;
+    case '-': parseAge(text); break;
     case 'H': pair.Filter.flags |= xflag::kSkipHidden; break;
     case 'I': {
       // "-I:name" and "-I=name" drop the separator; a path beginning with "/", "." or "~" keeps it.
@@ -141,10 +161,11 @@ void CAppCommandLine::parseLetters(const std::string& text) {
   }
 }
 
-void CAppCommandLine::parseAge(const std::string& upper) {
+void CAppCommandLine::parseAge(const std::string& text) {
+  const std::string upper = platform::asciiUpper(text);
   const char unit = upper.size() >= 2 ? upper[1] : '\0';
   if (unit != 'H' && unit != 'D' && unit != 'W' && unit != 'M') {
-    badValues.push_back("-" + upper);
+    badValues.push_back("-" + text);
     return;
   }
   const std::string number = upper.substr(2);

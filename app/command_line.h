@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/run_options.h"
 #include "config/session.h"
 
 namespace app {
@@ -30,13 +31,15 @@ class CAppCommandLine {
   // 0 no log, 1 as configured, 2 log (to logFileOverride when given).
   int logMode = 1;
   std::string logFileOverride;
-  // Switch values that could not be used, for a message ("date:1.2" and the like).
+  // Switch values that could not be used, for a message ("date:1.2" and the like), as typed.
   std::vector<std::string> badValues;
+  RunOptions run;
 
  private:
+  void parseLongOption(const std::string& argument);
   void parseSwitch(const std::string& text);
   void parseLetters(const std::string& text);
-  void parseAge(const std::string& upper);
+  void parseAge(const std::string& text);
   void parseDateRange(const std::string& text);
 
   int positional_ = 0;

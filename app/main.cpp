@@ -24,5 +24,5 @@ int main(int argc, char** argv) {
     }
   };
   return app::StartUp(arguments, platform::executablePath(), hooks,
-                         {std::cout, std::cerr, platform::standardErrorIsTerminal()});
+                         {std::cout, std::cerr, platform::standardErrorIsTerminal(), platform::standardOutputIsTerminal()});
 }

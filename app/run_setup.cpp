@@ -117,7 +117,7 @@ std::optional<engine::SessionSpec> MakeSessionSpec(const CSession& session, cons
   return planned;
 }
 
-std::string DescribeSession(const CSession& session) {
+std::string DescribeSession(const CSession& session, std::optional<int> compareMode) {
   std::string text = session.Name.empty() ? std::string() : "\"" + session.Name + "\": ";
   text += engine::Translate(todoName(session.Todo)) + " " + session.Src + " -> " + session.Dst;
   text += "; " + engine::Translate("${Masks}") + ": " + (session.Files.empty() ? "*.*" : session.Files);
@@ -130,7 +130,7 @@ std::string DescribeSession(const CSession& session) {
   }
   if ((session.SFlags & sflag::kMatchedFilesOnly) != 0) text += "; " + engine::Translate("${Matched only}");
   if ((session.SFlags & sflag::kOrphansOnly) != 0) text += "; " + engine::Translate("${Orphans only}");
-  text += "; " + engine::Translate("${Compare by}") + ": " + engine::Translate(compareName(session.Cmp));
+  text += "; " + engine::Translate("${Compare by}") + ": " + engine::Translate(compareName(compareMode.value_or(session.Cmp)));
   const std::string filter = describeFilter(session.Filter);
   if (!filter.empty()) text += "; " + filter;
   return text;

@@ -14,7 +14,8 @@ namespace app {
 [[nodiscard]] std::optional<engine::SessionSpec> MakeSessionSpec(const config::CSession& session, const config::COptions& options,
                                                                  std::int64_t nowLocal, std::string& error);
 // One line that says what runs: name, action, paths, masks, subfolders, comparison mode, filters.
-[[nodiscard]] std::string DescribeSession(const config::CSession& session);
+// `compareMode`, when given, is the run's own choice instead of the session's.
+[[nodiscard]] std::string DescribeSession(const config::CSession& session, std::optional<int> compareMode = std::nullopt);
 // The store context of the options: their path variables expand every path.
 [[nodiscard]] engine::StoreContext MakeStoreContext(const config::COptions& options, engine::Prompt* prompt);
 

@@ -31,7 +31,7 @@ std::string absolutePath(const std::string& path) {
 }
 
 // The start decision: which sessions run, and how. `code` is set when nothing runs.
-Start decide(const CAppCommandLine& commandLine, COptions& options, const StartIo& io, int& code) {
+Start decide(const CAppCommandLine& commandLine, COptions& options, const BatchIo& io, int& code) {
   const CSession& pair = commandLine.pair;
   const bool automatic = (commandLine.batchFlags & batchflag::kAuto) != 0;
   const bool scan = (commandLine.batchFlags & batchflag::kScan) != 0;
@@ -81,7 +81,7 @@ Start decide(const CAppCommandLine& commandLine, COptions& options, const StartI
 std::string UsageText() {
   // Translated line by line: a text as long as the whole is never translated at once.
   const std::string text = (
-      "Velkor 3.0 alpha - ${two-folder file synchronizer}\n"
+      "Velkor " VELKOR_VERSION " - ${two-folder file synchronizer}\n"
       "\n"
       "${Usage}: orvandi3 SOURCE TARGET [MASKS] [${switches}]\n"
       "       orvandi3 SESSION_OR_PROJECT [${switches}]\n"
@@ -91,16 +91,26 @@ std::string UsageText() {
       "  -scan          ${show the planned actions and change nothing}\n"
       "  -R  -RM        ${include subfolders (-RM: only folders present on both sides)}\n"
       "  -M  -O         ${only files present on both sides / on one side}\n"
-      "  -H             ${skip hidden files}\n"
+      "  -H  -h         ${skip hidden files}\n"
       "  -XMASKS        ${leave out files matching MASKS}\n"
       "  -XDFOLDERS     ${leave out these folders}\n"
       "  --D3 --W --M   ${only files changed in the last 3 days / this week / this month}\n"
       "  -date:D.M.Y[-D.M.Y]  ${only files changed in this date range}\n"
       "  -IFILE         ${use this configuration file}\n"
       "  -log[=FILE] -nolog   ${write an action log (to FILE, else the LogFile setting) / write none}\n"
-      "  -?             ${this text}\n"
       "\n"
-      "${Exit status: 0 all done, 1 an item failed or the run was cancelled, 2 the run could not start.}\n");
+      "${For this run only (the configuration is not changed):}\n"
+      "  --history  --no-history         ${history files: carry deletions over}\n"
+      "  --backup[=DIR]  --no-backup     ${keep a copy of every file before it is overwritten or deleted}\n"
+      "  --trash  --no-trash             ${delete to the trash}\n"
+      "  --empty-folders                 ${create and remove empty folders too}\n"
+      "  --compare=time|content|size|time-or-content   ${how files are compared}\n"
+      "  --quiet        ${print only problems and the summary}\n"
+      "  --verbose      ${also name every file left alone and why}\n"
+      "  --version      ${print the version}\n"
+      "  -?  --help     ${this text}\n"
+      "\n"
+      "${Exit status: 0 all done, 1 an item failed, was left alone or the run was cancelled, 2 the run could not start.}\n");
   std::string out;
   std::size_t start = 0;
   while (start < text.size()) {
@@ -112,8 +122,12 @@ std::string UsageText() {
 }
 
 int StartUp(const std::vector<std::string>& arguments, const std::string& executablePath, const StartHooks& hooks,
-             const StartIo& io) {
+             const BatchIo& io) {
   const CAppCommandLine commandLine(arguments, platform::localSecondsNow());
+  if (commandLine.run.version) {
+    io.out << "Velkor " VELKOR_VERSION "\n";
+    return exitcode::kSuccess;
+  }
   CProfile profile;
   const std::string file = LocateConfiguration(commandLine.configurationFile, executablePath);
   if (profile.SetFile(file) == CProfile::LoadState::Unreadable) {
@@ -128,11 +142,16 @@ int StartUp(const std::vector<std::string>& arguments, const std::string& execut
     io.out << UsageText();
     return exitcode::kSuccess;
   }
+  if (commandLine.run.listNames) {
+    for (const config::CProject& project : options.projects) io.out << project.Name << '\n';
+    for (const config::CSession& session : options.sessions) io.out << session.Name << '\n';
+    return exitcode::kSuccess;
+  }
 
   int code = exitcode::kSuccess;
   switch (decide(commandLine, options, io, code)) {
-    case Start::Batch: code = RunBatch(options, {io.out, io.err, io.terminal}, false); break;
-    case Start::Preview: code = RunBatch(options, {io.out, io.err, io.terminal}, true); break;
+    case Start::Batch: code = RunBatch(options, commandLine.run, io, false); break;
+    case Start::Preview: code = RunBatch(options, commandLine.run, io, true); break;
     case Start::Refused: break;
   }
 

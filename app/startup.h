@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/batch_run.h"
+
 namespace app {
 
 struct StartHooks {
@@ -13,15 +15,9 @@ struct StartHooks {
   std::function<void(const std::string& language)> loadDictionary;
 };
 
-struct StartIo {
-  std::ostream& out;
-  std::ostream& err;
-  bool terminal = false;
-};
-
 // Runs the program for `arguments` (without the program name); returns the exit status.
 [[nodiscard]] int StartUp(const std::vector<std::string>& arguments, const std::string& executablePath,
-                          const StartHooks& hooks, const StartIo& io);
+                          const StartHooks& hooks, const BatchIo& io);
 [[nodiscard]] std::string UsageText();
 
 }  // namespace app

@@ -16,9 +16,10 @@ std::string LocateConfiguration(const std::string& given, const std::string& exe
   } else if (name.find('.') == std::string::npos) {
     name += ".ini";
   }
-  const std::string folder = platform::parentOf(executablePath);
-  const std::string beside = platform::joinPath(folder, name);
-  if (platform::exists(beside) || platform::isWritableFolder(folder)) return beside;
+  // A configuration beside the program makes a portable install; otherwise it lives where the
+  // desktop keeps configurations.
+  const std::string beside = platform::joinPath(platform::parentOf(executablePath), name);
+  if (platform::exists(beside)) return beside;
   const std::string own = platform::joinPath(platform::userConfigFolder(), "velkor");
   (void)platform::createFolderChain(own);
   return platform::joinPath(own, name);

@@ -6,6 +6,7 @@
 
 #include "platform/case_fold.h"
 #include "platform/file_system.h"
+#include "platform/path.h"
 
 namespace config {
 namespace {
@@ -241,7 +242,9 @@ std::string CProfile::ToText() const {
 }
 
 bool CProfile::Write(const std::string& path, std::string* error) const {
-  return platform::writeFileReplacing(path, ToText(), 0600, error);
+  // A configuration kept elsewhere and named here by a link stays where it is: the file the
+  // link names is replaced, never the link.
+  return platform::writeFileReplacing(platform::finalLinkTarget(path), ToText(), 0600, error);
 }
 
 bool CProfile::WriteAtExit(std::string* error) {

@@ -310,7 +310,12 @@ void CompareEngine::InsertItem(int index) {
 
 int CompareEngine::AddResult(FolderContext& folder, const FindData* source, const FindData* target, Verdict verdict,
                              int kind) {
-  if (session_->filter && !session_->filter(source, target)) return -1;
+  if (session_->filter && !session_->filter(source, target)) {
+    if (observer_ != nullptr) {
+      observer_->Filtered(source != nullptr ? folder.sourceFolder + source->name : folder.targetFolder + target->name);
+    }
+    return -1;
+  }
   const bool history = settings_.has(option::kUseHistory);
   const bool sourceUnchanged = !history || source == nullptr || unchangedAgainstHistory(*folder.source, folder.sourceFolder, *source);
   const bool targetUnchanged = !history || target == nullptr || unchangedAgainstHistory(*folder.target, folder.targetFolder, *target);
@@ -380,12 +385,15 @@ bool CompareEngine::CompareStores(const SessionSpec& session, CompareObserver& o
                                   std::unique_ptr<Store> target) {
   lastError_.clear();
   session_ = &session;
+  observer_ = &observer;
   table_ = ActionTableFor(session.todo);
   observer.ComparisonStarted();
   StorePair pair{std::move(source), std::move(target), session.name, 0, 0, session.todo >= 1 && session.todo <= 3, {}, {}};
   const bool recursive = (session.flags & sessionflag::kSubfolders) != 0;
   auto fail = [&](std::string text) {
     lastError_ = std::move(text);
+    session_ = nullptr;
+    observer_ = nullptr;
     observer.Problem(lastError_);
     observer.ComparisonFinished(false);
     return false;
@@ -401,7 +409,10 @@ bool CompareEngine::CompareStores(const SessionSpec& session, CompareObserver& o
   if (!pair.source->Attach(nullptr, recursive)) return fail(pair.source->LastError());
   if (!pair.target->Attach(nullptr, recursive)) return fail(pair.target->LastError());
   for (Store* store : {pair.source.get(), pair.target.get()}) {
-    for (const std::string& warning : store->TakeWarnings()) observer.Problem(warning);
+    for (const std::string& warning : store->TakeWarnings()) {
+      ++leftAlone_.refusedNames;
+      observer.Problem(warning);
+    }
   }
   int pairIndex = 0;
   {
@@ -412,6 +423,7 @@ bool CompareEngine::CompareStores(const SessionSpec& session, CompareObserver& o
   const bool ok = walkSession(pairIndex, observer);
   openRows_.clear();
   session_ = nullptr;
+  observer_ = nullptr;
   observer.ComparisonFinished(ok);
   return ok;
 }
@@ -471,10 +483,18 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
     std::vector<FindData> targetFiles;
     // An archive that is the other side, lying inside this side's tree, is not one of its files.
     for (const FindData& entry : task.passThrough ? std::vector<FindData>{} : inSource.files) {
-      if (masks.Accepts(entry.name) && folder.sourceFolder + entry.name != target.Root()) sourceFiles.push_back(entry);
+      if (!masks.Accepts(entry.name)) {
+        observer.Filtered(folder.sourceFolder + entry.name);
+      } else if (folder.sourceFolder + entry.name != target.Root()) {
+        sourceFiles.push_back(entry);
+      }
     }
     for (const FindData& entry : task.passThrough ? std::vector<FindData>{} : inTarget.files) {
-      if (masks.Accepts(entry.name) && folder.targetFolder + entry.name != source.Root()) targetFiles.push_back(entry);
+      if (!masks.Accepts(entry.name)) {
+        observer.Filtered(folder.targetFolder + entry.name);
+      } else if (folder.targetFolder + entry.name != source.Root()) {
+        targetFiles.push_back(entry);
+      }
     }
     StorePair& pair = pairs_[static_cast<std::size_t>(pairIndex)];
     filesSeen_ += sourceFiles.size() + targetFiles.size();

@@ -66,6 +66,8 @@ class CompareObserver {
   virtual void ComparisonFinished(bool /*ok*/) {}
   // Something the user should know: a folder that cannot be listed, names that differ only in case.
   virtual void Problem(const std::string& /*text*/) {}
+  // A file the masks or the filter leave out (full path).
+  virtual void Filtered(const std::string& /*path*/) {}
   [[nodiscard]] virtual bool ShouldContinue() { return true; }
 };
 
@@ -93,9 +95,11 @@ struct LeftAlone {
   std::uint64_t links = 0;
   // Names that are a folder on one side and a file on the other.
   std::uint64_t kindClashes = 0;
+  // Names a store refused to list (an archive entry that would leave its folder).
+  std::uint64_t refusedNames = 0;
   // Folders that could not be read: their files are unknown.
   std::uint64_t unreadFolders = 0;
-  [[nodiscard]] std::uint64_t total() const { return caseClashes + links + kindClashes + unreadFolders; }
+  [[nodiscard]] std::uint64_t total() const { return caseClashes + links + kindClashes + refusedNames + unreadFolders; }
 };
 
 class CompareEngine {
@@ -166,6 +170,7 @@ class CompareEngine {
   std::vector<char> bufferA_;
   std::vector<char> bufferB_;
   const SessionSpec* session_ = nullptr;
+  CompareObserver* observer_ = nullptr;
   std::unordered_map<std::string, int> openRows_;
   ActionTable table_{};
 };

@@ -242,6 +242,11 @@ bool writeFileReplacing(const std::string& path, std::string_view content, unsig
     written += static_cast<std::size_t>(put);
   }
   if (!ok) setError(error, errno == 0 ? EIO : errno);
+  // The new content is on the disk before it takes the old file's name.
+  if (ok && fsync(fd) != 0) {
+    ok = false;
+    setError(error, errno);
+  }
   if (close(fd) != 0 && ok) {
     ok = false;
     setError(error, errno);

@@ -69,7 +69,7 @@ class DirectorySearch {
 [[nodiscard]] bool renameReplace(const std::string& from, const std::string& to, std::string* error = nullptr);
 
 // Reads or writes a whole small file. Writing goes through a temporary file beside `path` that
-// is renamed over it, so `path` is never left half-written.
+// reaches the disk and is then renamed over it, so `path` is never left half-written.
 [[nodiscard]] std::optional<std::string> readWholeFile(const std::string& path, std::string* error = nullptr);
 [[nodiscard]] bool writeFileReplacing(const std::string& path, std::string_view content, unsigned mode,
                                       std::string* error = nullptr);

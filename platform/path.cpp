@@ -137,6 +137,18 @@ bool linkTargetStaysBelow(std::string_view linkFolder, std::string_view target) 
   return climbStaysBelow(linkFolder, depth) && climbStaysBelow(target, depth);
 }
 
+std::string finalLinkTarget(const std::string& path) {
+  std::string current = path;
+  for (int hop = 0; hop < 40; ++hop) {
+    char buffer[PATH_MAX];
+    const ssize_t length = readlink(current.c_str(), buffer, sizeof buffer - 1);
+    if (length <= 0) return current;
+    const std::string target(buffer, static_cast<std::size_t>(length));
+    current = isAbsolutePath(target) ? target : joinPath(parentOf(current), target);
+  }
+  return current;
+}
+
 std::string currentFolder() {
   char buffer[PATH_MAX];
   return getcwd(buffer, sizeof buffer) != nullptr ? std::string(buffer) : std::string("/");

@@ -39,5 +39,8 @@ inline constexpr char kSeparator = '/';
 // `target` points at or below the root: a relative target whose ".." parts never climb above it.
 [[nodiscard]] bool linkTargetStaysBelow(std::string_view linkFolder, std::string_view target);
 [[nodiscard]] std::string currentFolder();
+// The path a chain of symbolic links ends at (the path itself when it is no link); the end may
+// not exist yet.
+[[nodiscard]] std::string finalLinkTarget(const std::string& path);
 
 }  // namespace platform

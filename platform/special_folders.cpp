@@ -71,6 +71,8 @@ std::string userDataFolder() { return xdgFolder("XDG_DATA_HOME", ".local/share")
 
 std::string userConfigFolder() { return xdgFolder("XDG_CONFIG_HOME", ".config"); }
 
+std::string userStateFolder() { return xdgFolder("XDG_STATE_HOME", ".local/state"); }
+
 std::string defaultBackupFolder() { return joinPath(joinPath(userDataFolder(), "velkor"), "Orvandi"); }
 
 std::string executablePath() {
@@ -87,5 +89,7 @@ std::string executableFolder() { return parentOf(executablePath()); }
 namespace platform {
 
 bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
+
+bool standardOutputIsTerminal() { return isatty(STDOUT_FILENO) != 0; }
 
 }  // namespace platform

@@ -12,6 +12,8 @@ namespace platform {
 [[nodiscard]] std::string userDataFolder();
 // $XDG_CONFIG_HOME, else ~/.config.
 [[nodiscard]] std::string userConfigFolder();
+// $XDG_STATE_HOME, else ~/.local/state.
+[[nodiscard]] std::string userStateFolder();
 // Where backups go unless the user chose a folder: per user, kept across reboots.
 [[nodiscard]] std::string defaultBackupFolder();
 // The running executable's full path and folder.
@@ -28,7 +30,8 @@ namespace platform {
 
 namespace platform {
 
-// True when standard error is a terminal (a person watches it).
+// True when standard error (output) is a terminal (a person watches it).
 [[nodiscard]] bool standardErrorIsTerminal();
+[[nodiscard]] bool standardOutputIsTerminal();
 
 }  // namespace platform

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "config/config_location.h"
 #include "platform/special_folders.h"
 #include "tests/support/temp_tree.h"
@@ -63,12 +65,23 @@ TEST(PathVariables, StorageBehindTheBuiltIns) {
   EXPECT_EQ(saved.ToText(), "[PathVars]\nTotal=2\n0=Work\nvar_0=/srv/work\n1=Music\nvar_1=$(My Documents)/Music\n\n");
 }
 
-TEST(ConfigLocation, GivenPathsNamesAndTheFallback) {
+TEST(ConfigLocation, BesideTheProgramOnlyWhenAFileIsThereElseTheDesktopsFolder) {
   testsupport::TempTree tree;
   const std::string exe = tree.write("bin/orvandi3", "");
-  EXPECT_EQ(config::LocateConfiguration("", exe), tree.path("bin/orvandi3.ini"));
-  EXPECT_EQ(config::LocateConfiguration("my", exe), tree.path("bin/my.ini"));
+  const char* previous = std::getenv("XDG_CONFIG_HOME");
+  const std::string kept = previous != nullptr ? previous : "";
+  setenv("XDG_CONFIG_HOME", tree.path("config").c_str(), 1);
+  EXPECT_EQ(config::LocateConfiguration("", exe), tree.path("config/velkor/orvandi3.ini"));
+  EXPECT_EQ(config::LocateConfiguration("my", exe), tree.path("config/velkor/my.ini"));
+  tree.write("bin/orvandi3.ini", "");
+  tree.write("bin/my.cfg", "");
+  EXPECT_EQ(config::LocateConfiguration("", exe), tree.path("bin/orvandi3.ini")) << "a portable install";
   EXPECT_EQ(config::LocateConfiguration("my.cfg", exe), tree.path("bin/my.cfg"));
   EXPECT_EQ(config::LocateConfiguration("/etc/x.ini", exe), "/etc/x.ini");
   EXPECT_EQ(config::LocateConfiguration("rel/x.ini", exe), "rel/x.ini");
+  if (previous != nullptr) {
+    setenv("XDG_CONFIG_HOME", kept.c_str(), 1);
+  } else {
+    unsetenv("XDG_CONFIG_HOME");
+  }
 }
