@@ -487,6 +487,20 @@ TEST(ZipContainer, LinksAreReportedAndNeverExtractedAsFiles) {
   EXPECT_EQ(zip.ReadLinkTarget(link), "target.txt");
   EXPECT_EQ(codeOf([&] { zip.Extract(link, tree.path("out-link"), nullptr); }), CZipException::kNotSupported);
   EXPECT_FALSE(tree.exists("out-link"));
+  zip.Discard();
+
+  const std::string targets = tree.path("targets.zip");
+  runPython(
+      "import sys, zipfile\n"
+      "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+      "    for name, length in (('longest', 4096), ('too-long', 4097)):\n"
+      "        info = zipfile.ZipInfo(name)\n"
+      "        info.external_attr = 0o120777 << 16\n"
+      "        z.writestr(info, 't' * length)\n",
+      {targets});
+  zip.Open(targets, false);
+  EXPECT_EQ(zip.ReadLinkTarget(zip.FindName("longest")).size(), 4096u);
+  EXPECT_EQ(codeOf([&] { (void)zip.ReadLinkTarget(zip.FindName("too-long")); }), CZipException::kDamaged);
 }
 
 TEST(ZipContainer, AnImpossibleDosTimeIsOneTimeForListingAndFile) {
@@ -568,6 +582,14 @@ TEST(ZipContainer, AnArchiveChangedByAnotherProgramIsNotOverwritten) {
   EXPECT_EQ(platform::filesBelow(tree.root()).size(), 1u) << "the new archive was dropped";
   EXPECT_NE(std::string(CZipException(CZipException::kChangedByOther).what()).find("nothing was written"),
             std::string::npos);
+
+  // An archive that was missing at Open and made meanwhile by someone else.
+  const std::string fresh = tree.path("fresh.zip");
+  zip.Open(fresh, true);
+  add(zip, "mine", "mine");
+  tree.write("fresh.zip", "theirs");
+  EXPECT_EQ(codeOf([&] { zip.Close(); }), CZipException::kChangedByOther);
+  EXPECT_EQ(tree.read("fresh.zip"), "theirs");
 }
 
 TEST(ZipContainer, NamesFromDosAreCodePage437) {
