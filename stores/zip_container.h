@@ -66,7 +66,7 @@ class ZipContainer {
   [[nodiscard]] const std::string& Path() const { return path_; }
 
   [[nodiscard]] int Count() const { return static_cast<int>(entries_.size()); }
-  [[nodiscard]] const ZipEntry& Entry(int index) const { return entries_.at(static_cast<std::size_t>(index)); }
+  [[nodiscard]] const ZipEntry& Entry(int index) const { return entries_[static_cast<std::size_t>(index)]; }
   // Index of the last entry of exactly this name, or -1.
   [[nodiscard]] int FindName(const std::string& name) const;
 
@@ -90,6 +90,8 @@ class ZipContainer {
 
  private:
   void readCentralDirectory();
+  // The entry of an index given by a caller; throws CZipException (kInternal) when there is none.
+  [[nodiscard]] const ZipEntry& checkedEntry(int index) const;
   void indexNames();
   void placeEntry(ZipEntry entry);
   [[nodiscard]] std::uint64_t dataOffset(const ZipEntry& entry) const;

@@ -97,7 +97,9 @@ void ZipContainer::readCentralDirectory() {
     } catch (const CZipException& failure) {
       throw CZipException(failure.code(), path_ + ": " + failure.what());
     }
-    if (entry.localHeaderOffset + kLocalHeaderSize > directory.offset) throw CZipException(CZipException::kDamaged, path_);
+    if (directory.offset < kLocalHeaderSize || entry.localHeaderOffset > directory.offset - kLocalHeaderSize) {
+      throw CZipException(CZipException::kDamaged, path_ + ": " + entry.name + ": local header past the directory");
+    }
     entries_.push_back(std::move(entry));
   }
 

@@ -24,6 +24,11 @@ std::uint32_t extractedPermissions(const ZipEntry& entry) {
 
 }  // namespace
 
+const ZipEntry& ZipContainer::checkedEntry(int index) const {
+  if (index < 0 || index >= Count()) throw CZipException(CZipException::kInternal, "no entry " + std::to_string(index));
+  return entries_[static_cast<std::size_t>(index)];
+}
+
 std::uint64_t ZipContainer::dataOffset(const ZipEntry& entry) const {
   unsigned char header[kLocalHeaderSize];
   if (!file_->readAt(entry.localHeaderOffset, header, kLocalHeaderSize) || read32(header) != kLocalHeaderSignature) {
@@ -38,13 +43,13 @@ std::uint64_t ZipContainer::dataOffset(const ZipEntry& entry) const {
 }
 
 std::unique_ptr<ZipEntryReader> ZipContainer::OpenEntry(int index) const {
-  const ZipEntry& entry = Entry(index);
+  const ZipEntry& entry = checkedEntry(index);
   if (entry.stagedOffset) return std::make_unique<ZipEntryReader>(*staging_, *entry.stagedOffset, entry);
   return std::make_unique<ZipEntryReader>(*file_, dataOffset(entry), entry);
 }
 
 std::string ZipContainer::ReadLinkTarget(int index) const {
-  const ZipEntry& entry = Entry(index);
+  const ZipEntry& entry = checkedEntry(index);
   if (!entry.isLink()) throw CZipException(CZipException::kInternal, entry.name + ": not a link");
   if (entry.uncompressedSize > kMaxLinkTarget) {
     throw CZipException(CZipException::kDamaged, entry.name + ": link target longer than 4,096 bytes");
@@ -59,7 +64,7 @@ std::string ZipContainer::ReadLinkTarget(int index) const {
 }
 
 void ZipContainer::Extract(int index, const std::string& destination, ZipProgressSink* sink) const {
-  const ZipEntry& entry = Entry(index);
+  const ZipEntry& entry = checkedEntry(index);
   if (entry.isLink()) {
     throw CZipException(CZipException::kNotSupported, entry.name + ": a symbolic link is not extracted as a file");
   }
