@@ -1,42 +1,32 @@
 #pragma once
-// Reads and writes ZIP archives. Changes (added, replaced and deleted entries) are collected and
-// written when the archive is closed, into a new file beside the archive that is then renamed
-// over it: at every moment the archive on disk is either the old one or the new one.
+// Reads and writes ZIP archives (ZIP64 included). Changes (added, replaced and deleted entries)
+// are collected and written when the archive is closed, into a new file beside the archive that
+// is then renamed over it: at every moment the archive on disk is either the old one or the new
+// one. Entries this run did not add or replace are copied byte for byte.
+//
+// Names: the last entry of a name is the file. Look-ups compare names exactly ("\" taken as "/",
+// letter case counts); adding a name replaces every entry of that name, deleting it removes them.
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/binary_file.h"
-#include "platform/file_time.h"
+#include "stores/zip_entry.h"
+#include "stores/zip_entry_reader.h"
 #include "stores/zip_exception.h"
+#include "stores/zip_input.h"
+#include "stores/zip_system.h"
 
 struct z_stream_s;
 
 namespace stores {
 
-struct ZipEntry {
-  std::string name;  // UTF-8, "/" between folders; a folder entry ends with "/"
-  std::uint16_t versionMadeBy = 0x0014;
-  std::uint16_t versionNeeded = 20;
-  std::uint16_t flags = 0;
-  std::uint16_t method = 0;
-  std::uint16_t dosTime = 0;
-  std::uint16_t dosDate = 0;
-  std::uint32_t crc = 0;
-  std::uint32_t compressedSize = 0;
-  std::uint32_t uncompressedSize = 0;
-  std::uint32_t externalAttributes = 0;
-  std::uint32_t localHeaderOffset = 0;  // in the archive as read
-  // Data of an entry added since the archive was read: offset in the staging file.
-  std::optional<std::uint64_t> stagedOffset;
-
-  [[nodiscard]] bool isFolder() const { return !name.empty() && name.back() == '/'; }
-};
-
-// Progress of long steps. `kind`: kAdding, kReplacing, kDeleting, kRemovingPart or kCounting.
+// Progress of long steps. `kind`: kAdding, kReplacing, kDeleting, kRemovingPart, kCounting or
+// kExtracting.
 class ZipProgressSink {
  public:
   static constexpr int kReplacing = 1024;
@@ -52,10 +42,11 @@ class ZipProgressSink {
 
 class ZipContainer {
  public:
-  static constexpr std::uint32_t kMaxSize = 0xFFFFFFFEu;
-  static constexpr std::size_t kMaxEntries = 65535;
   static constexpr std::size_t kMaxName = 65535;
   static constexpr std::size_t kBufferSize = 65536;
+  static constexpr std::size_t kMaxLinkTarget = 4096;
+  // Permission bits of an entry added from an input that does not know its mode.
+  static constexpr std::uint32_t kDefaultPermissions = 0644;
 
   ZipContainer();
   ~ZipContainer();
@@ -65,7 +56,8 @@ class ZipContainer {
   // Opens an archive; a missing file with `create` opens an empty archive that is written at
   // Close. Throws CZipException.
   void Open(const std::string& path, bool create);
-  // Writes pending changes (throws CZipException, the archive then as it was) and closes.
+  // Writes pending changes and closes. Throws CZipException (the archive then as it was), also
+  // when another program changed the archive file since Open.
   void Close();
   // Closes, dropping pending changes.
   void Discard();
@@ -75,37 +67,54 @@ class ZipContainer {
 
   [[nodiscard]] int Count() const { return static_cast<int>(entries_.size()); }
   [[nodiscard]] const ZipEntry& Entry(int index) const { return entries_[static_cast<std::size_t>(index)]; }
-  // Index of the entry with this name (letter case ignored, either separator), or -1.
+  // Index of the last entry of exactly this name, or -1.
   [[nodiscard]] int FindName(const std::string& name) const;
 
-  // Adds a file under `entryName`, replacing the entry `replaceIndex` in its place (or, when
-  // -1, appending). Files under 5 bytes are stored. Throws; the archive is then as it was.
-  void AddFile(const std::string& localPath, const std::string& entryName, int level, int replaceIndex,
-               std::uint32_t attributes, ZipProgressSink* sink);
-  // Drops entries in one pass.
-  void DeleteEntries(std::vector<int> indexes, ZipProgressSink* sink);
+  // Adds an entry of the input's content under `entryName`, replacing every entry of that name
+  // (in the place of the last of them). `level`: 0 stores, -1 is zlib's default; inputs under 5
+  // bytes are stored. Throws CZipException; the archive is then as it was.
+  void AddEntry(ZipInput& input, const std::string& entryName, int level, ZipProgressSink* sink);
+  // AddEntry of a local file.
+  void AddFile(const std::string& localPath, const std::string& entryName, int level, ZipProgressSink* sink);
+  // Removes every entry of these names, in one pass.
+  void DeleteNames(const std::vector<std::string>& names, ZipProgressSink* sink);
+
+  // Reads an entry's content; valid until the archive is changed or closed. Throws CZipException.
+  [[nodiscard]] std::unique_ptr<ZipEntryReader> OpenEntry(int index) const;
+  // The target of a link entry (at most kMaxLinkTarget bytes). Throws CZipException.
+  [[nodiscard]] std::string ReadLinkTarget(int index) const;
   // Extracts to exactly `destination` (through a temporary file beside it), checking size and
-  // CRC; the file gets the entry's time. Throws; an existing destination is then untouched.
+  // CRC; the file gets the entry's time and permission bits (less the umask, never set-uid,
+  // set-gid or sticky). Refuses link entries. Throws; an existing destination is then untouched.
   void Extract(int index, const std::string& destination, ZipProgressSink* sink) const;
 
  private:
   void readCentralDirectory();
+  // The entry of an index given by a caller; throws CZipException (kInternal) when there is none.
+  [[nodiscard]] const ZipEntry& checkedEntry(int index) const;
+  void indexNames();
+  void placeEntry(ZipEntry entry);
   [[nodiscard]] std::uint64_t dataOffset(const ZipEntry& entry) const;
   void commit();
+  [[nodiscard]] bool archiveChangedSinceOpen() const;
   void closeFiles();
   z_stream_s* deflater(int level);
+  void compress(ZipInput& input, ZipEntry& entry, int level, int kind, ZipProgressSink* sink);
 
   std::string path_;
   bool open_ = false;
   bool modified_ = false;
   std::unique_ptr<platform::BinaryFile> file_;
+  // Of the archive file when opened; empty when there was none.
+  std::optional<zipsystem::FileIdentity> identity_;
+  std::uint32_t permissions_ = 0;
   std::unique_ptr<platform::BinaryFile> staging_;
   std::string stagingPath_;
   std::vector<ZipEntry> entries_;
-  std::uint32_t centralOffset_ = 0;
-  // Name key -> index, rebuilt after changes.
-  mutable std::unordered_map<std::string, int> byName_;
-  mutable bool indexed_ = false;
+  std::string comment_;
+  // Name -> index of its last entry; names held by more than one entry.
+  std::unordered_map<std::string, int> byName_;
+  std::unordered_set<std::string> duplicated_;
   std::unique_ptr<z_stream_s> deflater_;
   int deflaterLevel_ = 0;
   std::vector<char> inBuffer_;

@@ -48,6 +48,7 @@ std::string CZipException::TextOf(int code) {
     case 116:
       return "The central directory was not found in the archive (or you were trying to open not the last disk of a "
              "multi-disk archive)";
+    case 117: return "The archive was changed by another program while it was open; nothing was written";
     case 500: return "Zlib Library error (end of stream)";
     case 502: return platform::systemErrorText(errno == 502 ? 100 : errno);
     case 503: return "Zlib library error (stream error)";

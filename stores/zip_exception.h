@@ -22,6 +22,7 @@ class CZipException : public std::runtime_error {
     kRemoveFailed = 113,
     kRenameFailed = 114,
     kNoCentralDirectory = 116,
+    kChangedByOther = 117,
     kZlibEndOfStream = 500,
     kSystemError = 502,
     kZlibStream = 503,

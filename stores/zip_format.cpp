@@ -1,5 +1,8 @@
 #include "stores/zip_format.h"
 
+#include <algorithm>
+#include <sys/stat.h>
+
 #include "platform/case_fold.h"
 
 namespace stores::zipformat {
@@ -18,40 +21,10 @@ constexpr char16_t kCp437[128] = {
     0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2,
     0x25A0, 0x00A0};
 
-}  // namespace
+// Hosts whose tools write names in the DOS code page: MS-DOS (FAT), OS/2 (HPFS) and NTFS.
+bool writesCodePage(std::uint8_t host) { return host == kHostDos || host == 6 || host == 11; }
 
-std::uint16_t read16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-
-std::uint32_t read32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-void put16(std::string& out, std::uint16_t value) {
-  out += static_cast<char>(value & 0xFF);
-  out += static_cast<char>(value >> 8);
-}
-
-void put32(std::string& out, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((value >> shift) & 0xFF);
-}
-
-void toDos(platform::FileTime time, std::uint16_t& dosTime, std::uint16_t& dosDate) {
-  platform::CalendarTime local = platform::localFromFileTime(time);
-  if (local.year < 1980) local = {1980, 1, 1, 0, 0, 0, 0};
-  if (local.year > 2107) local = {2107, 12, 31, 23, 59, 58, 0};
-  dosTime = static_cast<std::uint16_t>((local.hour << 11) | (local.minute << 5) | (local.second / 2));
-  dosDate = static_cast<std::uint16_t>(((local.year - 1980) << 9) | (local.month << 5) | local.day);
-}
-
-platform::FileTime fromDos(std::uint16_t dosTime, std::uint16_t dosDate) {
-  const platform::CalendarTime local{1980 + (dosDate >> 9), (dosDate >> 5) & 0x0F, dosDate & 0x1F,
-                                     dosTime >> 11, (dosTime >> 5) & 0x3F, (dosTime & 0x1F) * 2, 0};
-  return platform::fileTimeFromLocal(local).value_or(0);
-}
-
-std::string decodeName(std::string_view raw, std::uint16_t flags, std::uint16_t versionMadeBy) {
-  if ((flags & kFlagUtf8) != 0 || (versionMadeBy >> 8) != 0) return std::string(raw);
+std::string fromCp437(std::string_view raw) {
   std::string out;
   for (const char ch : raw) {
     const auto c = static_cast<unsigned char>(ch);
@@ -64,18 +37,113 @@ std::string decodeName(std::string_view raw, std::uint16_t flags, std::uint16_t 
   return out;
 }
 
-bool needsUtf8Flag(std::string_view name) {
-  for (const char c : name) {
-    if (static_cast<unsigned char>(c) >= 0x80) return true;
-  }
-  return false;
+bool isAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
+
+}  // namespace
+
+std::uint16_t read16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+
+std::uint32_t read32(const unsigned char* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+std::uint64_t read64(const unsigned char* p) { return read32(p) | (static_cast<std::uint64_t>(read32(p + 4)) << 32); }
+
+void put16(std::string& out, std::uint16_t value) {
+  out += static_cast<char>(value & 0xFF);
+  out += static_cast<char>(value >> 8);
+}
+
+void put32(std::string& out, std::uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((value >> shift) & 0xFF);
+}
+
+void put64(std::string& out, std::uint64_t value) {
+  put32(out, static_cast<std::uint32_t>(value));
+  put32(out, static_cast<std::uint32_t>(value >> 32));
+}
+
+void toDos(platform::FileTime time, std::uint16_t& dosTime, std::uint16_t& dosDate) {
+  platform::CalendarTime local = platform::localFromFileTime(time);
+  if (local.year < 1980) local = {1980, 1, 1, 0, 0, 0, 0};
+  if (local.year > 2107) local = {2107, 12, 31, 23, 59, 58, 0};
+  dosTime = static_cast<std::uint16_t>((local.hour << 11) | (local.minute << 5) | (local.second / 2));
+  dosDate = static_cast<std::uint16_t>(((local.year - 1980) << 9) | (local.month << 5) | local.day);
+}
+
+platform::FileTime fromDos(std::uint16_t dosTime, std::uint16_t dosDate) {
+  platform::CalendarTime local;
+  local.year = 1980 + (dosDate >> 9);
+  local.month = std::clamp((dosDate >> 5) & 0x0F, 1, 12);
+  local.day = std::clamp(dosDate & 0x1F, 1, platform::daysInMonth(local.year, local.month));
+  local.hour = std::min(dosTime >> 11, 23);
+  local.minute = std::min((dosTime >> 5) & 0x3F, 59);
+  local.second = std::min((dosTime & 0x1F) * 2, 58);
+  return platform::fileTimeFromLocal(local).value_or(0);
+}
+
+bool isValidUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t length = 0;
+    char32_t code = 0;
+    char32_t minimum = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2, code = lead & 0x1F, minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3, code = lead & 0x0F, minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4, code = lead & 0x07, minimum = 0x10000;
+    } else {
+      return false;
+    }
+    if (i + length > text.size()) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = (code << 6) | (next & 0x3F);
+    }
+    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+    i += length;
+  }
+  return true;
+}
+
+std::string decodeName(std::string_view raw, std::uint16_t flags, std::uint16_t versionMadeBy) {
+  const bool utf8 = (flags & kFlagUtf8) != 0 || !writesCodePage(static_cast<std::uint8_t>(versionMadeBy >> 8));
+  std::string name = utf8 && isValidUtf8(raw) ? std::string(raw) : fromCp437(raw);
+  std::replace(name.begin(), name.end(), '\\', '/');
+  return name;
+}
+
+std::string lookupName(std::string_view name) { return decodeName(name, kFlagUtf8, kMadeByUnix); }
+
+std::uint16_t nameFlag(std::string_view raw) { return !isAscii(raw) && isValidUtf8(raw) ? kFlagUtf8 : 0; }
 
 std::uint16_t levelFlags(int level) {
   if (level == 1) return 6;
   if (level == 2) return 4;
   if (level == 8 || level == 9) return 2;
   return 0;
+}
+
+std::uint32_t unixModeOf(std::uint16_t versionMadeBy, std::uint32_t externalAttributes) {
+  const auto host = static_cast<std::uint8_t>(versionMadeBy >> 8);
+  constexpr std::uint8_t kHostMacOs = 19;
+  return host == kHostUnix || host == kHostMacOs ? externalAttributes >> 16 : 0;
+}
+
+std::uint32_t externalAttributesOf(std::uint32_t unixMode) {
+  const std::uint32_t mode = S_IFREG | (unixMode & 07777);
+  return (mode << 16) | ((mode & S_IWUSR) == 0 ? kDosReadOnly : 0);
 }
 
 }  // namespace stores::zipformat

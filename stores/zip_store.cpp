@@ -11,7 +11,6 @@
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "platform/special_folders.h"
-#include "stores/zip_format.h"
 
 namespace stores {
 namespace {
@@ -139,7 +138,7 @@ bool ZipStore::readListing() {
                                          {entry.name, root_}));
       continue;
     }
-    putEntry(entry.name, entry.uncompressedSize, zipformat::fromDos(entry.dosTime, entry.dosDate), entry.crc);
+    putEntry(entry.name, static_cast<std::int64_t>(entry.uncompressedSize), entry.lastWriteTime(), entry.crc);
   }
   return true;
 }
@@ -157,11 +156,11 @@ bool ZipStore::NoteWrittenFile(const std::string& path, const std::string& local
   if (!scope.IsOpen()) return false;
   platform::FindData local;
   if (!platform::statEntry(localPath, local)) return fail(localPath + ": " + engine::Translate("${cannot be read}"));
-  const int index = archive_.FindName(*relative);
-  const std::string name = index >= 0 ? archive_.Entry(index).name : *relative;
+  // The listing ignores letter case, the archive does not: an entry keeps the name it has.
+  const std::string name = listed >= 0 ? listing_.at(listed).path : *relative;
   ProgressAdapter progress(*this);
   try {
-    archive_.AddFile(localPath, name, -1, index, local.attributes & platform::attr::kReadOnly, &progress);
+    archive_.AddFile(localPath, name, -1, &progress);
   } catch (const CZipException& failure) {
     return fail(root_ + ": " + failure.what());
   }
@@ -262,13 +261,8 @@ bool ZipStore::copiesChanged() const {
 
 bool ZipStore::applyDeleteQueue() {
   if (deleteQueue_.empty()) return true;
-  std::vector<int> indexes;
-  for (const std::string& name : deleteQueue_) {
-    const int index = archive_.FindName(name);
-    if (index >= 0) indexes.push_back(index);
-  }
   ProgressAdapter progress(*this);
-  archive_.DeleteEntries(indexes, &progress);
+  archive_.DeleteNames(deleteQueue_, &progress);
   deleteQueue_.clear();
   return true;
 }
@@ -295,7 +289,7 @@ bool ZipStore::WriteBackCopies() {
     }
     const std::string name = listing_.at(entry).path;
     try {
-      archive_.AddFile(file, name, -1, archive_.FindName(name), 0, &progress);
+      archive_.AddFile(file, name, -1, &progress);
     } catch (const CZipException& failure) {
       return fail(root_ + ": " + failure.what());
     }
