@@ -3,7 +3,11 @@
 #include <mutex>
 #include <set>
 
+#include "engine/content_copy.h"
+#include "engine/text.h"
+#include "platform/file_system.h"
 #include "platform/path.h"
+#include "platform/special_folders.h"
 
 namespace engine {
 namespace {
@@ -28,6 +32,49 @@ std::string ClaimBackupPath(const std::string& plain) {
   std::string path = plain;
   for (int number = 2; !claimed.insert(path).second; ++number) path = numberedName(plain, number);
   return path;
+}
+
+std::string Backups::claim(const std::string& relative, std::string& error) {
+  const std::string& chosen = settings_.backupPath;
+  const std::string folder = platform::withoutTrailingSeparator(chosen.empty() ? platform::defaultBackupFolder() : chosen);
+  std::string reason;
+  if (!tree_ || tree_->root() != folder) {
+    tree_.reset();
+    // Private: backups are copies of the user's files.
+    const std::string parent = platform::parentOf(folder);
+    if (!platform::isFolder(folder) &&
+        ((!parent.empty() && !platform::createFolderChain(parent, &reason)) || !platform::createFolder(folder, 0700, &reason))) {
+      error = Translate("${Backup not made:} ") + folder + ": " + reason;
+      return {};
+    }
+    tree_ = platform::FolderTree::open(folder, &reason);
+    if (!tree_) {
+      error = Translate("${Backup not made:} ") + folder + ": " + reason;
+      return {};
+    }
+  }
+  const std::string claimed = ClaimBackupPath(tree_->fullPath(relative)).substr(folder.size() + 1);
+  if (!tree_->createFolders(platform::parentOf(claimed), &reason)) {
+    error = Translate("${Backup not made:} ") + tree_->fullPath(claimed) + ": " + reason;
+    return {};
+  }
+  return claimed;
+}
+
+bool Backups::Keep(const std::string& relative, platform::ContentReader& content, std::string& error) {
+  const std::string backup = claim(relative, error);
+  if (backup.empty()) return false;
+  if (CopyContentInto(*tree_, backup, content, std::nullopt, nullptr, error)) return true;
+  error = Translate("${Backup not made:} ") + tree_->fullPath(backup) + ": " + error;
+  return false;
+}
+
+bool Backups::KeepLink(const std::string& relative, const std::string& target, platform::FileTime time, std::string& error) {
+  const std::string backup = claim(relative, error);
+  if (backup.empty()) return false;
+  if (tree_->putLink(backup, target, time, std::nullopt, &error)) return true;
+  error = Translate("${Backup not made:} ") + tree_->fullPath(backup) + ": " + error;
+  return false;
 }
 
 }  // namespace engine

@@ -27,6 +27,8 @@ struct HistoryEntry {
   // List-based stores: 0 as listed, 1 added or replaced by the program.
   int state = 0;
   std::uint32_t checksum = 0;
+  // List-based stores: the entry is a symbolic link (its content is the target text).
+  bool link = false;
 };
 
 // Entries with a look-up by folder and name (ignoring letter case where the side does). One

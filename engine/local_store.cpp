@@ -1,6 +1,7 @@
 #include "engine/local_store.h"
 
 #include "engine/backup_path.h"
+#include "engine/content_copy.h"
 #include "engine/checksum.h"
 #include "engine/mask_list.h"
 #include "engine/text.h"
@@ -20,7 +21,7 @@ std::string historyFileIn(const std::string& relativeFolder) {
 
 }  // namespace
 
-LocalStore::LocalStore(StoreContext context) : Store(context) {}
+LocalStore::LocalStore(StoreContext context) : Store(context), backups_(settings()) {}
 
 LocalStore::~LocalStore() = default;
 
@@ -144,24 +145,6 @@ bool LocalStore::FindNext(SearchHandle handle) {
 
 bool LocalStore::FindClose(SearchHandle handle) { return searches_.erase(handle) > 0; }
 
-bool LocalStore::copyInto(platform::FolderTree& destination, const std::string& relative, platform::ContentReader& content,
-                          const std::optional<ExpectedFile>& expected, std::string& error) {
-  auto pending = destination.create(relative, &error);
-  if (!pending) return false;
-  ProgressSink* sink = sink_;
-  const platform::CopyResult result = platform::copyContent(content, pending->descriptor(), [sink](std::uint64_t done) {
-    if (sink == nullptr) return true;
-    sink->ProgressBytes(done);
-    return sink->ShouldContinue();
-  });
-  if (!result.ok()) {
-    error = result.outcome == platform::CopyOutcome::Cancelled ? Translate("${Cancelled}") : result.error;
-    return false;
-  }
-  return pending->setModeAndTime(platform::modeForCopy(content.mode()), content.lastWriteTime(), &error) &&
-         pending->commit(expected, false, &error);
-}
-
 bool LocalStore::PutFile(const std::string& destination, const CompareItem*, Store& source, const std::string& sourcePath,
                          unsigned, const std::optional<ExpectedFile>& expected) {
   const auto relative = relativeOf(destination);
@@ -181,7 +164,7 @@ bool LocalStore::PutFile(const std::string& destination, const CompareItem*, Sto
   } else {
     const auto content = source.OpenContent(sourcePath);
     if (!content) return fail("${cannot read}", sourcePath, source.LastError());
-    if (!copyInto(*root, *relative, *content, expected, error)) {
+    if (!CopyContentInto(*root, *relative, *content, expected, sink_, error)) {
       // A failure of the source shows in its own words; everything else is the destination's.
       const bool sourceFailed = !content->error().empty();
       return fail(sourceFailed ? "${cannot read}" : "${cannot write}", sourceFailed ? sourcePath : destination,
@@ -342,7 +325,7 @@ int LocalStore::GetFile(const std::string& path, std::string& localPath, unsigne
   std::string folder = platform::parentOf(localPath);
   std::string reason;
   auto destination = platform::FolderTree::open(folder.empty() ? "." : folder, &reason);
-  if (!destination || !copyInto(*destination, platform::fileNameOf(localPath), *content, std::nullopt, reason)) {
+  if (!destination || !CopyContentInto(*destination, platform::fileNameOf(localPath), *content, std::nullopt, sink_, reason)) {
     fail("${cannot write}", localPath, content->error().empty() ? reason : content->error());
     return -1;
   }
@@ -384,48 +367,24 @@ void LocalStore::RemoveLeftovers() {
   leftovers_.clear();
 }
 
-platform::FolderTree* LocalStore::backupTree() {
-  const std::string& chosen = settings().backupPath;
-  const std::string folder = platform::withoutTrailingSeparator(chosen.empty() ? platform::defaultBackupFolder() : chosen);
-  if (backupTree_ && backupTree_->root() == folder) return backupTree_.get();
-  backupTree_.reset();
-  std::string reason;
-  if (!platform::isFolder(folder)) {
-    const std::string parent = platform::parentOf(folder);
-    if ((!parent.empty() && !platform::createFolderChain(parent, &reason)) || !platform::createFolder(folder, 0700, &reason)) {
-      setError(Translate("${Backup not made:} ") + folder + ": " + reason);
-      return nullptr;
-    }
-  }
-  backupTree_ = platform::FolderTree::open(folder, &reason);
-  if (!backupTree_) setError(Translate("${Backup not made:} ") + folder + ": " + reason);
-  return backupTree_.get();
-}
-
 bool LocalStore::BackupFile(const std::string& path) {
   const auto relative = relativeOf(path);
   platform::FolderTree* root = relative ? tree() : nullptr;
-  platform::FolderTree* backups = root != nullptr ? backupTree() : nullptr;
-  if (backups == nullptr || relative->empty()) return false;
-  const std::string claimed = ClaimBackupPath(backups->fullPath(*relative));
-  const std::string backup = claimed.substr(backups->root().size() + 1);
-  const std::string shown = Translate("${Backup not made:}");
-  std::string reason;
+  if (root == nullptr || relative->empty()) return false;
+  std::string error;
   FindData entry;
   int code = 0;
-  if (!root->stat(*relative, entry, &code)) return fail(shown, path, platform::treeErrorText(code));
-  if (!backups->createFolders(platform::parentOf(backup), &reason)) return fail(shown, claimed, reason);
+  if (!root->stat(*relative, entry, &code)) return fail("${Backup not made:}", path, platform::treeErrorText(code));
+  bool kept = false;
   if ((entry.attributes & platform::attr::kLink) != 0) {
     std::string target;
-    if (!root->readLink(*relative, target, &reason) ||
-        !backups->putLink(backup, target, entry.lastWriteTime, std::nullopt, &reason)) {
-      return fail(shown, path, reason);
-    }
-    return true;
+    kept = root->readLink(*relative, target, &error) && backups_.KeepLink(*relative, target, entry.lastWriteTime, error);
+  } else {
+    auto content = root->openForReading(*relative, &error);
+    kept = content && backups_.Keep(*relative, *content, error);
   }
-  auto content = root->openForReading(*relative, &reason);
-  if (!content || !copyInto(*backups, backup, *content, std::nullopt, reason)) return fail(shown, path, reason);
-  return true;
+  if (!kept) setError(error);
+  return kept;
 }
 
 }  // namespace engine

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "engine/backup_path.h"
 #include "engine/history.h"
 #include "engine/history_file.h"
 #include "engine/store.h"
@@ -80,14 +81,11 @@ class LocalStore : public Store, public HistoryFiles {
   [[nodiscard]] std::optional<std::string> relativeOf(const std::string& path);
   // The tree of the root, opened when the root exists; null with LastError set otherwise.
   platform::FolderTree* tree();
-  platform::FolderTree* backupTree();
   bool fail(const std::string& what, const std::string& path, const std::string& reason);
-  bool copyInto(platform::FolderTree& destination, const std::string& relative, platform::ContentReader& content,
-                const std::optional<ExpectedFile>& expected, std::string& error);
 
   std::string givenPath_;
   std::unique_ptr<platform::FolderTree> tree_;
-  std::unique_ptr<platform::FolderTree> backupTree_;
+  Backups backups_;
   bool ignoresCase_ = false;
   HistorySaveReport saveReport_;
   std::map<SearchHandle, Search> searches_;

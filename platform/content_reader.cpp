@@ -1,6 +1,7 @@
 #include "platform/content_reader.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
@@ -61,13 +62,29 @@ bool FileReader::verify() {
   return true;
 }
 
+namespace {
+
+std::uint32_t readUmask() {
+  // Setting the umask to read it would give other threads' new files the wrong mode meanwhile:
+  // the kernel shows it in the process status.
+  if (FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    unsigned mask = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, status) != nullptr) found = std::sscanf(line, "Umask: %o", &mask) == 1;
+    std::fclose(status);
+    if (found) return mask;
+  }
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  return mask;
+}
+
+}  // namespace
+
 std::uint32_t processUmask() {
-  // umask() can only be read by setting it; done once, before worker threads start copying.
-  static const std::uint32_t mask = [] {
-    const mode_t old = umask(022);
-    umask(old);
-    return static_cast<std::uint32_t>(old);
-  }();
+  // The program never changes its umask: read once.
+  static const std::uint32_t mask = readUmask();
   return mask;
 }
 

@@ -61,7 +61,7 @@ class FileReader : public ContentReader {
 // The permission bits a copy gets: the source's less set-uid, set-gid, sticky and the umask;
 // 0666 less the umask when the source has none.
 [[nodiscard]] std::uint32_t modeForCopy(std::uint32_t sourceMode);
-// The process's umask (read once).
+// The process's umask (read once, without changing it).
 [[nodiscard]] std::uint32_t processUmask();
 
 }  // namespace platform

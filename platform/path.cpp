@@ -67,22 +67,25 @@ std::string fromStoredName(std::string_view stored) {
   return out;
 }
 
-bool isSafeRelativeName(std::string_view name) {
-  auto isEitherSeparator = [](char c) { return c == '/' || c == '\\'; };
-  if (name.empty() || isEitherSeparator(name.front())) return false;
-  if (name.size() >= 2 && name[1] == ':') return false;
-  for (const char c : name) {
+bool isSafeRelativePath(std::string_view path) {
+  if (path.empty() || path.front() == kSeparator) return false;
+  for (const char c : path) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
   }
   std::size_t start = 0;
-  while (start <= name.size()) {
-    std::size_t end = start;
-    while (end < name.size() && !isEitherSeparator(name[end])) ++end;
-    const std::string_view part = name.substr(start, end - start);
+  while (start <= path.size()) {
+    std::size_t end = path.find(kSeparator, start);
+    if (end == std::string_view::npos) end = path.size();
+    const std::string_view part = path.substr(start, end - start);
     if (part.empty() || part == "." || part == "..") return false;
     start = end + 1;
   }
   return true;
+}
+
+bool isSafeRelativeName(std::string_view name) {
+  if (name.size() >= 2 && name[1] == ':') return false;
+  return !name.starts_with('\\') && isSafeRelativePath(fromStoredName(name));
 }
 
 std::string canonicalPath(const std::string& path) {

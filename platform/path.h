@@ -28,7 +28,10 @@ inline constexpr char kSeparator = '/';
 [[nodiscard]] std::string fromStoredName(std::string_view stored);
 // A relative name from outside (listing, archive, list file) that stays below its folder: not
 // empty, not absolute, no drive letter, no empty, "." or ".." part, no control character.
+// Either separator divides it (stored names).
 [[nodiscard]] bool isSafeRelativeName(std::string_view name);
+// The same for a path with "/" between names, where a "\" is part of a name.
+[[nodiscard]] bool isSafeRelativePath(std::string_view path);
 
 // The canonical absolute path with links resolved; empty when it cannot be resolved.
 [[nodiscard]] std::string canonicalPath(const std::string& path);

@@ -1,7 +1,7 @@
 #include "stores/listing_store.h"
 
 #include "engine/mask_list.h"
-#include "platform/case_fold.h"
+#include "engine/text.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 
@@ -19,14 +19,16 @@ engine::FindData dataOf(const engine::HistoryEntry& entry) {
   data.alternateName = entry.name;
   data.size = static_cast<std::uint64_t>(entry.size);
   data.lastWriteTime = entry.time;
-  data.attributes = platform::attr::kNormal;
+  data.attributes = entry.link ? platform::attr::kLink : platform::attr::kNormal;
   return data;
 }
 
 }  // namespace
 
 ListingStore::ListingStore(engine::StoreContext context)
-    : Store(std::move(context)), temp_(std::make_unique<platform::TempFolder>("ovand")) {}
+    : Store(std::move(context)), temp_(std::make_unique<platform::TempFolder>("ovand")) {
+  listing_.SetIgnoreCase(false);
+}
 
 ListingStore::~ListingStore() = default;
 
@@ -66,13 +68,11 @@ void ListingStore::indexFolders() const {
   for (int i = 0; i < listing_.SlotCount(); ++i) {
     if (!listing_.IsLive(i)) continue;
     std::string folder = listing_.at(i).folder;
-    folders_[platform::caseKey(folder)].files.push_back(i);
+    folders_[folder].files.push_back(i);
     while (!folder.empty()) {
       const std::string withoutSlash = folder.substr(0, folder.size() - 1);
       const std::string parent = folderOf(withoutSlash);
-      const auto [it, added] = folders_[platform::caseKey(parent)].subfolders.emplace(platform::caseKey(withoutSlash),
-                                                                                        platform::fileNameOf(withoutSlash));
-      if (!added) break;  // the folders above are known already
+      if (!folders_[parent].subfolders.insert(platform::fileNameOf(withoutSlash)).second) break;  // known already
       folder = parent;
     }
   }
@@ -81,7 +81,7 @@ void ListingStore::indexFolders() const {
 
 bool ListingStore::isFolder(const std::string& relative) const {
   indexFolders();
-  return relative.empty() || folders_.count(platform::caseKey(relative + "/")) > 0;
+  return relative.empty() || folders_.count(relative + "/") > 0;
 }
 
 bool ListingStore::Exists(const std::string& path) { return GetAttributes(path) != platform::attr::kInvalid; }
@@ -108,14 +108,14 @@ engine::SearchHandle ListingStore::FindFirst(const std::string& pattern) {
     return engine::kNoSearch;
   }
   const std::string mask = platform::fileNameOf(pattern);
-  const std::string folderKey = folder->empty() ? std::string() : platform::caseKey(*folder + "/");
+  const std::string folderKey = folder->empty() ? std::string() : *folder + "/";
   std::vector<engine::FindData> entries(2);
   entries[0].name = ".";
   entries[1].name = "..";
   entries[0].attributes = entries[1].attributes = platform::attr::kFolder;
   indexFolders();
   const FolderContent& content = folders_[folderKey];
-  for (const auto& [key, name] : content.subfolders) {
+  for (const std::string& name : content.subfolders) {
     if (!engine::MatchMask(name, mask)) continue;
     engine::FindData data;
     data.name = name;
@@ -143,17 +143,18 @@ bool ListingStore::FindNext(engine::SearchHandle handle) {
 bool ListingStore::FindClose(engine::SearchHandle handle) { return searches_.erase(handle) > 0; }
 
 bool ListingStore::PutFile(const std::string& destination, const engine::CompareItem*, engine::Store& source,
-                           const std::string& sourcePath, unsigned flags, const std::optional<engine::ExpectedFile>&) {
+                           const std::string& sourcePath, unsigned, const std::optional<engine::ExpectedFile>&) {
   const std::uint64_t size = source.GetFileInfo(sourcePath) ? source.CurrentEntry().size : 0;
   if (sink_ != nullptr) sink_->ProgressFile(platform::fileNameOf(destination), size, 1, 0);
-  std::string local;
-  if (source.GetFile(sourcePath, local, flags) != 1) {
+  const auto content = source.OpenContent(sourcePath);
+  if (!content) {
     setError(source.LastError());
     return false;
   }
-  const bool noted = NoteWrittenFile(destination, local, false);
-  source.ReleaseFile(local);
-  return noted;
+  if (NoteWrittenContent(destination, *content)) return true;
+  // A source that failed while it was read is named in its own words.
+  if (!content->error().empty()) setError(engine::Translate("${cannot read}") + " " + sourcePath + ": " + content->error());
+  return false;
 }
 
 bool ListingStore::GetChecksum(const std::string& path, std::uint32_t& value) {

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,9 +23,12 @@ class ListingStore : public engine::Store {
   engine::SearchHandle FindFirst(const std::string& pattern) override;
   bool FindNext(engine::SearchHandle handle) override;
   bool FindClose(engine::SearchHandle handle) override;
-  // Has the source make a local copy, records it with NoteWrittenFile, lets the copy go.
+  // Reads the source's content into the store with NoteWrittenContent.
   bool PutFile(const std::string& destination, const engine::CompareItem* item, engine::Store& source,
                const std::string& sourcePath, unsigned flags, const std::optional<engine::ExpectedFile>& expected) override;
+  // Adds or replaces the file at `path` with `content` (read to its end and verified). False
+  // with LastError set; the store is then as it was.
+  [[nodiscard]] virtual bool NoteWrittenContent(const std::string& path, platform::ContentReader& content) = 0;
   bool IsListBased() const override { return true; }
   std::uint32_t GetAttributes(const std::string& path) override;
   bool SetAttributes(const std::string&, std::uint32_t) override { return false; }
@@ -38,8 +42,7 @@ class ListingStore : public engine::Store {
   bool IsReadOnlyMedium() const override { return readOnlyMedium_; }
   bool HasContent(const std::string&) override { return true; }
   bool IsEntryAvailable(int) const override { return true; }
-  // Listings made on Windows tell no letter case apart.
-  bool IgnoresCase() const override { return true; }
+  bool IgnoresCase() const override { return ignoresCase_; }
 
   // The operations list-based stores add.
   virtual bool WriteBackCopies() = 0;
@@ -59,7 +62,7 @@ class ListingStore : public engine::Store {
 
   // The path below the root with "/" between folders; empty when the path is not below it.
   [[nodiscard]] std::optional<std::string> relativeOf(const std::string& path) const;
-  // Listing index of a relative path (letter case ignored), or -1.
+  // Listing index of a relative path (exactly as listed), or -1.
   [[nodiscard]] int findEntry(const std::string& relative) const;
   // Adds or replaces the listing entry of a relative path.
   int putEntry(const std::string& relative, std::int64_t size, engine::FileTime time, std::uint32_t checksum);
@@ -71,6 +74,9 @@ class ListingStore : public engine::Store {
 
   engine::HistoryList listing_;
   std::vector<TempCopy> copies_;
+  // The listing was made where letter case does not count (on Windows): the comparison pairs
+  // its names with the other side's without regard to case. Its own look-ups are exact.
+  bool ignoresCase_ = false;
 
  private:
   void indexFolders() const;
@@ -80,10 +86,10 @@ class ListingStore : public engine::Store {
   engine::SearchHandle nextHandle_ = 1;
   mutable bool foldersIndexed_ = false;
   struct FolderContent {
-    std::map<std::string, std::string> subfolders;  // case key -> name
+    std::set<std::string> subfolders;
     std::vector<int> files;                         // listing indexes
   };
-  // Case key of a folder ("" for the root, else ending with "/").
+  // By folder ("" for the root, else ending with "/").
   mutable std::map<std::string, FolderContent> folders_;
 };
 

@@ -25,8 +25,8 @@ void ZipContainer::Open(const std::string& path, bool create) {
   path_ = path;
   comment_.clear();
   identity_.reset();
-  zipsystem::FileIdentity identity;
-  file_ = zipsystem::openForReading(path, identity, permissions_);
+  platform::FileIdentity identity;
+  file_ = platform::openForReading(path, identity, permissions_);
   if (!file_) {
     if (!create || errno != ENOENT) {
       const int error = errno;

@@ -4,8 +4,9 @@
 // is then renamed over it: at every moment the archive on disk is either the old one or the new
 // one. Entries this run did not add or replace are copied byte for byte.
 //
-// Names: the last entry of a name is the file. Look-ups compare names exactly ("\" taken as "/",
-// letter case counts); adding a name replaces every entry of that name, deleting it removes them.
+// Names: the last entry of a name is the file. Look-ups compare names exactly (letter case counts;
+// in archives made on Windows a "\" is read as "/"); adding a name replaces every entry of that
+// name, deleting it removes them.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -19,7 +20,7 @@
 #include "stores/zip_entry_reader.h"
 #include "stores/zip_exception.h"
 #include "stores/zip_input.h"
-#include "stores/zip_system.h"
+#include "platform/file_identity.h"
 
 struct z_stream_s;
 
@@ -106,7 +107,7 @@ class ZipContainer {
   bool modified_ = false;
   std::unique_ptr<platform::BinaryFile> file_;
   // Of the archive file when opened; empty when there was none.
-  std::optional<zipsystem::FileIdentity> identity_;
+  std::optional<platform::FileIdentity> identity_;
   std::uint32_t permissions_ = 0;
   std::unique_ptr<platform::BinaryFile> staging_;
   std::string stagingPath_;

@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/content_reader.h"
 #include "platform/file_system.h"
 #include "platform/temp_names.h"
 #include "stores/zip_container.h"
@@ -19,7 +20,7 @@ std::uint32_t extractedPermissions(const ZipEntry& entry) {
   const std::uint32_t mode = entry.unixMode();
   std::uint32_t permissions = mode != 0 ? (mode & 0777) : 0666;
   if (mode == 0 && (entry.externalAttributes & kDosReadOnly) != 0) permissions &= ~0222u;
-  return permissions & ~zipsystem::processUmask();
+  return permissions & ~platform::processUmask();
 }
 
 }  // namespace
@@ -88,7 +89,7 @@ void ZipContainer::Extract(int index, const std::string& destination, ZipProgres
     if (!out->close()) throw CZipException(CZipException::CodeOfErrno(errno), destination);
     out.reset();
     if (!platform::setLastWriteTime(tempPath, entry.lastWriteTime(), &error) ||
-        !zipsystem::setPermissions(tempPath, extractedPermissions(entry))) {
+        !platform::setPermissions(tempPath, extractedPermissions(entry))) {
       throw CZipException(CZipException::CodeOfErrno(errno), destination + ": " + error);
     }
     if (!platform::renameReplace(tempPath, destination, &error)) throw CZipException(CZipException::kRenameFailed, error);

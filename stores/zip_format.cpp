@@ -22,7 +22,7 @@ constexpr char16_t kCp437[128] = {
     0x25A0, 0x00A0};
 
 // Hosts whose tools write names in the DOS code page: MS-DOS (FAT), OS/2 (HPFS) and NTFS.
-bool writesCodePage(std::uint8_t host) { return host == kHostDos || host == 6 || host == 11; }
+
 
 std::string fromCp437(std::string_view raw) {
   std::string out;
@@ -85,48 +85,27 @@ platform::FileTime fromDos(std::uint16_t dosTime, std::uint16_t dosDate) {
   return platform::fileTimeFromLocal(local).value_or(0);
 }
 
-bool isValidUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    }
-    std::size_t length = 0;
-    char32_t code = 0;
-    char32_t minimum = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2, code = lead & 0x1F, minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3, code = lead & 0x0F, minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4, code = lead & 0x07, minimum = 0x10000;
-    } else {
-      return false;
-    }
-    if (i + length > text.size()) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      code = (code << 6) | (next & 0x3F);
-    }
-    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-    i += length;
-  }
-  return true;
+bool madeOnWindows(std::uint16_t versionMadeBy) {
+  const auto host = static_cast<std::uint8_t>(versionMadeBy >> 8);
+  constexpr std::uint8_t kHostHpfs = 6;
+  constexpr std::uint8_t kHostNtfs = 10;
+  constexpr std::uint8_t kHostVfat = 14;
+  return host == kHostDos || host == kHostHpfs || host == kHostNtfs || host == kHostVfat;
 }
 
 std::string decodeName(std::string_view raw, std::uint16_t flags, std::uint16_t versionMadeBy) {
-  const bool utf8 = (flags & kFlagUtf8) != 0 || !writesCodePage(static_cast<std::uint8_t>(versionMadeBy >> 8));
-  std::string name = utf8 && isValidUtf8(raw) ? std::string(raw) : fromCp437(raw);
-  std::replace(name.begin(), name.end(), '\\', '/');
+  // Windows and DOS write names in a code page with "\" between folders; elsewhere a name is its
+  // bytes (UTF-8 or not, as the file system had it) and a "\" is part of it.
+  const bool windows = madeOnWindows(versionMadeBy);
+  const bool utf8 = (flags & kFlagUtf8) != 0 && platform::isValidUtf8(raw);
+  std::string name = windows && !utf8 ? fromCp437(raw) : std::string(raw);
+  if (windows) std::replace(name.begin(), name.end(), '\\', '/');
   return name;
 }
 
 std::string lookupName(std::string_view name) { return decodeName(name, kFlagUtf8, kMadeByUnix); }
 
-std::uint16_t nameFlag(std::string_view raw) { return !isAscii(raw) && isValidUtf8(raw) ? kFlagUtf8 : 0; }
+std::uint16_t nameFlag(std::string_view raw) { return !isAscii(raw) && platform::isValidUtf8(raw) ? kFlagUtf8 : 0; }
 
 std::uint16_t levelFlags(int level) {
   if (level == 1) return 6;

@@ -49,6 +49,8 @@ void toDos(platform::FileTime time, std::uint16_t& dosTime, std::uint16_t& dosDa
 // the listing and for the extracted file.
 [[nodiscard]] platform::FileTime fromDos(std::uint16_t dosTime, std::uint16_t dosDate);
 
+// Made on DOS, OS/2 or Windows: names in a code page, "\" between folders, letter case ignored.
+[[nodiscard]] bool madeOnWindows(std::uint16_t versionMadeBy);
 // A stored name as UTF-8. Flagged names and names of hosts other than DOS, OS/2 and NTFS are
 // UTF-8 when they are valid UTF-8; the others are code page 437 (what DOS tools write).
 [[nodiscard]] std::string decodeName(std::string_view raw, std::uint16_t flags, std::uint16_t versionMadeBy);

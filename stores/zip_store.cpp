@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "engine/backup_path.h"
+#include "stores/zip_content.h"
 #include "engine/store_factory.h"
 #include "engine/text.h"
 #include "platform/case_fold.h"
@@ -15,11 +16,10 @@
 namespace stores {
 namespace {
 
-// A name the archive can hold as a path of folders: no "\" (the archive's folder separator as
-// the format is used here) and no control character in it.
-bool storableName(const std::string& relative) {
-  return relative.find('\\') == std::string::npos && platform::isSafeRelativeName(relative);
-}
+// A name that stays below the archive's folder: relative, no empty, "." or ".." part, no control
+// character. Names arrive with "/" between folders (the container reads "\" of Windows archives
+// so); a "\" of an archive made elsewhere is part of a name.
+bool storableName(const std::string& relative) { return platform::isSafeRelativePath(relative); }
 
 }  // namespace
 
@@ -83,7 +83,7 @@ bool ZipStore::ArchiveScope::Release() {
   }
 }
 
-ZipStore::ZipStore(engine::StoreContext context) : ListingStore(std::move(context)) {}
+ZipStore::ZipStore(engine::StoreContext context) : ListingStore(std::move(context)), backups_(settings()) {}
 
 ZipStore::~ZipStore() {
   held_.reset();
@@ -105,6 +105,8 @@ bool ZipStore::Open(const std::string& root, engine::OpenOptions options) {
     if (!options.quiet) prompt().ShowMessage(text, engine::PromptIcon::Warning);
     return fail(text);
   }
+  // Files a killed run left beside the archive (a new archive it did not finish).
+  if (platform::isFolder(platform::parentOf(root_))) platform::removeLeftoversIn(platform::parentOf(root_));
   if (platform::exists(root_) || options.allowMissing) return true;
   if (!options.mayCreate) return fail(engine::TranslateFormat("${Archive not found:} %s", {root_}));
   if (!options.quiet && prompt().AskYesNo(engine::Translate("${Do you want to create this archive?}\n") + root_,
@@ -130,48 +132,74 @@ bool ZipStore::readListing() {
   if (!platform::exists(root_)) return true;
   ArchiveScope scope(*this, false);
   if (!scope.IsOpen()) return false;
+  // An archive made on Windows knows no letter case; one made on Unix (and every archive this
+  // program writes) does.
+  bool unixNames = false;
+  bool windowsNames = false;
   for (int i = 0; i < archive_.Count(); ++i) {
     const ZipEntry& entry = archive_.Entry(i);
+    (zipformat::madeOnWindows(entry.versionMadeBy) ? windowsNames : unixNames) = true;
     if (entry.isFolder()) continue;
     if (!storableName(entry.name)) {
       addWarning(engine::TranslateFormat("${An entry name that would leave the archive's folder is left out:} %s (%s)",
                                          {entry.name, root_}));
       continue;
     }
-    putEntry(entry.name, static_cast<std::int64_t>(entry.uncompressedSize), entry.lastWriteTime(), entry.crc);
+    const int listed = putEntry(entry.name, static_cast<std::int64_t>(entry.uncompressedSize), entry.lastWriteTime(), entry.crc);
+    listing_.at(listed).link = entry.isLink();
   }
+  ignoresCase_ = windowsNames && !unixNames;
   return true;
+}
+
+int ZipStore::entryOf(const std::string& path, int& archiveIndex) {
+  const auto relative = relativeOf(path);
+  const int entry = relative ? findEntry(*relative) : -1;
+  archiveIndex = entry >= 0 ? archive_.FindName(listing_.at(entry).path) : -1;
+  if (archiveIndex < 0) setError(path + ": " + engine::Translate("${not in the archive}"));
+  return archiveIndex < 0 ? -1 : entry;
+}
+
+void ZipStore::noteBatchWrite(const std::string& path) {
+  if (held_) batchWrites_.push_back(path);
 }
 
 bool ZipStore::NoteWrittenFile(const std::string& path, const std::string& localPath, bool keepExisting) {
   const auto relative = relativeOf(path);
+  if (keepExisting && relative && findEntry(*relative) >= 0) return false;
+  std::string reason;
+  auto content = platform::FileReader::open(localPath, &reason);
+  if (!content) return fail(engine::Translate("${cannot read}") + " " + localPath + ": " + reason);
+  if (!NoteWrittenContent(path, *content)) return false;
+  recordCopy(localPath, findEntry(*relative));
+  return true;
+}
+
+bool ZipStore::NoteWrittenContent(const std::string& path, platform::ContentReader& content) {
+  const auto relative = relativeOf(path);
   if (!relative || relative->empty()) return fail(path + ": " + engine::Translate("${not inside the archive}"));
   if (!storableName(*relative)) {
-    return fail(engine::TranslateFormat("${A name with \"\\\" or a control character cannot be stored in an archive:} %s",
-                                        {*relative}));
+    return fail(engine::TranslateFormat("${A name with a control character cannot be stored in an archive:} %s", {*relative}));
   }
-  const int listed = findEntry(*relative);
-  if (listed >= 0 && keepExisting) return false;
   ArchiveScope scope(*this, true);
   if (!scope.IsOpen()) return false;
-  platform::FindData local;
-  if (!platform::statEntry(localPath, local)) return fail(localPath + ": " + engine::Translate("${cannot be read}"));
-  // The listing ignores letter case, the archive does not: an entry keeps the name it has.
-  const std::string name = listed >= 0 ? listing_.at(listed).path : *relative;
   ProgressAdapter progress(*this);
+  ContentInput input(content);
   try {
-    archive_.AddFile(localPath, name, -1, &progress);
+    archive_.AddEntry(input, *relative, -1, &progress);
   } catch (const CZipException& failure) {
-    return fail(root_ + ": " + failure.what());
+    return fail(engine::Translate("${cannot write}") + " " + root_ + ": " + failure.what());
   }
-  const int added = archive_.FindName(name);
-  const int entry = putEntry(name, static_cast<std::int64_t>(local.size), local.lastWriteTime, archive_.Entry(added).crc);
+  const int added = archive_.FindName(*relative);
+  const ZipEntry& stored = archive_.Entry(added);
+  const int entry = putEntry(*relative, static_cast<std::int64_t>(stored.uncompressedSize), stored.lastWriteTime(), stored.crc);
   listing_.at(entry).state = 1;
+  listing_.at(entry).link = false;
   // A copy made before this write is superseded: it is never written back over the new content.
   listing_.at(entry).copyIndex = -1;
-  recordCopy(localPath, entry);
-  std::erase_if(deleteQueue_, [&](const std::string& queued) { return platform::equalNoCase(queued, name); });
-  return true;
+  std::erase(deleteQueue_, *relative);
+  noteBatchWrite(path);
+  return scope.Release();
 }
 
 bool ZipStore::DeleteFile(const std::string& path) {
@@ -179,11 +207,42 @@ bool ZipStore::DeleteFile(const std::string& path) {
   const int entry = relative ? findEntry(*relative) : -1;
   if (entry < 0) return fail(path + ": " + engine::Translate("${not in the archive}"));
   const std::string name = listing_.at(entry).path;
-  const bool queued = std::any_of(deleteQueue_.begin(), deleteQueue_.end(),
-                                  [&](const std::string& other) { return platform::equalNoCase(other, name); });
-  if (!queued) deleteQueue_.push_back(name);
+  if (std::find(deleteQueue_.begin(), deleteQueue_.end(), name) == deleteQueue_.end()) deleteQueue_.push_back(name);
   listing_.Remove(entry);
+  noteBatchWrite(path);
   return true;
+}
+
+std::unique_ptr<platform::ContentReader> ZipStore::OpenContent(const std::string& path) {
+  auto scope = std::make_shared<ArchiveScope>(*this, false);
+  if (!scope->IsOpen()) return nullptr;
+  int index = -1;
+  const int entry = entryOf(path, index);
+  if (entry < 0) return nullptr;
+  if (listing_.at(entry).link) {
+    setError(path + ": " + engine::Translate("${a link, not a file}"));
+    return nullptr;
+  }
+  try {
+    return std::make_unique<EntryContent>(archive_.OpenEntry(index), archive_.Entry(index), scope);
+  } catch (const CZipException& failure) {
+    setError(engine::Translate("${cannot read}") + " " + path + ": " + failure.what());
+    return nullptr;
+  }
+}
+
+bool ZipStore::ReadLink(const std::string& path, std::string& target) {
+  ArchiveScope scope(*this, false);
+  if (!scope.IsOpen()) return false;
+  int index = -1;
+  const int entry = entryOf(path, index);
+  if (entry < 0 || !listing_.at(entry).link) return false;
+  try {
+    target = archive_.ReadLinkTarget(index);
+    return true;
+  } catch (const CZipException& failure) {
+    return fail(engine::Translate("${cannot read}") + " " + path + ": " + failure.what());
+  }
 }
 
 int ZipStore::GetFile(const std::string& path, std::string& localPath, unsigned) {
@@ -222,29 +281,46 @@ int ZipStore::GetFile(const std::string& path, std::string& localPath, unsigned)
 
 bool ZipStore::BackupFile(const std::string& path) {
   const auto relative = relativeOf(path);
+  std::string error;
+  std::string target;
+  bool kept = false;
   const int entry = relative ? findEntry(*relative) : -1;
-  if (entry < 0) return fail(path + ": " + engine::Translate("${not in the archive}"));
-  const std::string folder = settings().backupPath.empty() ? platform::defaultBackupFolder() : settings().backupPath;
-  const std::string destination = engine::ClaimBackupPath(platform::joinPath(folder, *relative));
-  std::string reason;
-  if (!platform::createFolderChain(platform::parentOf(destination), &reason)) {
-    return fail(engine::Translate("${Backup not made:} ") + destination + ": " + reason);
+  if (entry >= 0 && listing_.at(entry).link) {
+    kept = ReadLink(path, target) && backups_.KeepLink(*relative, target, listing_.at(entry).time, error);
+  } else if (auto content = relative ? OpenContent(path) : nullptr) {
+    kept = backups_.Keep(*relative, *content, error);
+  } else {
+    error = LastError();
   }
-  ArchiveScope scope(*this, false);
-  if (!scope.IsOpen()) return false;
-  try {
-    archive_.Extract(archive_.FindName(listing_.at(entry).path), destination, nullptr);
-  } catch (const CZipException& failure) {
-    return fail(engine::Translate("${Backup not made:} ") + path + ": " + failure.what());
-  }
-  return true;
+  if (!kept) setError(error.empty() ? LastError() : error);
+  return kept;
 }
 
 void ZipStore::BeginBatch(unsigned) {
   if (!held_) held_ = std::make_unique<ArchiveScope>(*this, true);
 }
 
-void ZipStore::EndBatch() { held_.reset(); }
+void ZipStore::EndBatch() {
+  if (!held_) return;
+  // Everything the batch changed reaches the archive in one new file, or nothing does.
+  bool written = true;
+  try {
+    applyDeleteQueue();
+  } catch (const CZipException& failure) {
+    written = fail(root_ + ": " + failure.what());
+  }
+  if (!written) archive_.Discard();
+  if (!held_->Release()) written = false;
+  held_.reset();
+  if (!written) {
+    lostWrites_ = std::move(batchWrites_);
+    // The listing shows the archive as it is on disk again.
+    const std::string reason = LastError();
+    (void)readListing();
+    setError(reason);
+  }
+  batchWrites_.clear();
+}
 
 bool ZipStore::copiesChanged() const {
   for (int i = 0; i < listing_.SlotCount(); ++i) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/backup_path.h"
 #include "stores/listing_store.h"
 #include "stores/zip_container.h"
 
@@ -17,7 +18,11 @@ class ZipStore : public ListingStore {
   bool Attach(engine::ProgressSink* sink, bool recursive) override;
   bool Open(const std::string& root, engine::OpenOptions options) override;
   bool NoteWrittenFile(const std::string& path, const std::string& localPath, bool keepExisting) override;
+  bool NoteWrittenContent(const std::string& path, platform::ContentReader& content) override;
   bool DeleteFile(const std::string& path) override;
+  std::unique_ptr<platform::ContentReader> OpenContent(const std::string& path) override;
+  bool ReadLink(const std::string& path, std::string& target) override;
+  std::vector<std::string> TakeLostWrites() override { return std::move(lostWrites_); }
   bool Finish() override;
   int GetFile(const std::string& path, std::string& localPath, unsigned flags) override;
   std::uint32_t GetCapabilities() const override { return 0x1B; }
@@ -28,7 +33,7 @@ class ZipStore : public ListingStore {
   bool WriteBackCopies() override;
   [[nodiscard]] ZipContainer& GetArchive() { return archive_; }
 
-  // Names queued for deletion at Finish.
+  // Names queued for deletion when the batch ends (or at Finish).
   [[nodiscard]] const std::vector<std::string>& DeleteQueue() const { return deleteQueue_; }
 
   // Keeps the archive open while alive; the last scope to go closes it, which writes the changes.
@@ -53,7 +58,13 @@ class ZipStore : public ListingStore {
 
   bool readListing();
   bool fail(const std::string& text);
+  // The listed entry of a path and its index in the archive (which must be open); -1 with
+  // LastError set when there is none.
+  int entryOf(const std::string& path, int& archiveIndex);
   bool applyDeleteQueue();
+  // Remembers a change made while a batch holds the archive open: it is lost if the batch's
+  // archive cannot be written.
+  void noteBatchWrite(const std::string& path);
   [[nodiscard]] bool copiesChanged() const;
   void keepUnsavedCopies();
 
@@ -62,6 +73,9 @@ class ZipStore : public ListingStore {
   std::unique_ptr<ArchiveScope> held_;
   std::vector<std::string> deleteQueue_;
   std::string closeError_;
+  std::vector<std::string> batchWrites_;
+  std::vector<std::string> lostWrites_;
+  engine::Backups backups_;
 };
 
 // Makes the store factory hand out ZIP stores for ".zip" paths.

@@ -2,6 +2,7 @@
 // together, new entries from the staging file, then the central directory and end records.
 #include <cerrno>
 
+#include "platform/content_reader.h"
 #include "platform/file_system.h"
 #include "platform/temp_names.h"
 #include "stores/zip_container.h"
@@ -57,7 +58,7 @@ class ArchiveOutput {
 }  // namespace
 
 bool ZipContainer::archiveChangedSinceOpen() const {
-  const auto now = zipsystem::identityOf(path_);
+  const auto now = platform::identityOf(path_);
   return identity_ ? now != identity_ : now.has_value();
 }
 
@@ -105,8 +106,8 @@ void ZipContainer::commit() {
     out.write(central);
     out.write(endRecords(entries_.size(), centralOffset, central.size(), comment_));
     out.flush();
-    const std::uint32_t permissions = identity_ ? permissions_ : 0666 & ~zipsystem::processUmask();
-    if (!zipsystem::setPermissions(tempPath, permissions)) throw CZipException(CZipException::CodeOfErrno(errno), path_);
+    const std::uint32_t permissions = identity_ ? permissions_ : 0666 & ~platform::processUmask();
+    if (!platform::setPermissions(tempPath, permissions)) throw CZipException(CZipException::CodeOfErrno(errno), path_);
     // The new archive is on the disk before it takes the old one's name.
     if (!file->close(true)) throw CZipException(CZipException::CodeOfErrno(errno), path_);
     file.reset();

@@ -195,6 +195,54 @@ TEST_F(MemoryRun, EitherTheTimeOrTheSizeAloneTellsThatAFileChangedSinceTheCompar
 
 namespace {
 
+// A store whose batch cannot be written at its end, like an archive on a full disk: every write
+// of the batch is lost.
+struct LosingStore : MemoryStore {
+  using MemoryStore::MemoryStore;
+  bool NoteWrittenFile(const std::string& path, const std::string& localPath, bool keepExisting) override {
+    written.push_back(path);
+    return MemoryStore::NoteWrittenFile(path, localPath, keepExisting);
+  }
+  bool DeleteFile(const std::string& path) override {
+    written.push_back(path);
+    return MemoryStore::DeleteFile(path);
+  }
+  std::vector<std::string> TakeLostWrites() override { return std::move(written); }
+  std::vector<std::string> written;
+};
+
+}  // namespace
+
+TEST(LostWrites, ItemsWhoseWritesAreLostCountAsFailedAndAreNotRemembered) {
+  engine::EngineSettings settings;
+  settings.flags |= engine::option::kNoConfirmations | engine::option::kUseHistory;
+  ScriptedObserver observer;
+  SyncEngine engine(settings, engine::StoreContext{}, observer);
+  auto source = std::make_unique<MemoryStore>(engine::StoreContext{}, "/src");
+  auto target = std::make_unique<LosingStore>(engine::StoreContext{}, "/dst");
+  source->Put("new.txt", "new", kNoon);
+  target->Put("old.txt", "old", kNoon);
+  LosingStore* losing = target.get();
+  SessionSpec session;
+  session.source = "/src";
+  session.target = "/dst";
+  session.todo = 2;
+  ASSERT_TRUE(engine.CompareStores(session, observer, std::move(source), std::move(target)));
+  engine.RunSynchronization({});
+  EXPECT_EQ(engine.Totals().failed, 2u);
+  EXPECT_EQ(engine.Totals().copiedToTarget, 0u);
+  EXPECT_EQ(engine.Totals().deleted, 0u);
+  std::ostringstream plan;
+  engine::WritePlan(plan, engine);
+  // Neither is taken for equal, so no history records them.
+  EXPECT_EQ(plan.str(), "copy ->  source new.txt  [3 " + platform::formatCalendar(platform::localFromFileTime(kNoon)) +
+                            "]  [-]\ndelete   target old.txt  [-]  [3 " +
+                            platform::formatCalendar(platform::localFromFileTime(kNoon)) + "]\n");
+  EXPECT_TRUE(losing->written.empty());
+}
+
+namespace {
+
 struct DiskRun : ::testing::Test {
   testsupport::TempTree tree;
   engine::EngineSettings settings;

@@ -1,6 +1,7 @@
 #include "stores/zip_store.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "engine/local_store.h"
 #include "platform/file_system.h"
@@ -51,7 +52,7 @@ TEST_F(ZipStoreFixture, MissingArchiveIsEmptyAndMadeByTheFirstWrite) {
   EXPECT_FALSE(source.Open(tree.path("absent.zip"), {true, false, false})) << "a missing source archive is not empty";
 }
 
-TEST_F(ZipStoreFixture, ReplaceKeepExistingAndCaseInsensitiveNames) {
+TEST_F(ZipStoreFixture, ReplaceKeepExistingAndLetterCase) {
   auto store = openStore();
   store->BeginBatch(0);
   ASSERT_TRUE(put(*store, "Doc.txt", "first"));
@@ -59,15 +60,28 @@ TEST_F(ZipStoreFixture, ReplaceKeepExistingAndCaseInsensitiveNames) {
   store->EndBatch();
   ASSERT_TRUE(store->Finish());
   store = openStore();
-  EXPECT_TRUE(store->Exists(platform::joinPath(archive, "doc.TXT")));
+  EXPECT_FALSE(store->IgnoresCase()) << "an archive written here tells letter case apart";
+  EXPECT_FALSE(store->Exists(platform::joinPath(archive, "doc.TXT")));
   const std::string local = tree.write("local/new", "second version");
-  EXPECT_FALSE(store->NoteWrittenFile(platform::joinPath(archive, "doc.txt"), local, true));
-  ASSERT_TRUE(store->NoteWrittenFile(platform::joinPath(archive, "doc.txt"), local, false));
+  EXPECT_FALSE(store->NoteWrittenFile(platform::joinPath(archive, "Doc.txt"), local, true));
+  ASSERT_TRUE(store->NoteWrittenFile(platform::joinPath(archive, "Doc.txt"), local, false));
   ASSERT_TRUE(store->Finish());
-  EXPECT_EQ(entryNames(), "Doc.txt other.txt ") << "replaced in its place, under its own name";
+  EXPECT_EQ(entryNames(), "Doc.txt other.txt ") << "replaced in its place";
   std::string out = tree.folder("out") + "/doc.txt";
-  ASSERT_EQ(store->GetFile(platform::joinPath(archive, "DOC.txt"), out, 0), 1);
+  ASSERT_EQ(store->GetFile(platform::joinPath(archive, "Doc.txt"), out, 0), 1);
   EXPECT_EQ(tree.read("out/doc.txt"), "second version");
+
+  // Made on Windows: the comparison pairs its names without regard to letter case.
+  testsupport::runPython(
+      "import sys, zipfile\n"
+      "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+      "    info = zipfile.ZipInfo('Folder\\\\Read Me.TXT')\n"
+      "    info.create_system = 0\n"
+      "    z.writestr(info, 'from windows')\n",
+      {archive});
+  store = openStore();
+  EXPECT_TRUE(store->IgnoresCase());
+  EXPECT_TRUE(store->Exists(platform::joinPath(archive, "Folder/Read Me.TXT"))) << "its backslash is a folder";
 }
 
 TEST_F(ZipStoreFixture, DeletionsWaitForFinishAndGoInOnePass) {
@@ -75,7 +89,7 @@ TEST_F(ZipStoreFixture, DeletionsWaitForFinishAndGoInOnePass) {
   for (const char* name : {"a", "b", "c", "d"}) ASSERT_TRUE(put(*store, name, name));
   ASSERT_TRUE(store->Finish());
   store = openStore();
-  for (const char* name : {"a", "B", "c"}) ASSERT_TRUE(store->DeleteFile(platform::joinPath(archive, name)));
+  for (const char* name : {"a", "b", "c"}) ASSERT_TRUE(store->DeleteFile(platform::joinPath(archive, name)));
   EXPECT_FALSE(store->DeleteFile(platform::joinPath(archive, "a"))) << "already queued, no longer listed";
   ASSERT_TRUE(put(*store, "c", "written again"));
   EXPECT_EQ(store->DeleteQueue(), (std::vector<std::string>{"a", "b"}));
@@ -117,9 +131,11 @@ TEST_F(ZipStoreFixture, UnsafeEntryNamesAreLeftOutAndReported) {
   EXPECT_EQ(store->Listing().Count(), 1);
   EXPECT_EQ(store->TakeWarnings().size(), 2u);
   EXPECT_FALSE(platform::exists(tree.path("escape.txt")));
-  const std::string local = tree.write("local/back\\slash", "x");
-  EXPECT_FALSE(store->NoteWrittenFile(platform::joinPath(archive, "back\\slash"), local, false));
+  const std::string local = tree.write("local/control", "x");
+  EXPECT_FALSE(store->NoteWrittenFile(platform::joinPath(archive, "line\nbreak"), local, false));
   EXPECT_NE(store->LastError().find("cannot be stored"), std::string::npos);
+  EXPECT_TRUE(store->NoteWrittenFile(platform::joinPath(archive, "back\\slash"), local, false))
+      << "a backslash is part of a Linux name, kept as such in an archive made here";
 }
 
 TEST_F(ZipStoreFixture, DamagedOrUnreadableArchiveFailsTheListingAndStaysUntouched) {
@@ -142,4 +158,38 @@ TEST_F(ZipStoreFixture, BackupsComeOutOfTheArchiveWithTheirFolders) {
   ASSERT_TRUE(store->BackupFile(platform::joinPath(archive, "b/x.txt")));
   EXPECT_EQ(tree.read("backups/a/x.txt"), "from a");
   EXPECT_EQ(tree.read("backups/b/x.txt"), "from b");
+}
+
+TEST_F(ZipStoreFixture, LinkEntriesAreListedAsLinksNeverAsFiles) {
+  VELKOR_REQUIRE_TOOL("zip");
+  tree.write("in/real.txt", "real");
+  ASSERT_EQ(symlink("real.txt", tree.path("in/link").c_str()), 0);
+  ASSERT_EQ(platform::runProcess({"sh", "-c", "cd '" + tree.path("in") + "' && zip -q -y '" + archive + "' real.txt link"}).exitCode, 0);
+  auto store = openStore();
+  ASSERT_TRUE(store->GetFileInfo(platform::joinPath(archive, "link")));
+  EXPECT_EQ(store->CurrentEntry().attributes, platform::attr::kLink);
+  std::string target;
+  ASSERT_TRUE(store->ReadLink(platform::joinPath(archive, "link"), target));
+  EXPECT_EQ(target, "real.txt");
+  EXPECT_EQ(store->OpenContent(platform::joinPath(archive, "link")), nullptr);
+  EXPECT_FALSE(store->ReadLink(platform::joinPath(archive, "real.txt"), target));
+}
+
+TEST_F(ZipStoreFixture, ChangesOfABatchThatCannotBeWrittenAreReportedLost) {
+  auto store = openStore();
+  ASSERT_TRUE(put(*store, "kept.txt", "kept"));
+  ASSERT_TRUE(put(*store, "doomed.txt", "doomed"));
+  ASSERT_TRUE(store->Finish());
+  store = openStore();
+  store->BeginBatch(0);
+  ASSERT_TRUE(put(*store, "new.txt", "new"));
+  ASSERT_TRUE(store->DeleteFile(platform::joinPath(archive, "doomed.txt")));
+  // Another program rewrites the archive meanwhile: this batch must not write over it.
+  const std::string theirs = tree.read("store.zip") + std::string(16, '\0');
+  ASSERT_TRUE(platform::writeFileReplacing(archive, theirs, 0644));
+  store->EndBatch();
+  EXPECT_EQ(store->TakeLostWrites(),
+            (std::vector<std::string>{platform::joinPath(archive, "new.txt"), platform::joinPath(archive, "doomed.txt")}));
+  EXPECT_EQ(tree.read("store.zip"), theirs);
+  EXPECT_NE(store->LastError().find("changed"), std::string::npos) << store->LastError();
 }

@@ -1,23 +1,22 @@
-#include "stores/zip_system.h"
+#include "platform/file_identity.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace stores::zipsystem {
+namespace platform {
 namespace {
 
 FileIdentity identityFrom(const struct stat& st) {
   return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-          static_cast<std::uint64_t>(st.st_size), platform::fileTimeFromTimespec(st.st_mtim)};
+          static_cast<std::uint64_t>(st.st_size), fileTimeFromTimespec(st.st_mtim)};
 }
 
 }  // namespace
 
-std::unique_ptr<platform::BinaryFile> openForReading(const std::string& path, FileIdentity& identity,
+std::unique_ptr<BinaryFile> openForReading(const std::string& path, FileIdentity& identity,
                                                      std::uint32_t& permissions) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return nullptr;
@@ -30,7 +29,7 @@ std::unique_ptr<platform::BinaryFile> openForReading(const std::string& path, Fi
   }
   identity = identityFrom(st);
   permissions = st.st_mode & 07777;
-  return platform::BinaryFile::adopt(fd);
+  return BinaryFile::adopt(fd);
 }
 
 std::optional<FileIdentity> identityOf(const std::string& path) {
@@ -39,26 +38,8 @@ std::optional<FileIdentity> identityOf(const std::string& path) {
   return identityFrom(st);
 }
 
-std::uint32_t processUmask() {
-  // Setting the umask to read it would give other threads' new files the wrong mode meanwhile:
-  // the kernel shows it in the process status.
-  if (FILE* status = std::fopen("/proc/self/status", "re")) {
-    char line[256];
-    unsigned mask = 0;
-    bool found = false;
-    while (!found && std::fgets(line, sizeof line, status) != nullptr) {
-      found = std::sscanf(line, "Umask: %o", &mask) == 1;
-    }
-    std::fclose(status);
-    if (found) return mask;
-  }
-  const mode_t mask = ::umask(022);
-  ::umask(mask);
-  return mask;
-}
-
 bool setPermissions(const std::string& path, std::uint32_t permissions) {
   return ::chmod(path.c_str(), static_cast<mode_t>(permissions)) == 0;
 }
 
-}  // namespace stores::zipsystem
+}  // namespace platform

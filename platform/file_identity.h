@@ -1,6 +1,5 @@
 #pragma once
-// The few services of the operating system that the ZIP component needs beyond platform/: the
-// identity of the archive file, the umask and permission bits.
+// Whether a file is still the one that was read: its identity when it was opened and now.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -9,26 +8,24 @@
 #include "platform/binary_file.h"
 #include "platform/file_time.h"
 
-namespace stores::zipsystem {
+namespace platform {
 
 // What tells whether a file is still the one that was read.
 struct FileIdentity {
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
   std::uint64_t size = 0;
-  platform::FileTime lastWrite = 0;
+  FileTime lastWrite = 0;
   bool operator==(const FileIdentity&) const = default;
 };
 
 // Opens a regular file for reading, with the identity and permission bits of what was opened.
 // Empty with errno set when it cannot.
-[[nodiscard]] std::unique_ptr<platform::BinaryFile> openForReading(const std::string& path, FileIdentity& identity,
+[[nodiscard]] std::unique_ptr<BinaryFile> openForReading(const std::string& path, FileIdentity& identity,
                                                                    std::uint32_t& permissions);
 // The identity of the file at `path` now, empty when there is none.
 [[nodiscard]] std::optional<FileIdentity> identityOf(const std::string& path);
-// The process's umask, read without changing it.
-[[nodiscard]] std::uint32_t processUmask();
 // False with errno set when the bits cannot be set.
 [[nodiscard]] bool setPermissions(const std::string& path, std::uint32_t permissions);
 
-}  // namespace stores::zipsystem
+}  // namespace platform
