@@ -302,9 +302,11 @@ bool LocalStore::WriteHistoryText(const std::string& folder, const std::string& 
     return false;
   }
   const std::string name = historyFileIn(*relative);
-  // Never over a file of the user's own that happens to carry the name.
-  const auto existing = root->readWholeFile(name);
-  if (existing && !LooksLikeHistoryFile(*existing)) {
+  // Never over a file of the user's own that happens to carry the name (a link included).
+  FindData there;
+  const bool exists = root->stat(name, there);
+  const auto existing = exists ? root->readWholeFile(name) : std::nullopt;
+  if (exists && (!existing || !LooksLikeHistoryFile(*existing))) {
     error = Translate("${history not written, a file of its own is named synch.log:} ") + file;
     return false;
   }

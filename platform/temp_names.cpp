@@ -66,11 +66,18 @@ void removeLeftoversIn(const std::string& folder) {
 
 void removeStaleTempFolders(std::string_view prefix) {
   const std::string folder = tempFolder();
-  const std::string start = std::string(prefix) + "-";
+  // "PREFIX-PID-XXXXXX", as TempFolder names them.
+  auto ours = [&](std::string_view name) {
+    if (!name.starts_with(prefix) || name.size() < prefix.size() + 9 || name[prefix.size()] != '-') return false;
+    name.remove_prefix(prefix.size() + 1);
+    const std::size_t dash = name.find('-');
+    return dash != std::string_view::npos && dash > 0 && name.size() == dash + 7 &&
+           name.substr(0, dash).find_first_not_of("0123456789") == std::string_view::npos;
+  };
   auto search = DirectorySearch::open(folder);
   FindData entry;
   while (search && search->next(entry)) {
-    if (!entry.name.starts_with(start) || !entry.isFolder()) continue;
+    if (!ours(entry.name) || !entry.isFolder()) continue;
     const std::string path = joinPath(folder, entry.name);
     // Only the owner may have made it: a folder of another user is not ours to remove.
     struct stat st {};

@@ -2,6 +2,7 @@
 // overwrite or delete what the user wants kept, write outside the chosen pair, report an
 // incomplete run as complete.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "config/profile.h"
@@ -13,6 +14,12 @@ using testsupport::kLater;
 using testsupport::kOld;
 
 namespace {
+
+unsigned umaskNow() {
+  const mode_t mask = umask(022);
+  umask(mask);
+  return mask;
+}
 
 struct Safety : testsupport::ProgramTest {
   void link(const std::string& target, const std::string& relative) {
@@ -242,6 +249,76 @@ TEST_F(Safety, ATargetInsideTheSourceIsRefusedBeforeItIsMade) {
   EXPECT_EQ(result.exitCode, 2);
   EXPECT_NE(result.errorOutput.find("overlap"), std::string::npos) << result.errorOutput;
   EXPECT_EQ(names("n1"), std::vector<std::string>{"a.txt"});
+}
+
+TEST_F(Safety, AHistoryFileNameTakenByALinkIsLeftAlone) {
+  useHistory(true);
+  tree.write("outside/log.txt", "outside");
+  tree.writeWithTime("src/a.txt", "a", kOld);
+  tree.folder("dst");
+  link("../outside/log.txt", "dst/synch.log");
+  const auto result = run({tree.path("src"), tree.path("dst"), "-sync", "-auto"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(linkTarget("dst/synch.log"), "../outside/log.txt");
+  EXPECT_EQ(tree.read("outside/log.txt"), "outside");
+}
+
+// Archives.
+
+TEST_F(Safety, ArchivesGiveBackModesLinksAndTimesAsTheyHoldThem) {
+  VELKOR_REQUIRE_TOOL("zip");
+  tree.write("in/run.sh", "#!/bin/sh\n");
+  ASSERT_EQ(chmod(tree.path("in/run.sh").c_str(), 04750), 0);
+  tree.write("in/docs/real.txt", "real");
+  link("real.txt", "in/docs/inside");
+  link("../../escape", "in/docs/outside");
+  ASSERT_EQ(platform::runProcess({"sh", "-c", "cd '" + tree.path("in") + "' && zip -q -r -y ../made.zip ."}).exitCode, 0);
+  // An impossible time (hour 25) read as one valid time by the listing and the restored file.
+  testsupport::runPython("import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1], 'a')\ninfo = zipfile.ZipInfo('late.txt', (2020, 5, 6, 7, 8, 10))\n"
+                         "z.writestr(info, 'late')\nz.close()\ndata = bytearray(open(sys.argv[1], 'rb').read())\n"
+                         "at = data.rfind(b'PK\\x01\\x02')\nwhile at >= 0:\n"
+                         "    if data[at + 46:at + 54] == b'late.txt':\n        data[at + 12:at + 14] = (25 << 11 | 8 << 5 | 5).to_bytes(2, 'little')\n"
+                         "    at = data.rfind(b'PK\\x01\\x02', 0, at)\nopen(sys.argv[1], 'wb').write(bytes(data))\n",
+                         {tree.path("made.zip")});
+  auto result = run({tree.path("made.zip"), tree.path("out"), "-copy", "-R", "-auto"});
+  EXPECT_EQ(result.exitCode, 1) << "the escaping link is left out";
+  EXPECT_NE(result.errorOutput.find("docs/outside"), std::string::npos) << result.errorOutput;
+  struct stat st {};
+  ASSERT_EQ(stat(tree.path("out/run.sh").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0750u & ~umaskNow()) << "its bits less the umask, never set-uid";
+  EXPECT_EQ(linkTarget("out/docs/inside"), "real.txt");
+  EXPECT_FALSE(tree.exists("out/docs/outside"));
+  EXPECT_EQ(tree.read("out/late.txt"), "late");
+  result = run({tree.path("made.zip"), tree.path("out"), "-copy", "-R", "-scan"});
+  EXPECT_EQ(result.output.find("late.txt"), std::string::npos) << "found equal the second time: " << result.output;
+}
+
+TEST_F(Safety, AnArchiveIsWrittenWithTheRightModeAndLeftoversOfKilledRunsGo) {
+  tree.write("src/a.txt", "a");
+  auto result = run({tree.path("src"), tree.path("new.zip"), "-back", "-auto"});
+  ASSERT_EQ(result.exitCode, 0) << result.errorOutput;
+  struct stat st {};
+  ASSERT_EQ(stat(tree.path("new.zip").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0666u & ~umaskNow());
+  ASSERT_EQ(chmod(tree.path("new.zip").c_str(), 0640), 0);
+  tree.write(".ovand~k1ll3d.tmp", "a new archive a killed run did not finish");
+  tree.write("src/b.txt", "b");
+  result = run({tree.path("src"), tree.path("new.zip"), "-back", "-auto"});
+  ASSERT_EQ(result.exitCode, 0) << result.errorOutput;
+  ASSERT_EQ(stat(tree.path("new.zip").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u) << "a replaced archive keeps its mode";
+  EXPECT_FALSE(tree.exists(".ovand~k1ll3d.tmp"));
+}
+
+TEST_F(Safety, PrivateFoldersOfKilledRunsAreRemovedAtStart) {
+  tree.write("tmp/ovand-999999-Ab12Cd/copy-of-a-users-file", "stale");
+  tree.write("tmp/ovand-someone-else/kept", "not of the pattern");
+  tree.write("src/a.txt", "a");
+  const auto result = platform::runProcess({VELKOR_BINARY, tree.path("src"), tree.path("dst"), "-back", "-auto", "-I" + ini},
+                                           {"HOME=" + tree.path("home"), "TMPDIR=" + tree.path("tmp")});
+  EXPECT_EQ(result.exitCode, 0) << result.errorOutput;
+  EXPECT_FALSE(tree.exists("tmp/ovand-999999-Ab12Cd"));
+  EXPECT_TRUE(tree.exists("tmp/ovand-someone-else/kept"));
 }
 
 // Wrong results.
