@@ -244,6 +244,17 @@ std::shared_ptr<const FolderTree::Folder> FolderTree::folder(std::string_view re
   return opened;
 }
 
+std::optional<FolderTree::Place> FolderTree::place(std::string_view relative, int& code) {
+  const auto [folderPart, name] = splitLast(relative);
+  if (!validName(name)) {
+    code = EINVAL;
+    return std::nullopt;
+  }
+  auto dir = folder(folderPart, &code);
+  if (!dir) return std::nullopt;
+  return Place{std::move(dir), std::string(name)};
+}
+
 void FolderTree::forgetFolders(std::string_view below) {
   const std::lock_guard lock(cacheMutex_);
   std::erase_if(cache_, [&](const auto& entry) {
@@ -259,14 +270,9 @@ bool FolderTree::stat(std::string_view relative, FindData& entry, int* code) {
   if (relative.empty()) {
     ok = fstat(rootFolder_->fd, &st) == 0;
     if (!ok) failure = errno;
-  } else {
-    const auto [folderPart, name] = splitLast(relative);
-    const auto dir = validName(name) ? folder(folderPart, &failure) : nullptr;
-    if (!validName(name)) failure = EINVAL;
-    if (dir) {
-      ok = fstatat(dir->fd, std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-      if (!ok) failure = errno;
-    }
+  } else if (const auto at = place(relative, failure)) {
+    ok = fstatat(at->folder->fd, at->name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!ok) failure = errno;
   }
   if (!ok) {
     if (code != nullptr) *code = failure;
@@ -288,18 +294,16 @@ std::unique_ptr<DirectorySearch> FolderTree::list(std::string_view folderPath, s
 }
 
 std::unique_ptr<FileReader> FolderTree::openForReading(std::string_view relative, std::string* error) {
-  int code = EINVAL;
-  const auto [folderPart, name] = splitLast(relative);
-  const auto dir = validName(name) ? folder(folderPart, &code) : nullptr;
-  if (!dir) {
+  int code = 0;
+  const auto at = place(relative, code);
+  if (!at) {
     setText(error, code);
     return nullptr;
   }
-  const std::string file(name);
   // O_NONBLOCK: a pipe put in a file's place must not stop the run.
-  const int fd = openat(dir->fd, file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  const int fd = openat(at->folder->fd, at->name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) {
-    setText(error, classify(dir->fd, file, errno));
+    setText(error, classify(at->folder->fd, at->name, errno));
     return nullptr;
   }
   struct stat st {};
@@ -353,11 +357,10 @@ bool FolderTree::createFolders(std::string_view folderPath, std::string* error) 
 }
 
 bool FolderTree::removeFile(std::string_view relative, std::string* error) {
-  int code = EINVAL;
-  const auto [folderPart, name] = splitLast(relative);
-  const auto dir = validName(name) ? folder(folderPart, &code) : nullptr;
-  if (dir && unlinkat(dir->fd, std::string(name).c_str(), 0) == 0) return true;
-  setText(error, dir ? errno : code);
+  int code = 0;
+  const auto at = place(relative, code);
+  if (at && unlinkat(at->folder->fd, at->name.c_str(), 0) == 0) return true;
+  setText(error, at ? errno : code);
   return false;
 }
 
@@ -401,33 +404,30 @@ bool FolderTree::setReadOnly(std::string_view relative, bool readOnly, std::stri
     setText(error, errno);
     return false;
   }
-  const auto [folderPart, name] = splitLast(relative);
-  const auto dir = folder(folderPart, &code);
-  if (dir && fchmodat(dir->fd, std::string(name).c_str(), static_cast<mode_t>(mode), AT_SYMLINK_NOFOLLOW) == 0) return true;
-  setText(error, dir ? errno : code);
+  const auto at = place(relative, code);
+  if (at && fchmodat(at->folder->fd, at->name.c_str(), static_cast<mode_t>(mode), AT_SYMLINK_NOFOLLOW) == 0) return true;
+  setText(error, at ? errno : code);
   return false;
 }
 
 bool FolderTree::setLastWriteTime(std::string_view relative, FileTime time, std::string* error) {
-  int code = EINVAL;
-  const auto [folderPart, name] = splitLast(relative);
-  const auto dir = validName(name) ? folder(folderPart, &code) : nullptr;
+  int code = 0;
+  const auto at = place(relative, code);
   const timespec times[2] = {timespec{0, UTIME_OMIT}, timespecFromFileTime(time)};
-  if (dir && utimensat(dir->fd, std::string(name).c_str(), times, AT_SYMLINK_NOFOLLOW) == 0) return true;
-  setText(error, dir ? errno : code);
+  if (at && utimensat(at->folder->fd, at->name.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0) return true;
+  setText(error, at ? errno : code);
   return false;
 }
 
 bool FolderTree::readLink(std::string_view relative, std::string& target, std::string* error) {
-  int code = EINVAL;
-  const auto [folderPart, name] = splitLast(relative);
-  const auto dir = validName(name) ? folder(folderPart, &code) : nullptr;
-  if (!dir) {
+  int code = 0;
+  const auto at = place(relative, code);
+  if (!at) {
     setText(error, code);
     return false;
   }
   char buffer[4097];
-  const ssize_t length = readlinkat(dir->fd, std::string(name).c_str(), buffer, sizeof buffer);
+  const ssize_t length = readlinkat(at->folder->fd, at->name.c_str(), buffer, sizeof buffer);
   if (length < 0 || length >= static_cast<ssize_t>(sizeof buffer)) {
     setText(error, length < 0 ? errno : ENAMETOOLONG);
     return false;
@@ -437,16 +437,17 @@ bool FolderTree::readLink(std::string_view relative, std::string& target, std::s
 }
 
 std::unique_ptr<PendingFile> FolderTree::create(std::string_view relative, std::string* error) {
-  int code = EINVAL;
-  const auto [folderPart, name] = splitLast(relative);
-  auto dir = validName(name) ? folder(folderPart, &code) : nullptr;
-  if (!dir) {
+  int code = 0;
+  auto at = place(relative, code);
+  if (!at) {
     setText(error, code);
     return nullptr;
   }
+  auto& dir = at->folder;
+  const std::string& name = at->name;
   if (procAvailable()) {
     const int fd = openat(dir->fd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd >= 0) return std::unique_ptr<PendingFile>(new PendingFile(std::move(dir), std::string(name), fd, {}));
+    if (fd >= 0) return std::unique_ptr<PendingFile>(new PendingFile(std::move(dir), name, fd, {}));
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
       setText(error, errno);
       return nullptr;
@@ -459,7 +460,7 @@ std::unique_ptr<PendingFile> FolderTree::create(std::string_view relative, std::
     const int fd = openat(dir->fd, temp.c_str(), O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0) {
       (void)flock(fd, LOCK_EX | LOCK_NB);
-      return std::unique_ptr<PendingFile>(new PendingFile(std::move(dir), std::string(name), fd, std::move(temp)));
+      return std::unique_ptr<PendingFile>(new PendingFile(std::move(dir), name, fd, std::move(temp)));
     }
     if (errno != EEXIST) break;
   }
@@ -469,13 +470,14 @@ std::unique_ptr<PendingFile> FolderTree::create(std::string_view relative, std::
 
 bool FolderTree::putLink(std::string_view relative, const std::string& target, FileTime lastWriteTime,
                          const std::optional<ExpectedFile>& expected, std::string* error) {
-  int code = EINVAL;
-  const auto [folderPart, name] = splitLast(relative);
-  const auto dir = validName(name) ? folder(folderPart, &code) : nullptr;
-  if (!dir) {
+  int code = 0;
+  const auto at = place(relative, code);
+  if (!at) {
     setText(error, code);
     return false;
   }
+  const auto& dir = at->folder;
+  const std::string& name = at->name;
   std::string temp;
   for (int attempt = 0; attempt < 100 && temp.empty(); ++attempt) {
     std::string candidate = randomTempName();
@@ -488,9 +490,9 @@ bool FolderTree::putLink(std::string_view relative, const std::string& target, F
   }
   const timespec times[2] = {timespec{0, UTIME_OMIT}, timespecFromFileTime(lastWriteTime)};
   (void)utimensat(dir->fd, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);
-  PendingFile placeholder(dir, std::string(name), -1, temp);
+  PendingFile placeholder(dir, name, -1, temp);
   if (expected && !placeholder.checkExpected(*expected, error)) return false;
-  const std::string destination(name);
+  const std::string& destination = name;
   const bool noReplace = expected && !expected->present;
   const int result = noReplace ? renameat2(dir->fd, temp.c_str(), dir->fd, destination.c_str(), RENAME_NOREPLACE)
                                : renameat(dir->fd, temp.c_str(), dir->fd, destination.c_str());
@@ -527,31 +529,27 @@ bool FolderTree::writeWholeFile(std::string_view relative, std::string_view cont
 }
 
 std::optional<std::string> FolderTree::systemPathOf(std::string_view relative, std::string* error) {
-  int code = EINVAL;
-  const auto [folderPart, name] = splitLast(relative);
-  const auto dir = validName(name) ? folder(folderPart, &code) : nullptr;
-  if (!dir) {
+  int code = 0;
+  const auto at = place(relative, code);
+  if (!at) {
     setText(error, code);
     return std::nullopt;
   }
   char buffer[8192];
-  const std::string link = "/proc/self/fd/" + std::to_string(dir->fd);
+  const std::string link = "/proc/self/fd/" + std::to_string(at->folder->fd);
   const ssize_t length = readlink(link.c_str(), buffer, sizeof buffer - 1);
-  const std::string folderPath = length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : fullPath(folderPart);
-  return joinPath(folderPath, name);
+  const std::string folderPath = length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : fullPath(splitLast(relative).first);
+  return joinPath(folderPath, at->name);
 }
 
 void FolderTree::removeLeftover(std::string_view relative) {
-  const auto [folderPart, name] = splitLast(relative);
-  if (!isTemporaryName(name)) return;
   int code = 0;
-  const auto dir = folder(folderPart, &code);
-  if (!dir) return;
-  const std::string file(name);
-  const int fd = openat(dir->fd, file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  const auto at = isTemporaryName(splitLast(relative).second) ? place(relative, code) : std::nullopt;
+  if (!at) return;
+  const int fd = openat(at->folder->fd, at->name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return;
   // A file another run still writes is locked by it.
-  if (flock(fd, LOCK_EX | LOCK_NB) == 0) unlinkat(dir->fd, file.c_str(), 0);
+  if (flock(fd, LOCK_EX | LOCK_NB) == 0) unlinkat(at->folder->fd, at->name.c_str(), 0);
   ::close(fd);
 }
 

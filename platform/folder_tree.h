@@ -108,7 +108,14 @@ class FolderTree {
 
  private:
   using Folder = PendingFile::Folder;
+  // Where an entry is: its folder and its name.
+  struct Place {
+    std::shared_ptr<const Folder> folder;
+    std::string name;
+  };
   FolderTree(std::string root, int fd);
+  // The place of a relative path; empty with `code` set (EINVAL for a name that is none).
+  std::optional<Place> place(std::string_view relative, int& code);
   // The folder's descriptor, from a small cache; empty with `code` set on failure.
   std::shared_ptr<const Folder> folder(std::string_view relative, int* code);
   void forgetFolders(std::string_view below);
