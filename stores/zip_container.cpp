@@ -68,9 +68,8 @@ void ZipContainer::AddFile(const std::string& localPath, const std::string& entr
 void ZipContainer::AddEntry(ZipInput& input, const std::string& entryName, int level, ZipProgressSink* sink) {
   if (!open_) throw CZipException(CZipException::kInternal, "archive not open");
   ZipEntry entry;
-  // The format has "/" between folders; a "\" would be a folder to some readers and not to others.
+  // "/" between folders; a "\" is part of a name, as it is on the Unix host this names.
   entry.rawName = entryName;
-  std::replace(entry.rawName.begin(), entry.rawName.end(), '\\', '/');
   if (entry.rawName.size() > kMaxName) throw CZipException(CZipException::kNameTooLong, entry.rawName.substr(0, 80));
   entry.flags = nameFlag(entry.rawName);
   entry.name = decodeName(entry.rawName, entry.flags, entry.versionMadeBy);

@@ -54,12 +54,10 @@ void toDos(platform::FileTime time, std::uint16_t& dosTime, std::uint16_t& dosDa
 // A stored name as UTF-8. Flagged names and names of hosts other than DOS, OS/2 and NTFS are
 // UTF-8 when they are valid UTF-8; the others are code page 437 (what DOS tools write).
 [[nodiscard]] std::string decodeName(std::string_view raw, std::uint16_t flags, std::uint16_t versionMadeBy);
-// The name that look-ups compare: "/" for "\", and a name that is not valid UTF-8 read as code
-// page 437, as decodeName reads such a name back.
+// The name that look-ups compare for a name as this program writes it (made on Unix).
 [[nodiscard]] std::string lookupName(std::string_view name);
 // The UTF-8 flag for a new entry's name bytes: set only for valid UTF-8 that is not pure ASCII.
 [[nodiscard]] std::uint16_t nameFlag(std::string_view raw);
-[[nodiscard]] bool isValidUtf8(std::string_view text);
 
 // The deflate level bits of the general purpose flags.
 [[nodiscard]] std::uint16_t levelFlags(int level);

@@ -190,8 +190,7 @@ bool ZipStore::NoteWrittenContent(const std::string& path, platform::ContentRead
   } catch (const CZipException& failure) {
     return fail(engine::Translate("${cannot write}") + " " + root_ + ": " + failure.what());
   }
-  const int added = archive_.FindName(*relative);
-  const ZipEntry& stored = archive_.Entry(added);
+  const ZipEntry& stored = archive_.Entry(archive_.FindName(*relative));
   const int entry = putEntry(*relative, static_cast<std::int64_t>(stored.uncompressedSize), stored.lastWriteTime(), stored.crc);
   listing_.at(entry).state = 1;
   listing_.at(entry).link = false;
