@@ -9,6 +9,7 @@
 #include "engine/text.h"
 #include "platform/file_system.h"
 #include "platform/file_time.h"
+#include "platform/interrupt.h"
 #include "platform/path.h"
 #include "platform/special_folders.h"
 
@@ -134,7 +135,8 @@ int RunBatch(COptions& options, const RunOptions& run, const BatchIo& io, bool d
   engine::SyncEngine engine(run.Apply(options.EngineSettings()), MakeStoreContext(options, &prompt), observer);
   if (!engine.StartCompare(std::move(plannedSessions), true)) {
     io.err << engine::Translate("${Nothing was changed.}") << '\n';
-    return exitcode::kCouldNotStart;
+    // Stopped by the user while comparing: a cancelled run, not one that could not start.
+    return platform::interruptRequested() ? exitcode::kItemsFailed : exitcode::kCouldNotStart;
   }
   LeftAloneTotals leftAlone;
   leftAlone.conflicts = leaveConflictsAlone(engine, io.out);

@@ -7,7 +7,7 @@ namespace engine {
 
 bool CopyContentInto(platform::FolderTree& tree, const std::string& relative, platform::ContentReader& content,
                      const std::optional<ExpectedFile>& expected, ProgressSink* sink, std::string& error) {
-  auto pending = tree.create(relative, &error);
+  auto pending = tree.create(relative, platform::modeForCopy(content.mode()), &error);
   if (!pending) return false;
   const platform::CopyResult result = platform::copyContent(content, pending->descriptor(), [sink](std::uint64_t done) {
     if (sink == nullptr) return true;
@@ -18,8 +18,7 @@ bool CopyContentInto(platform::FolderTree& tree, const std::string& relative, pl
     error = result.outcome == platform::CopyOutcome::Cancelled ? Translate("${Cancelled}") : result.error;
     return false;
   }
-  return pending->setModeAndTime(platform::modeForCopy(content.mode()), content.lastWriteTime(), &error) &&
-         pending->commit(expected, false, &error);
+  return pending->setLastWriteTime(content.lastWriteTime(), &error) && pending->commit(expected, false, &error);
 }
 
 }  // namespace engine

@@ -146,30 +146,41 @@ bool LocalStore::FindNext(SearchHandle handle) {
 bool LocalStore::FindClose(SearchHandle handle) { return searches_.erase(handle) > 0; }
 
 bool LocalStore::PutFile(const std::string& destination, const CompareItem*, Store& source, const std::string& sourcePath,
-                         unsigned, const std::optional<ExpectedFile>& expected) {
+                         unsigned, const PutChecks& checks) {
   const auto relative = relativeOf(destination);
   platform::FolderTree* root = relative ? tree() : nullptr;
   if (root == nullptr || relative->empty()) return false;
-  if (!source.GetFileInfo(sourcePath)) {
-    const std::string reason = source.LastError().empty() ? Translate("${does not exist}") : source.LastError();
-    return fail("${cannot read}", sourcePath, reason);
-  }
-  const FindData found = source.CurrentEntry();
-  if (sink_ != nullptr) sink_->ProgressFile(platform::fileNameOf(destination), found.size, 1, 0);
+  const std::string changed = sourcePath + ": " + Translate("${changed since comparison}");
   std::string error;
-  if ((found.attributes & platform::attr::kLink) != 0) {
+  const auto content = source.OpenContent(sourcePath);
+  if (!content) {
+    // What cannot be opened as a file may be a link, which is copied as a link.
+    const std::string reason = source.LastError();
+    if (!source.GetFileInfo(sourcePath) || (source.CurrentEntry().attributes & platform::attr::kLink) == 0) {
+      return fail("${cannot read}", sourcePath, reason.empty() ? Translate("${does not exist}") : reason);
+    }
+    const FindData link = source.CurrentEntry();
+    if (checks.source && (link.size != checks.source->size || link.lastWriteTime != checks.source->lastWriteTime)) {
+      setError(changed);
+      return false;
+    }
     std::string target;
     if (!source.ReadLink(sourcePath, target)) return fail("${cannot read}", sourcePath, source.LastError());
-    if (!root->putLink(*relative, target, found.lastWriteTime, expected, &error)) return fail("${cannot write}", destination, error);
-  } else {
-    const auto content = source.OpenContent(sourcePath);
-    if (!content) return fail("${cannot read}", sourcePath, source.LastError());
-    if (!CopyContentInto(*root, *relative, *content, expected, sink_, error)) {
-      // A failure of the source shows in its own words; everything else is the destination's.
-      const bool sourceFailed = !content->error().empty();
-      return fail(sourceFailed ? "${cannot read}" : "${cannot write}", sourceFailed ? sourcePath : destination,
-                  sourceFailed ? content->error() : error);
+    if (!root->putLink(*relative, target, link.lastWriteTime, checks.destination, &error)) {
+      return fail("${cannot write}", destination, error);
     }
+    return NoteWrittenFile(destination, std::string(), false);
+  }
+  if (!ContentAsExpected(*content, checks.source)) {
+    setError(changed);
+    return false;
+  }
+  if (sink_ != nullptr) sink_->ProgressFile(platform::fileNameOf(destination), content->size(), 1, 0);
+  if (!CopyContentInto(*root, *relative, *content, checks.destination, sink_, error)) {
+    // A failure of the source shows in its own words; everything else is the destination's.
+    const bool sourceFailed = !content->error().empty();
+    return fail(sourceFailed ? "${cannot read}" : "${cannot write}", sourceFailed ? sourcePath : destination,
+                sourceFailed ? content->error() : error);
   }
   return NoteWrittenFile(destination, std::string(), false);
 }

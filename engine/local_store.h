@@ -30,7 +30,7 @@ class LocalStore : public Store, public HistoryFiles {
   bool FindNext(SearchHandle handle) override;
   bool FindClose(SearchHandle handle) override;
   bool PutFile(const std::string& destination, const CompareItem* item, Store& source, const std::string& sourcePath,
-               unsigned flags, const std::optional<ExpectedFile>& expected) override;
+               unsigned flags, const PutChecks& checks) override;
   bool NoteWrittenFile(const std::string& path, const std::string& localPath, bool keepExisting) override;
   bool DeleteFile(const std::string& path) override;
   bool IsListBased() const override { return false; }

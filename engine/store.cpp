@@ -29,6 +29,10 @@ bool Store::RemoveEmptyFolder(const std::string&) { return false; }
 
 bool Store::ReadLink(const std::string&, std::string&) { return false; }
 
+bool ContentAsExpected(const platform::ContentReader& content, const std::optional<ExpectedFile>& expected) {
+  return !expected || (expected->present && content.size() == expected->size && content.lastWriteTime() == expected->lastWriteTime);
+}
+
 namespace {
 
 // A local copy made by a store's GetFile, read and then given back to the store.

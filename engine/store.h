@@ -50,6 +50,16 @@ struct StoreContext {
   std::function<bool(const std::string& text, std::string& out)> expandPath;
 };
 
+// What a copy checks before it takes the destination's place: the source and the destination
+// still as the comparison saw them (absent, or that size and time). Empty: not checked.
+struct PutChecks {
+  std::optional<ExpectedFile> source;
+  std::optional<ExpectedFile> destination;
+};
+
+// True when the content is of the expected size and time (or nothing is expected).
+[[nodiscard]] bool ContentAsExpected(const platform::ContentReader& content, const std::optional<ExpectedFile>& expected);
+
 struct OpenOptions {
   // Ask nothing and show nothing.
   bool quiet = false;
@@ -79,13 +89,11 @@ class Store {
   // Next entry into CurrentEntry(); false at the end.
   [[nodiscard]] virtual bool FindNext(SearchHandle handle) = 0;
   virtual bool FindClose(SearchHandle handle) = 0;
-  // Has `source` supply `sourcePath` and puts it at `destination`, then notes it. With
-  // `expected`, the destination is replaced only while it is still what the comparison saw
-  // (absent, or that size and time). False on failure or cancel; an existing destination is then
-  // left as it was.
+  // Has `source` supply `sourcePath` and puts it at `destination`, then notes it, but only while
+  // source and destination are as `checks` expect. False on failure, cancel or a change since the
+  // comparison; an existing destination is then left as it was.
   [[nodiscard]] virtual bool PutFile(const std::string& destination, const CompareItem* item, Store& source,
-                                     const std::string& sourcePath, unsigned flags,
-                                     const std::optional<ExpectedFile>& expected) = 0;
+                                     const std::string& sourcePath, unsigned flags, const PutChecks& checks) = 0;
   // Records a file now at `path` whose content is `localPath` (empty: already in place).
   [[nodiscard]] virtual bool NoteWrittenFile(const std::string& path, const std::string& localPath,
                                              bool keepExisting) = 0;

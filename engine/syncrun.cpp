@@ -165,6 +165,7 @@ void SyncEngine::RunSynchronization(const std::vector<int>& requested) {
   totals_ = {};
   runDone_ = 0;
   listedWrites_.clear();
+  foldersThere_.clear();
   std::vector<int> indexes = requested.empty() ? Order() : requested;
   for (StorePair& pair : Pairs()) {
     for (Store* store : {pair.source.get(), pair.target.get()}) {
@@ -364,19 +365,18 @@ bool SyncEngine::copyItem(int index, const ItemView& item, StorePair& pair) {
   const std::uint32_t direction = toSource ? confirm::kToSourceSide : confirm::kToTargetSide;
   const bool destinationExists = item.presence == presence::kBoth;
 
-  if (!unchangedSinceComparison(index, from, fromPath, true, toSource ? item.targetSize : item.sourceSize,
-                                toSource ? item.targetTime : item.sourceTime) ||
-      !unchangedSinceComparison(index, to, toPath, destinationExists, toSource ? item.sourceSize : item.targetSize,
-                                toSource ? item.sourceTime : item.targetTime)) {
-    return false;
-  }
   if (destinationExists) {
+    // Nothing is asked about, unlocked or backed up for a file that changed since the comparison.
+    if (!unchangedSinceComparison(index, to, toPath, true, toSource ? item.sourceSize : item.targetSize,
+                                  toSource ? item.sourceTime : item.targetTime)) {
+      return false;
+    }
+    const std::uint32_t attributes = to.CurrentEntry().attributes;
     if (!Confirm(toPath, confirm::kOverwrite | direction, fromPath)) {
       ++totals_.skipped;
       return false;
     }
-    const std::uint32_t attributes = to.GetAttributes(toPath);
-    if (attributes != platform::attr::kInvalid && (attributes & platform::attr::kReadOnly) != 0) {
+    if ((attributes & platform::attr::kReadOnly) != 0) {
       if (!Confirm(toPath, confirm::kOverwriteReadOnly | direction, fromPath)) {
         ++totals_.skipped;
         return false;
@@ -385,21 +385,28 @@ bool SyncEngine::copyItem(int index, const ItemView& item, StorePair& pair) {
     }
   }
   const std::string folder = platform::parentOf(toPath);
-  // List-based stores have no folders of their own: a file's folder comes with it.
-  if (!to.IsListBased() && !to.Exists(folder) && !to.CreateFolder(folder)) {
-    reportError(index, folder, to.LastError());
-    return false;
+  // List-based stores have no folders of their own: a file's folder comes with it. Files come
+  // folder by folder: a folder known to be there is not looked at again for each of its files.
+  std::string& known = foldersThere_[&to];
+  if (!to.IsListBased() && known != folder) {
+    if (!to.Exists(folder) && !to.CreateFolder(folder)) {
+      reportError(index, folder, to.LastError());
+      return false;
+    }
+    known = folder;
   }
   // Nothing is overwritten without its backup.
   if (destinationExists && Settings().has(option::kMakeBackup) && !to.BackupFile(toPath)) {
     reportError(index, toPath, to.LastError());
     return false;
   }
-  // The destination is replaced only while it is still what the comparison saw.
-  const ExpectedFile expected{destinationExists, toSource ? item.sourceSize : item.targetSize,
-                              toSource ? item.sourceTime : item.targetTime};
+  // Source and destination are still what the comparison saw, or nothing is written: the store
+  // checks them at the last moment.
+  const PutChecks checks{ExpectedFile{true, toSource ? item.targetSize : item.sourceSize, toSource ? item.targetTime : item.sourceTime},
+                         ExpectedFile{destinationExists, toSource ? item.sourceSize : item.targetSize,
+                                      toSource ? item.sourceTime : item.targetTime}};
   rememberListedWrite(index, to, toPath);
-  if (!to.PutFile(toPath, &Items().at(index), from, fromPath, 0, expected)) {
+  if (!to.PutFile(toPath, &Items().at(index), from, fromPath, 0, checks)) {
     if (!listedWrites_.empty() && listedWrites_.back().index == index) listedWrites_.pop_back();
     reportError(index, toPath, ShouldContinue() ? to.LastError() : Translate("${Cancelled}"));
     return false;

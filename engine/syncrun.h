@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/compare.h"
@@ -169,6 +170,8 @@ class SyncEngine : public CompareEngine, private ProgressSink {
     FileTime targetTime = 0;
   };
   std::vector<ListedWrite> listedWrites_;
+  // The last folder each destination store was found to hold during this run.
+  std::unordered_map<const Store*, std::string> foldersThere_;
 };
 
 }  // namespace engine

@@ -11,15 +11,12 @@
 
 namespace platform {
 
-FileReader::FileReader(int fd) : fd_(fd) {
-  struct stat st {};
-  if (fstat(fd_, &st) == 0) {
-    size_ = static_cast<std::uint64_t>(st.st_size);
-    lastWriteTime_ = fileTimeFromTimespec(st.st_mtim);
-    mode_ = st.st_mode & 07777;
-    mtimeSeconds_ = st.st_mtim.tv_sec;
-    mtimeNanoseconds_ = st.st_mtim.tv_nsec;
-  }
+FileReader::FileReader(int fd, const struct stat& st) : fd_(fd) {
+  size_ = static_cast<std::uint64_t>(st.st_size);
+  lastWriteTime_ = fileTimeFromTimespec(st.st_mtim);
+  mode_ = st.st_mode & 07777;
+  mtimeSeconds_ = st.st_mtim.tv_sec;
+  mtimeNanoseconds_ = st.st_mtim.tv_nsec;
 }
 
 FileReader::~FileReader() {
@@ -35,7 +32,7 @@ std::unique_ptr<FileReader> FileReader::open(const std::string& path, std::strin
     if (error != nullptr) *error = code == EINVAL ? "not a regular file" : systemErrorText(code);
     return nullptr;
   }
-  return std::make_unique<FileReader>(fd);
+  return std::make_unique<FileReader>(fd, st);
 }
 
 std::int64_t FileReader::read(char* buffer, std::size_t capacity) {

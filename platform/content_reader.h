@@ -8,6 +8,8 @@
 
 #include "platform/file_time.h"
 
+struct stat;
+
 namespace platform {
 
 class ContentReader {
@@ -39,8 +41,8 @@ class ContentReader {
 // it was opened.
 class FileReader : public ContentReader {
  public:
-  // Takes over `fd` (open for reading, a regular file).
-  explicit FileReader(int fd);
+  // Takes over `fd` (open for reading, a regular file) whose status is `st`.
+  FileReader(int fd, const struct ::stat& st);
   ~FileReader() override;
   FileReader(const FileReader&) = delete;
   FileReader& operator=(const FileReader&) = delete;

@@ -76,8 +76,9 @@ CopyResult copyContent(ContentReader& in, int out, const CopyProgress& progress)
     spendFault(static_cast<std::size_t>(moved));
     done += static_cast<std::uint64_t>(moved);
     if (progress && !progress(done)) return outcome(CopyOutcome::Cancelled, "cancelled");
-    // A source that grows while it is copied is caught by verify(); no need to copy the growth.
-    if (done > in.size()) break;
+    // Past the size a file had when opened there is nothing to read for: one that grew or shrank
+    // meanwhile is caught by verify(). Other contents are read to their end, where they check it.
+    if (inKernel && done >= in.size()) break;
   }
   if (!in.verify()) return outcome(CopyOutcome::Failed, in.error());
   if (done != in.size()) return outcome(CopyOutcome::Failed, "changed while it was copied");
@@ -91,11 +92,11 @@ CopyResult copyFile(const std::string& source, const std::string& destination, c
   std::string folder = parentOf(destination);
   if (folder.empty()) folder = ".";
   auto tree = FolderTree::open(folder, &error);
-  auto out = tree ? tree->create(fileNameOf(destination), &error) : nullptr;
+  auto out = tree ? tree->create(fileNameOf(destination), modeForCopy(in->mode()), &error) : nullptr;
   if (!out) return outcome(CopyOutcome::Failed, error);
   CopyResult result = copyContent(*in, out->descriptor(), progress);
   if (!result.ok()) return result;
-  if (!out->setModeAndTime(modeForCopy(in->mode()), in->lastWriteTime(), &error) ||
+  if (!out->setLastWriteTime(in->lastWriteTime(), &error) ||
       !out->commit(std::nullopt, false, &error)) {
     return outcome(CopyOutcome::Failed, error);
   }

@@ -143,9 +143,9 @@ PendingFile::~PendingFile() {
   if (!committed_ && !tempName_.empty()) unlinkat(folder_->fd, tempName_.c_str(), 0);
 }
 
-bool PendingFile::setModeAndTime(std::uint32_t mode, FileTime lastWriteTime, std::string* error) {
+bool PendingFile::setLastWriteTime(FileTime lastWriteTime, std::string* error) {
   const timespec times[2] = {timespec{0, UTIME_OMIT}, timespecFromFileTime(lastWriteTime)};
-  if (fchmod(fd_, static_cast<mode_t>(mode)) != 0 || futimens(fd_, times) != 0) {
+  if (futimens(fd_, times) != 0) {
     setText(error, errno);
     return false;
   }
@@ -312,8 +312,8 @@ std::unique_ptr<FileReader> FolderTree::openForReading(std::string_view relative
     if (error != nullptr) *error = "not a regular file";
     return nullptr;
   }
-  (void)fcntl(fd, F_SETFL, O_RDONLY);
-  return std::make_unique<FileReader>(fd);
+  // O_NONBLOCK stays: it changes nothing for a regular file.
+  return std::make_unique<FileReader>(fd, st);
 }
 
 std::optional<std::string> FolderTree::readWholeFile(std::string_view relative, std::string* error) {
@@ -436,7 +436,7 @@ bool FolderTree::readLink(std::string_view relative, std::string& target, std::s
   return true;
 }
 
-std::unique_ptr<PendingFile> FolderTree::create(std::string_view relative, std::string* error) {
+std::unique_ptr<PendingFile> FolderTree::create(std::string_view relative, std::uint32_t mode, std::string* error) {
   int code = 0;
   auto at = place(relative, code);
   if (!at) {
@@ -446,7 +446,7 @@ std::unique_ptr<PendingFile> FolderTree::create(std::string_view relative, std::
   auto& dir = at->folder;
   const std::string& name = at->name;
   if (procAvailable()) {
-    const int fd = openat(dir->fd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    const int fd = openat(dir->fd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, static_cast<mode_t>(mode));
     if (fd >= 0) return std::unique_ptr<PendingFile>(new PendingFile(std::move(dir), name, fd, {}));
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
       setText(error, errno);
@@ -457,7 +457,7 @@ std::unique_ptr<PendingFile> FolderTree::create(std::string_view relative, std::
   // is ours so that a later run can tell a leftover from a file another run is writing.
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string temp = randomTempName();
-    const int fd = openat(dir->fd, temp.c_str(), O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = openat(dir->fd, temp.c_str(), O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW | O_CLOEXEC, static_cast<mode_t>(mode));
     if (fd >= 0) {
       (void)flock(fd, LOCK_EX | LOCK_NB);
       return std::unique_ptr<PendingFile>(new PendingFile(std::move(dir), name, fd, std::move(temp)));
@@ -509,7 +509,7 @@ bool FolderTree::putLink(std::string_view relative, const std::string& target, F
 }
 
 bool FolderTree::writeWholeFile(std::string_view relative, std::string_view content, std::uint32_t mode, std::string* error) {
-  auto file = create(relative, error);
+  auto file = create(relative, mode, error);
   if (!file) return false;
   std::size_t written = 0;
   while (written < content.size()) {
@@ -520,10 +520,6 @@ bool FolderTree::writeWholeFile(std::string_view relative, std::string_view cont
       return false;
     }
     written += static_cast<std::size_t>(put);
-  }
-  if (fchmod(file->descriptor(), static_cast<mode_t>(mode)) != 0) {
-    setText(error, errno);
-    return false;
   }
   return file->commit(std::nullopt, false, error);
 }

@@ -41,8 +41,7 @@ class PendingFile {
   PendingFile& operator=(const PendingFile&) = delete;
 
   [[nodiscard]] int descriptor() const { return fd_; }
-  // Sets permission bits and last-write time through the descriptor.
-  [[nodiscard]] bool setModeAndTime(std::uint32_t mode, FileTime lastWriteTime, std::string* error = nullptr);
+  [[nodiscard]] bool setLastWriteTime(FileTime lastWriteTime, std::string* error = nullptr);
   // Puts the file in place. With `expected`, only when the destination is still as expected
   // (absent, or a file of that size and time); otherwise nothing changes and `error` says the
   // destination changed. With `durable` the data reach the disk before the file takes the name.
@@ -88,8 +87,9 @@ class FolderTree {
   [[nodiscard]] bool setReadOnly(std::string_view relative, bool readOnly, std::string* error = nullptr);
   [[nodiscard]] bool setLastWriteTime(std::string_view relative, FileTime time, std::string* error = nullptr);
   [[nodiscard]] bool readLink(std::string_view relative, std::string& target, std::string* error = nullptr);
-  // A new file for `relative`, written beside it (or unnamed) until committed.
-  [[nodiscard]] std::unique_ptr<PendingFile> create(std::string_view relative, std::string* error = nullptr);
+  // A new file for `relative`, written beside it (or unnamed) until committed; it has the
+  // permission bits `mode` (a writable descriptor whatever they are).
+  [[nodiscard]] std::unique_ptr<PendingFile> create(std::string_view relative, std::uint32_t mode, std::string* error = nullptr);
   // Puts a symbolic link with this target text at `relative`, with the expectation rule of
   // PendingFile::commit.
   [[nodiscard]] bool putLink(std::string_view relative, const std::string& target, FileTime lastWriteTime,

@@ -143,14 +143,18 @@ bool ListingStore::FindNext(engine::SearchHandle handle) {
 bool ListingStore::FindClose(engine::SearchHandle handle) { return searches_.erase(handle) > 0; }
 
 bool ListingStore::PutFile(const std::string& destination, const engine::CompareItem*, engine::Store& source,
-                           const std::string& sourcePath, unsigned, const std::optional<engine::ExpectedFile>&) {
-  const std::uint64_t size = source.GetFileInfo(sourcePath) ? source.CurrentEntry().size : 0;
-  if (sink_ != nullptr) sink_->ProgressFile(platform::fileNameOf(destination), size, 1, 0);
+                           const std::string& sourcePath, unsigned, const engine::PutChecks& checks) {
   const auto content = source.OpenContent(sourcePath);
   if (!content) {
     setError(source.LastError());
     return false;
   }
+  // The archive as a whole is checked when it is written; the source here.
+  if (!engine::ContentAsExpected(*content, checks.source)) {
+    setError(sourcePath + ": " + engine::Translate("${changed since comparison}"));
+    return false;
+  }
+  if (sink_ != nullptr) sink_->ProgressFile(platform::fileNameOf(destination), content->size(), 1, 0);
   if (NoteWrittenContent(destination, *content)) return true;
   // A source that failed while it was read is named in its own words.
   if (!content->error().empty()) setError(engine::Translate("${cannot read}") + " " + sourcePath + ": " + content->error());

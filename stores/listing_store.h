@@ -25,7 +25,7 @@ class ListingStore : public engine::Store {
   bool FindClose(engine::SearchHandle handle) override;
   // Reads the source's content into the store with NoteWrittenContent.
   bool PutFile(const std::string& destination, const engine::CompareItem* item, engine::Store& source,
-               const std::string& sourcePath, unsigned flags, const std::optional<engine::ExpectedFile>& expected) override;
+               const std::string& sourcePath, unsigned flags, const engine::PutChecks& checks) override;
   // Adds or replaces the file at `path` with `content` (read to its end and verified). False
   // with LastError set; the store is then as it was.
   [[nodiscard]] virtual bool NoteWrittenContent(const std::string& path, platform::ContentReader& content) = 0;

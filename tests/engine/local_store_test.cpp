@@ -134,7 +134,7 @@ TEST_F(LocalStoreFixture, NoOperationGoesThroughALinkBelowTheRoot) {
     ASSERT_TRUE(source.Open(tree.path("source"), {true, false}));
     ASSERT_TRUE(store.Open(tree.path("target"), {true, false}));
     const std::string through = tree.path("target/sub/x.txt");
-    EXPECT_FALSE(store.PutFile(tree.path("target/sub/f.txt"), nullptr, source, tree.path("source/f.txt"), 0, std::nullopt));
+    EXPECT_FALSE(store.PutFile(tree.path("target/sub/f.txt"), nullptr, source, tree.path("source/f.txt"), 0, {}));
     EXPECT_NE(store.LastError().find("symbolic link"), std::string::npos) << store.LastError();
     EXPECT_FALSE(store.CreateFolder(tree.path("target/sub/new")));
     EXPECT_FALSE(store.GetFileInfo(through));
@@ -146,8 +146,7 @@ TEST_F(LocalStoreFixture, NoOperationGoesThroughALinkBelowTheRoot) {
     std::string local;
     EXPECT_EQ(store.GetFile(through, local, 0), -1);
     EXPECT_EQ(store.FindFirst(tree.path("target/sub/*.*")), engine::kNoSearch);
-    EXPECT_FALSE(source.PutFile(tree.path("source/../outside/y.txt"), nullptr, source, tree.path("source/f.txt"), 0,
-                                std::nullopt))
+    EXPECT_FALSE(source.PutFile(tree.path("source/../outside/y.txt"), nullptr, source, tree.path("source/f.txt"), 0, {}))
         << "a \"..\" part never climbs out";
   }
   platform::FolderTree::useComponentWalkForTesting(false);
@@ -165,7 +164,7 @@ TEST_F(LocalStoreFixture, ACopyTakesTheDestinationsPlaceOnlyWhileItIsAsExpected)
   ASSERT_TRUE(store.Open(tree.path("dst"), {true, true}));
   const std::string destination = tree.path("dst/f.txt");
   auto put = [&](const std::optional<engine::ExpectedFile>& expected) {
-    return store.PutFile(destination, nullptr, source, tree.path("src/f.txt"), 0, expected);
+    return store.PutFile(destination, nullptr, source, tree.path("src/f.txt"), 0, engine::PutChecks{std::nullopt, expected});
   };
   tree.writeWithTime("dst/f.txt", "edited", seen + platform::kTicksPerSecond);
   EXPECT_FALSE(put(engine::ExpectedFile{true, 6, seen})) << "the time alone differs";
@@ -290,7 +289,7 @@ TEST_F(LocalStoreFixture, HistoryFollowsCopiesAndDeletions) {
   ASSERT_TRUE(target.Attach(nullptr, true));
   EXPECT_EQ(target.History().Count(), 2);
 
-  ASSERT_TRUE(target.PutFile(tree.path("side/new.txt"), nullptr, source, tree.path("other/new.txt"), 0, std::nullopt));
+  ASSERT_TRUE(target.PutFile(tree.path("side/new.txt"), nullptr, source, tree.path("other/new.txt"), 0, {}));
   ASSERT_TRUE(target.DeleteFile(tree.path("side/sub/gone.txt")));
   EXPECT_FALSE(target.DeleteFile(tree.path("side/sub/never-there.txt")));
   ASSERT_TRUE(target.Finish());

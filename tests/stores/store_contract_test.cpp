@@ -63,7 +63,7 @@ TEST_P(StoreContract, PutListReadDeleteFinish) {
     if (!store->IsListBased()) {
       ASSERT_TRUE(store->CreateFolder(platform::parentOf(destination)));
     }
-    ASSERT_TRUE(store->PutFile(destination, nullptr, source, tree.path(std::string("source/") + name), 0, std::nullopt))
+    ASSERT_TRUE(store->PutFile(destination, nullptr, source, tree.path(std::string("source/") + name), 0, {}))
         << store->LastError();
   }
   EXPECT_EQ(walk(*store), (std::vector<std::string>{"a.txt", "sub/b.txt"}));

@@ -133,7 +133,17 @@ bool MemoryStore::ReleaseFile(const std::string& localPath) {
 }
 
 bool MemoryStore::PutFile(const std::string& destination, const engine::CompareItem*, engine::Store& source,
-                          const std::string& sourcePath, unsigned flags, const std::optional<engine::ExpectedFile>&) {
+                          const std::string& sourcePath, unsigned flags, const engine::PutChecks& checks) {
+  auto differs = [](bool there, const platform::FindData& found, const std::optional<engine::ExpectedFile>& expected) {
+    return expected && (there != expected->present ||
+                        (there && (found.size != expected->size || found.lastWriteTime != expected->lastWriteTime)));
+  };
+  const bool sourceThere = source.GetFileInfo(sourcePath);
+  const bool destinationThere = GetFileInfo(destination);
+  if (differs(sourceThere, source.CurrentEntry(), checks.source) || differs(destinationThere, current_, checks.destination)) {
+    setError(destination + ": changed since comparison");
+    return false;
+  }
   std::string local;
   if (source.GetFile(sourcePath, local, flags) != 1) {
     setError(source.LastError());

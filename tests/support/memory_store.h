@@ -41,7 +41,7 @@ class MemoryStore : public engine::Store {
   bool FindNext(engine::SearchHandle handle) override;
   bool FindClose(engine::SearchHandle handle) override;
   bool PutFile(const std::string& destination, const engine::CompareItem* item, engine::Store& source,
-               const std::string& sourcePath, unsigned flags, const std::optional<engine::ExpectedFile>& expected) override;
+               const std::string& sourcePath, unsigned flags, const engine::PutChecks& checks) override;
   bool NoteWrittenFile(const std::string& path, const std::string& localPath, bool keepExisting) override;
   bool DeleteFile(const std::string& path) override;
   bool IsListBased() const override { return true; }
