@@ -7,6 +7,7 @@
 
 #include "engine/file_masks.h"
 #include "engine/folder_filter.h"
+#include "engine/history_file.h"
 #include "engine/local_store.h"
 #include "engine/store_factory.h"
 #include "engine/text.h"
@@ -191,11 +192,15 @@ bool CompareEngine::CompareContent(Store& source, const std::string& sourcePath,
 }
 
 bool CompareEngine::unchangedAgainstHistory(const Store& store, const std::string& folder, const FindData& file) const {
+  // A name no history line can hold is never known as unchanged: it is never deleted for the
+  // other side's sake, and an edit on both sides of it is a conflict.
+  if (!IsHistoryName(file.name)) return false;
   const int index = store.History().Find(folder, file.name);
   if (index < 0) return true;
   const HistoryEntry& entry = store.History().at(index);
-  if (entry.size != static_cast<std::int64_t>(file.size)) return false;
-  return wholeSeconds(entry.time) == wholeSeconds(file.lastWriteTime) || CompareTimes(entry.time, file.lastWriteTime) == 0;
+  // Exactly as remembered, to the second the history holds: a tolerance here would take a
+  // same-size edit made soon after the last run for no edit at all.
+  return entry.size == static_cast<std::int64_t>(file.size) && wholeSeconds(entry.time) == wholeSeconds(file.lastWriteTime);
 }
 
 Verdict CompareEngine::judgeLinks(FolderContext& folder, const FindData& source, const FindData& target) {
@@ -388,7 +393,7 @@ bool CompareEngine::CompareStores(const SessionSpec& session, CompareObserver& o
   observer_ = &observer;
   table_ = ActionTableFor(session.todo);
   observer.ComparisonStarted();
-  StorePair pair{std::move(source), std::move(target), session.name, 0, 0, session.todo >= 1 && session.todo <= 3, {}, {}};
+  StorePair pair{std::move(source), std::move(target), session.name, 0, 0, session.todo >= 1 && session.todo <= 3, {}};
   const bool recursive = (session.flags & sessionflag::kSubfolders) != 0;
   auto fail = [&](std::string text) {
     lastError_ = std::move(text);
@@ -501,8 +506,8 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
     pair.sourceFiles += sourceFiles.size();
     pair.targetFiles += targetFiles.size();
     if (!task.passThrough) {
-      if (folder.inSource) pair.sourceWalked.push_back(folder.sourceFolder);
-      if (folder.inTarget) pair.targetWalked.push_back(folder.targetFolder);
+      pair.walked.emplace_back(folder.inSource ? folder.sourceFolder : std::string(),
+                               folder.inTarget ? folder.targetFolder : std::string());
     }
     const bool ignoreCase = folder.ignoreCase;
     const Keyed sourceKeyed = keyed(sourceFiles, ignoreCase);

@@ -81,10 +81,9 @@ struct StorePair {
   std::uint64_t targetFiles = 0;
   // A one-way session (update, backup, duplicate): nothing is ever written into the source.
   bool oneWay = false;
-  // Folders listed on each side (full paths ending with a separator): their history is
-  // rewritten after a run.
-  std::vector<std::string> sourceWalked;
-  std::vector<std::string> targetWalked;
+  // Folders listed, as source and target path (full, ending with a separator; empty where the
+  // side has no such folder): their history is rewritten after a run.
+  std::vector<std::pair<std::string, std::string>> walked;
 };
 
 // What the comparisons met and left alone, each also named to the observer.

@@ -526,25 +526,44 @@ void SyncEngine::recordHistory() {
     StorePair& pair = Pairs()[pairIndex];
     for (const bool sourceSide : {true, false}) {
       Store& store = sourceSide ? *pair.source : *pair.target;
+      Store& other = sourceSide ? *pair.target : *pair.source;
       if (store.IsListBased()) continue;
       HistoryList& history = store.History();
-      const std::vector<std::string>& walked = sourceSide ? pair.sourceWalked : pair.targetWalked;
-      const std::unordered_set<std::string> walkedFolders(walked.begin(), walked.end());
+      if (sourceSide && pair.oneWay) {
+        // A one-way session writes nothing into its source, history files included.
+        history.Clear();
+        continue;
+      }
+      // Names still waiting for an action (a conflict left alone, a failure, an item not
+      // chosen) keep what they had: the next run must see them as this one did.
+      std::unordered_set<std::string> waiting;
       std::vector<int> equal;
       for (const int index : Order()) {
         const CompareItem& item = Items().at(index);
         if (item.isFolder() || static_cast<std::size_t>(item.folderItem().folder->pairIndex) != pairIndex) continue;
         const std::string path = sourceSide ? item.sourcePath() : item.targetPath();
+        if (item.action != action::kNone) {
+          waiting.insert(path);
+          continue;
+        }
         history.RemoveName(platform::withTrailingSeparator(platform::parentOf(path)), platform::fileNameOf(path));
-        if (item.presence == presence::kBoth && item.action == action::kNone) equal.push_back(index);
+        if (item.presence == presence::kBoth) equal.push_back(index);
       }
-      // What the comparison did not look at (other masks, filters) is kept while it is there.
+      // Of the rest (names the masks or filters left out, names gone), a name is forgotten only
+      // when it is on neither side.
+      std::unordered_map<std::string, std::string> otherFolderOf;
+      for (const auto& [sourceFolder, targetFolder] : pair.walked) {
+        const std::string& own = sourceSide ? sourceFolder : targetFolder;
+        if (!own.empty()) otherFolderOf.emplace(own, sourceSide ? targetFolder : sourceFolder);
+      }
       for (int entry = 0; entry < history.SlotCount(); ++entry) {
         if (!history.IsLive(entry)) continue;
         const HistoryEntry& remembered = history.at(entry);
-        if (walkedFolders.count(remembered.folder) > 0 && !store.Exists(remembered.folder + remembered.name)) {
-          history.Remove(entry);
-        }
+        const auto walked = otherFolderOf.find(remembered.folder);
+        if (walked == otherFolderOf.end() || waiting.count(remembered.folder + remembered.name) > 0) continue;
+        const bool here = store.Exists(remembered.folder + remembered.name);
+        const bool there = !walked->second.empty() && other.Exists(walked->second + remembered.name);
+        if (!here && !there) history.Remove(entry);
       }
       for (const int index : equal) {
         const CompareItem& item = Items().at(index);
@@ -557,7 +576,7 @@ void SyncEngine::recordHistory() {
         noted.size = static_cast<std::int64_t>(sourceSide ? item.sourceSize : item.targetSize);
         history.Put(std::move(noted));
       }
-      for (const std::string& folder : walked) history.MarkFolder(folder);
+      for (const auto& entry : otherFolderOf) history.MarkFolder(entry.first);
     }
   }
 }

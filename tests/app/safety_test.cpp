@@ -57,7 +57,8 @@ TEST_F(Safety, AFileChangedOnBothSidesIsLeftAloneByAnUnattendedRun) {
   ASSERT_EQ(run({tree.path("src"), tree.path("dst"), "-sync", "-auto"}).exitCode, 0);
   tree.writeWithTime("src/doc.txt", "source edit", kOld + kLater);
   tree.writeWithTime("dst/doc.txt", "target edit, newer and longer", kOld + 2 * kLater);
-  for (const char* mode : {"-scan", "-auto"}) {
+  // Left alone, and still a conflict on the next run: it waits for a person.
+  for (const char* mode : {"-scan", "-auto", "-auto"}) {
     const auto result = run({tree.path("src"), tree.path("dst"), "-sync", mode});
     EXPECT_EQ(result.exitCode, 1) << mode << result.errorOutput;
     EXPECT_NE(result.output.find("conflict, changed on both sides: doc.txt"), std::string::npos) << result.output;
@@ -65,6 +66,19 @@ TEST_F(Safety, AFileChangedOnBothSidesIsLeftAloneByAnUnattendedRun) {
     EXPECT_EQ(tree.read("src/doc.txt"), "source edit");
     EXPECT_EQ(tree.read("dst/doc.txt"), "target edit, newer and longer");
   }
+}
+
+TEST_F(Safety, ASameSizeEditSoonAfterTheLastRunIsAnEdit) {
+  useHistory(true);
+  tree.writeWithTime("src/doc.txt", "version 1", kOld);
+  ASSERT_EQ(run({tree.path("src"), tree.path("dst"), "-sync", "-auto"}).exitCode, 0);
+  // Two seconds later, the same size: only the history can tell that the source changed.
+  tree.writeWithTime("src/doc.txt", "version 2", kOld + 2 * platform::kTicksPerSecond);
+  tree.writeWithTime("dst/doc.txt", "target's edit", kOld + kLater);
+  const auto result = run({tree.path("src"), tree.path("dst"), "-sync", "-auto"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(tree.read("src/doc.txt"), "version 2");
+  EXPECT_EQ(tree.read("dst/doc.txt"), "target's edit");
 }
 
 TEST_F(Safety, OneWayModesNeverWriteIntoTheSource) {
@@ -83,6 +97,14 @@ TEST_F(Safety, OneWayModesNeverWriteIntoTheSource) {
   ASSERT_EQ(run({tree.path("src"), tree.path("dst"), "-copy", "-auto"}).exitCode, 0);
   EXPECT_EQ(tree.read("src/a.txt"), "a");
   EXPECT_EQ(tree.read("dst/a.txt"), "a") << "a duplicate makes the target equal to the source";
+  EXPECT_FALSE(tree.exists("src/synch.log")) << "not even a history file";
+
+  // Without a history of the source, a backup follows what the source holds, and two runs agree.
+  ASSERT_TRUE(platform::deleteFile(tree.path("src/a.txt")));
+  EXPECT_EQ(run({tree.path("src"), tree.path("dst"), "-back", "-auto"}).exitCode, 0);
+  EXPECT_FALSE(tree.exists("dst/a.txt"));
+  EXPECT_NE(run({tree.path("src"), tree.path("dst"), "-back", "-auto"}).output.find("Folders seems to be identical!"),
+            std::string::npos);
 }
 
 TEST_F(Safety, HistoryRemembersExactlyWhatIsEqualAfterTheRun) {
