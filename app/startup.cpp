@@ -130,8 +130,17 @@ int StartUp(const std::vector<std::string>& arguments, const std::string& execut
   }
   CProfile profile;
   const std::string file = LocateConfiguration(commandLine.configurationFile, executablePath);
-  if (profile.SetFile(file) == CProfile::LoadState::Unreadable) {
-    io.err << engine::TranslateFormat("${The configuration cannot be read; it is kept as it is:} %s", {file}) << '\n';
+  const CProfile::LoadState state = profile.SetFile(file);
+  const bool showsOnly = (commandLine.batchFlags & batchflag::kUsage) != 0 || commandLine.run.listNames;
+  if ((state == CProfile::LoadState::Unreadable || state == CProfile::LoadState::Foreign) && !showsOnly) {
+    // Its backups, history files and other options are not known: nothing runs without them,
+    // and the file is kept as it is.
+    io.err << engine::TranslateFormat(state == CProfile::LoadState::Foreign
+                                          ? "${This file is no configuration; it is kept as it is and nothing runs:} %s"
+                                          : "${The configuration cannot be read; it is kept as it is and nothing runs:} %s",
+                                      {file})
+           << '\n';
+    return exitcode::kCouldNotStart;
   }
   COptions options;
   options.Load(profile);
@@ -151,7 +160,8 @@ int StartUp(const std::vector<std::string>& arguments, const std::string& execut
   int code = exitcode::kSuccess;
   switch (decide(commandLine, options, io, code)) {
     case Start::Batch: code = RunBatch(options, commandLine.run, io, false); break;
-    case Start::Preview: code = RunBatch(options, commandLine.run, io, true); break;
+    // A dry run changes nothing, the configuration included.
+    case Start::Preview: return RunBatch(options, commandLine.run, io, true);
     case Start::Refused: break;
   }
 

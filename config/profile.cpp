@@ -97,12 +97,33 @@ std::string DecodeValue(std::string_view stored) {
   return out;
 }
 
+namespace {
+
+// A configuration's first line that is neither blank nor a comment opens a section.
+bool isConfigurationText(std::string_view text) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = trimBlanks(text.substr(start, end - start));
+    start = end + 1;
+    if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+    return line.front() == '[' && line.find(']') != std::string_view::npos;
+  }
+  return true;
+}
+
+}  // namespace
+
 CProfile::LoadState CProfile::SetFile(const std::string& path) {
   path_ = path;
   changed_ = false;
   std::string error;
   const auto content = platform::readWholeFile(path, &error);
-  if (content) {
+  if (content && !isConfigurationText(*content)) {
+    LoadText("");
+    state_ = LoadState::Foreign;
+  } else if (content) {
     LoadText(*content);
     state_ = LoadState::Loaded;
   } else {
@@ -249,8 +270,8 @@ bool CProfile::Write(const std::string& path, std::string* error) const {
 
 bool CProfile::WriteAtExit(std::string* error) {
   if (path_.empty() || !changed_) return true;
-  if (state_ == LoadState::Unreadable) {
-    if (error != nullptr) *error = path_ + ": could not be read at start, so it is kept as it is";
+  if (state_ == LoadState::Unreadable || state_ == LoadState::Foreign) {
+    if (error != nullptr) *error = path_ + ": could not be read as a configuration at start, so it is kept as it is";
     return false;
   }
   std::string reason;

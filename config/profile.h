@@ -13,10 +13,12 @@ namespace config {
 
 class CProfile {
  public:
-  enum class LoadState { NotBound, Loaded, Missing, Unreadable };
+  // Foreign: the file holds text that is no configuration (it does not begin with a section).
+  enum class LoadState { NotBound, Loaded, Missing, Unreadable, Foreign };
 
   // Binds the store to `path` and loads it; earlier content is dropped. A missing file gives an
-  // empty store; an unreadable one too, and it is then never written over (see WriteAtExit).
+  // empty store; an unreadable or foreign one too, and it is then never written over (see
+  // WriteAtExit).
   LoadState SetFile(const std::string& path);
   // Replaces the content with that of a configuration text.
   void LoadText(std::string_view text);

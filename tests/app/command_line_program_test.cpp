@@ -136,6 +136,24 @@ TEST_F(ProgramCommandLine, TheConfigurationLivesInTheDesktopsFolderUnlessOneIsBe
   EXPECT_NE(tree.read("real/velkor.ini").find("Dst=" + tree.path("third")), std::string::npos);
 }
 
+TEST_F(ProgramCommandLine, AConfigurationThatCannotBeReadOrIsNoneStopsTheRunAndIsKept) {
+  layOut();
+  const std::string notes = tree.write("notes.txt", "buy milk\ncall the bank\n");
+  tree.folder("a-folder.ini");
+  for (const std::string& configuration : {notes, tree.path("a-folder.ini")}) {
+    const auto result = platform::runProcess({VELKOR_BINARY, tree.path("src"), tree.path("dst"), "-copy", "-auto", "-I" + configuration},
+                                             {"HOME=" + tree.path("home")});
+    EXPECT_EQ(result.exitCode, 2) << configuration;
+    EXPECT_NE(result.errorOutput.find(configuration), std::string::npos) << result.errorOutput;
+  }
+  EXPECT_EQ(tree.read("notes.txt"), "buy milk\ncall the bank\n");
+  EXPECT_EQ(tree.read("dst/d.txt"), "only target") << "nothing ran";
+
+  const std::string before = tree.read("velkor.ini");
+  EXPECT_EQ(run({tree.path("src"), tree.path("dst"), "-copy", "-scan"}).exitCode, 0);
+  EXPECT_EQ(tree.read("velkor.ini"), before) << "a dry run changes nothing, the configuration included";
+}
+
 TEST_F(ProgramCommandLine, AnActionLogThatCannotBeWrittenIsSaidOnceAndMakesTheStatusOne) {
   layOut();
   tree.write("not-a-folder", "");
