@@ -40,12 +40,15 @@ std::unique_ptr<std::ostream> openActionLog(const COptions& options, std::ostrea
   std::string path;
   if (options.logMode == 2) {
     path = !options.logFileOverride.empty() ? options.logFileOverride : options.logFile;
-    if (path.empty()) path = platform::joinPath(platform::joinPath(platform::userStateFolder(), "velkor"), "orvandi3.log");
+    if (path.empty()) {
+      // Only the program's own folder is made; a folder the user named must be there.
+      path = platform::joinPath(platform::joinPath(platform::userStateFolder(), "velkor"), "orvandi3.log");
+      (void)platform::createFolderChain(platform::parentOf(path));
+    }
   } else if (options.logMode == 1 && options.logState != 0) {
     path = options.logFile;
   }
   if (path.empty()) return nullptr;
-  (void)platform::createFolderChain(platform::parentOf(path));
   auto log = std::make_unique<std::ofstream>(path, std::ios::app);
   if (!*log) {
     failed = true;

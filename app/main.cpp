@@ -1,3 +1,4 @@
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@
 
 int main(int argc, char** argv) {
   platform::installInterruptHandler();
+  // A reader of the output that goes away (| head) must not end the run halfway.
+  std::signal(SIGPIPE, SIG_IGN);
   platform::useUserLocale();
   // Private folders of earlier runs that were killed before they could remove them.
   platform::removeStaleTempFolders();

@@ -23,20 +23,24 @@ std::string numberedName(const std::string& path, int number) {
 
 }  // namespace
 
-std::string ClaimBackupPath(const std::string& plain) {
+std::string ClaimBackupPath(const std::string& plain, const std::function<bool(const std::string&)>& taken) {
   // Backups made by this process, by any store: the source and the target side of a run may
-  // back up files of the same relative name into one folder.
+  // back up files of the same relative name into one folder. Backups of earlier runs are files.
   static std::mutex guard;
   static std::set<std::string> claimed;
   const std::lock_guard lock(guard);
   std::string path = plain;
-  for (int number = 2; !claimed.insert(path).second; ++number) path = numberedName(plain, number);
+  for (int number = 2; claimed.count(path) > 0 || taken(path); ++number) path = numberedName(plain, number);
+  claimed.insert(path);
   return path;
 }
 
+std::string BackupFolderOf(const EngineSettings& settings) {
+  return platform::withoutTrailingSeparator(settings.backupPath.empty() ? platform::defaultBackupFolder() : settings.backupPath);
+}
+
 std::string Backups::claim(const std::string& relative, std::string& error) {
-  const std::string& chosen = settings_.backupPath;
-  const std::string folder = platform::withoutTrailingSeparator(chosen.empty() ? platform::defaultBackupFolder() : chosen);
+  const std::string folder = BackupFolderOf(settings_);
   std::string reason;
   if (!tree_ || tree_->root() != folder) {
     tree_.reset();
@@ -53,7 +57,12 @@ std::string Backups::claim(const std::string& relative, std::string& error) {
       return {};
     }
   }
-  const std::string claimed = ClaimBackupPath(tree_->fullPath(relative)).substr(folder.size() + 1);
+  // A name is taken when something is there; one that cannot be looked at (a link in the way)
+  // is not taken here: making the backup then fails and says why.
+  const std::string claimed = ClaimBackupPath(tree_->fullPath(relative), [&](const std::string& path) {
+                                platform::FindData there;
+                                return tree_->stat(path.substr(folder.size() + 1), there);
+                              }).substr(folder.size() + 1);
   if (!tree_->createFolders(platform::parentOf(claimed), &reason)) {
     error = Translate("${Backup not made:} ") + tree_->fullPath(claimed) + ": " + reason;
     return {};

@@ -2,6 +2,7 @@
 // Backups of files about to be overwritten or deleted: each below its folder relative to the
 // synchronized root, in the backup folder of the settings (default: the platform's), never over
 // another backup this process made.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -13,8 +14,12 @@
 namespace engine {
 
 // The path a backup of `plain` goes to: `plain` itself, or "name (2).ext" and so on when this
-// process already made a backup there, so no backup of a run replaces another.
-[[nodiscard]] std::string ClaimBackupPath(const std::string& plain);
+// process already made a backup there or `taken` says the path holds a file, so no backup ever
+// replaces another.
+[[nodiscard]] std::string ClaimBackupPath(const std::string& plain, const std::function<bool(const std::string&)>& taken);
+
+// The folder backups go to: the one the settings name, else the platform's default.
+[[nodiscard]] std::string BackupFolderOf(const EngineSettings& settings);
 
 class Backups {
  public:

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "engine/backup_path.h"
 #include "engine/file_masks.h"
 #include "engine/folder_filter.h"
 #include "engine/history_file.h"
@@ -411,6 +412,22 @@ bool CompareEngine::CompareStores(const SessionSpec& session, CompareObserver& o
     return fail(TranslateFormat("${Source and target overlap; nothing is compared:}\n%s\n%s",
                                 {pair.source->Root(), pair.target->Root()}));
   }
+  // Backups are never compared or backed up again: the backup folder is left out of the walk
+  // when it lies inside a side, and a one-way run never writes it into its source.
+  backupBelow_ = {};
+  if (settings_.has(option::kMakeBackup)) {
+    const std::string backups = platform::pathAsItWillBe(BackupFolderOf(settings_));
+    for (int side = 0; side < 2; ++side) {
+      Store& store = side == 0 ? *pair.source : *pair.target;
+      const std::string root = store.IsListBased() ? std::string() : platform::pathAsItWillBe(store.Root());
+      if (root.empty() || backups.size() <= root.size() || !backups.starts_with(platform::withTrailingSeparator(root))) continue;
+      if (side == 0 && pair.oneWay) {
+        return fail(TranslateFormat("${The backup folder lies inside the source, which a one-way run never changes:} %s",
+                                    {backups}));
+      }
+      backupBelow_[side] = backups.substr(root.size() + 1);
+    }
+  }
   if (!pair.source->Attach(nullptr, recursive)) return fail(pair.source->LastError());
   if (!pair.target->Attach(nullptr, recursive)) return fail(pair.target->LastError());
   for (Store* store : {pair.source.get(), pair.target.get()}) {
@@ -587,6 +604,10 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
       child.folder.relative = folder.relative.empty() ? name : platform::joinPath(folder.relative, name);
       const FolderFilter::Decision decision = folderFilter.Decide(child.folder.relative, task.included);
       if (decision == FolderFilter::Decision::Skip) continue;
+      if ((inSourceEntry != nullptr && child.folder.relative == backupBelow_[0]) ||
+          (inTargetEntry != nullptr && child.folder.relative == backupBelow_[1])) {
+        continue;
+      }
       child.passThrough = decision == FolderFilter::Decision::PassThrough;
       child.included = folderFilter.IncludeMode() && !child.passThrough;
       child.folder.inSource = inSourceEntry != nullptr;

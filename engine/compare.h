@@ -171,6 +171,8 @@ class CompareEngine {
   const SessionSpec* session_ = nullptr;
   CompareObserver* observer_ = nullptr;
   std::unordered_map<std::string, int> openRows_;
+  // The backup folder's path below the source and the target root, where it lies inside one.
+  std::array<std::string, 2> backupBelow_;
   ActionTable table_{};
 };
 

@@ -18,7 +18,11 @@ bool CopyContentInto(platform::FolderTree& tree, const std::string& relative, pl
     error = result.outcome == platform::CopyOutcome::Cancelled ? Translate("${Cancelled}") : result.error;
     return false;
   }
-  return pending->setLastWriteTime(content.lastWriteTime(), &error) && pending->commit(expected, false, &error);
+  // Run as root, a copy keeps its owner, as the file it stands for had it. (Giving a file away
+  // clears set-uid bits, which a copy never has anyway.)
+  const bool owned = content.ownerUser() < 0 || !platform::mayChangeOwners() ||
+                     pending->setOwner(content.ownerUser(), content.ownerGroup(), &error);
+  return owned && pending->setLastWriteTime(content.lastWriteTime(), &error) && pending->commit(expected, false, &error);
 }
 
 }  // namespace engine

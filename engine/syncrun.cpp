@@ -214,9 +214,12 @@ void SyncEngine::RunSynchronization(const std::vector<int>& requested) {
   }
   undoLostWrites();
   if (Settings().has(option::kUseHistory)) recordHistory();
+  // Leftovers of killed runs are removed only where this run wrote: a side it only read (the
+  // source of a one-way run above all) stays as it is.
   for (StorePair& pair : Pairs()) {
     for (Store* store : {pair.source.get(), pair.target.get()}) {
-      if (auto* local = dynamic_cast<LocalStore*>(store)) local->RemoveLeftovers();
+      auto* local = dynamic_cast<LocalStore*>(store);
+      if (local != nullptr && foldersThere_.count(store) > 0) local->RemoveLeftovers();
     }
   }
   totals_.cancelled = cancelled_;

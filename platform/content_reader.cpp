@@ -15,6 +15,8 @@ FileReader::FileReader(int fd, const struct stat& st) : fd_(fd) {
   size_ = static_cast<std::uint64_t>(st.st_size);
   lastWriteTime_ = fileTimeFromTimespec(st.st_mtim);
   mode_ = st.st_mode & 07777;
+  ownerUser_ = st.st_uid;
+  ownerGroup_ = st.st_gid;
   mtimeSeconds_ = st.st_mtim.tv_sec;
   mtimeNanoseconds_ = st.st_mtim.tv_nsec;
 }
@@ -84,6 +86,8 @@ std::uint32_t processUmask() {
   static const std::uint32_t mask = readUmask();
   return mask;
 }
+
+bool mayChangeOwners() { return geteuid() == 0; }
 
 std::uint32_t modeForCopy(std::uint32_t sourceMode) {
   const std::uint32_t bits = sourceMode == 0 ? 0666 : (sourceMode & 0777);

@@ -28,12 +28,17 @@ class ContentReader {
   [[nodiscard]] FileTime lastWriteTime() const { return lastWriteTime_; }
   // Unix permission bits of the source; 0 when it has none (the copy then gets 0666 less the umask).
   [[nodiscard]] std::uint32_t mode() const { return mode_; }
+  // The owning user and group of the source; -1 when the store has none.
+  [[nodiscard]] std::int64_t ownerUser() const { return ownerUser_; }
+  [[nodiscard]] std::int64_t ownerGroup() const { return ownerGroup_; }
   [[nodiscard]] const std::string& error() const { return error_; }
 
  protected:
   std::uint64_t size_ = 0;
   FileTime lastWriteTime_ = 0;
   std::uint32_t mode_ = 0;
+  std::int64_t ownerUser_ = -1;
+  std::int64_t ownerGroup_ = -1;
   std::string error_;
 };
 
@@ -63,6 +68,9 @@ class FileReader : public ContentReader {
 // The permission bits a copy gets: the source's less set-uid, set-gid, sticky and the umask;
 // 0666 less the umask when the source has none.
 [[nodiscard]] std::uint32_t modeForCopy(std::uint32_t sourceMode);
+// True when the process may give files to other users (it runs as root): copies then keep
+// their owners, as `cp -a` does.
+[[nodiscard]] bool mayChangeOwners();
 // The process's umask (read once, without changing it).
 [[nodiscard]] std::uint32_t processUmask();
 

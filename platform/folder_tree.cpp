@@ -152,6 +152,12 @@ bool PendingFile::setLastWriteTime(FileTime lastWriteTime, std::string* error) {
   return true;
 }
 
+bool PendingFile::setOwner(std::int64_t user, std::int64_t group, std::string* error) {
+  if (fchown(fd_, static_cast<uid_t>(user), static_cast<gid_t>(group)) == 0) return true;
+  setText(error, errno);
+  return false;
+}
+
 bool PendingFile::checkExpected(const ExpectedFile& expected, std::string* error) const {
   struct stat st {};
   const bool there = fstatat(folder_->fd, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;

@@ -42,6 +42,8 @@ class PendingFile {
 
   [[nodiscard]] int descriptor() const { return fd_; }
   [[nodiscard]] bool setLastWriteTime(FileTime lastWriteTime, std::string* error = nullptr);
+  // Gives the file to a user and group (only root may).
+  [[nodiscard]] bool setOwner(std::int64_t user, std::int64_t group, std::string* error = nullptr);
   // Puts the file in place. With `expected`, only when the destination is still as expected
   // (absent, or a file of that size and time); otherwise nothing changes and `error` says the
   // destination changed. With `durable` the data reach the disk before the file takes the name.

@@ -145,6 +145,37 @@ TEST_F(Safety, AFileOfTheUsersOwnNamedSynchLogIsNeverOverwritten) {
   EXPECT_EQ(tree.read("dst/a.txt"), "a");
 }
 
+TEST_F(Safety, BackupsNeverReplaceEachOtherNorGetCompared) {
+  ASSERT_TRUE(platform::writeFileReplacing(ini, "[Options]\nVersion=1\nFlags=111618\nBackupPath=" + tree.path("dst/.backups") + "\n", 0600));
+  tree.writeWithTime("one/notes.txt", "one, version 1", kOld);
+  tree.writeWithTime("two/notes.txt", "two, version 1", kOld);
+  for (int version = 2; version <= 3; ++version) {
+    for (const char* pair : {"one", "two"}) {
+      tree.writeWithTime(std::string("src-") + pair + "/notes.txt", std::string(pair) + ", version " + std::to_string(version),
+                         kOld + static_cast<platform::FileTime>(version) * kLater);
+      const auto result = run({tree.path(std::string("src-") + pair), tree.path(pair), "-back", "-auto"});
+      EXPECT_EQ(result.exitCode, 0) << result.errorOutput;
+    }
+  }
+  // Every version that was overwritten is kept, whichever pair or run overwrote it.
+  std::vector<std::string> kept;
+  for (const std::string& name : names("dst/.backups")) kept.push_back(tree.read("dst/.backups/" + name));
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(kept, (std::vector<std::string>{"one, version 1", "one, version 2", "two, version 1", "two, version 2"}));
+
+  // The backup folder inside the target is never compared, deleted or backed up again.
+  tree.writeWithTime("src/a.txt", "new", kOld + kLater);
+  tree.writeWithTime("dst/a.txt", "old", kOld);
+  const auto result = run({tree.path("src"), tree.path("dst"), "-copy", "-R", "-auto"});
+  EXPECT_EQ(result.exitCode, 0) << result.errorOutput;
+  EXPECT_FALSE(tree.exists("dst/.backups/.backups"));
+  EXPECT_EQ(names("dst/.backups").size(), 5u);
+  EXPECT_NE(run({tree.path("src"), tree.path("dst"), "-copy", "-R", "-scan"}).output.find("Folders seems to be identical!"),
+            std::string::npos);
+  // ... and never written into the source of a one-way run.
+  EXPECT_EQ(run({tree.path("dst"), tree.path("elsewhere"), "-back", "-R", "-auto"}).exitCode, 2);
+}
+
 TEST_F(Safety, NamesThatDifferOnlyInLetterCaseAreTwoFilesOnLinuxFolders) {
   tree.write("src/doc/Index.html", "upper");
   tree.write("src/doc/index.html", "lower");
@@ -341,6 +372,26 @@ TEST_F(Safety, PrivateFoldersOfKilledRunsAreRemovedAtStart) {
   EXPECT_EQ(result.exitCode, 0) << result.errorOutput;
   EXPECT_FALSE(tree.exists("tmp/ovand-999999-Ab12Cd"));
   EXPECT_TRUE(tree.exists("tmp/ovand-someone-else/kept"));
+}
+
+TEST_F(Safety, ASourceIsOnlyReadLeftoversInItIncluded) {
+  tree.write("src/.ovand~Q1w2E3.tmp", "a file of the user's that looks like a leftover");
+  tree.write("src/a.txt", "a");
+  ASSERT_EQ(run({tree.path("src"), tree.path("dst"), "-back", "-auto"}).exitCode, 0);
+  EXPECT_TRUE(tree.exists("src/.ovand~Q1w2E3.tmp"));
+}
+
+TEST_F(Safety, CopiesKeepTheirOwnersWhenRootRuns) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root gives files to other users";
+  tree.write("src/theirs.txt", "owned by nobody");
+  ASSERT_EQ(platform::runProcess({"chown", "nobody:nogroup", tree.path("src/theirs.txt")}).exitCode, 0);
+  ASSERT_EQ(run({tree.path("src"), tree.path("dst"), "-back", "-auto"}).exitCode, 0);
+  struct stat source {};
+  struct stat copy {};
+  ASSERT_EQ(stat(tree.path("src/theirs.txt").c_str(), &source), 0);
+  ASSERT_EQ(stat(tree.path("dst/theirs.txt").c_str(), &copy), 0);
+  EXPECT_EQ(copy.st_uid, source.st_uid);
+  EXPECT_EQ(copy.st_gid, source.st_gid);
 }
 
 // Wrong results.
