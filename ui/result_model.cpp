@@ -120,6 +120,8 @@ void ResultModel::SetListSelection(const std::vector<int>& rows) {
   for (const int row : rows) {
     if (const int item = list_.ItemOfRow(row); item >= 0) listSelection_.push_back(item);
   }
+  std::sort(listSelection_.begin(), listSelection_.end());
+  listSelection_.erase(std::unique(listSelection_.begin(), listSelection_.end()), listSelection_.end());
 }
 
 std::vector<int> ResultModel::selectedRows() {
