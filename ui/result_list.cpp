@@ -1,5 +1,7 @@
 #include "ui/result_list.h"
 
+#include <algorithm>
+
 #include "engine/text.h"
 
 namespace ui {
@@ -31,6 +33,7 @@ std::unique_lock<std::mutex> ResultList::lockItems() {
     totals_.Reset();
     currentRow_ = -1;
     currentItem_ = -1;
+    listSelection_.clear();
     runItem_ = nullptr;
   }
   return lock;
@@ -81,6 +84,7 @@ void ResultList::ComparisonStarted() {
   allCollapsed_ = false;
   mode_ = ListMode::Comparing;
   currentItem_ = -1;
+  listSelection_.clear();
   rebuild();
 }
 
@@ -194,6 +198,26 @@ void ResultList::SetCurrentRow(int row) {
   if (row < 0 || row >= rows_.Count()) return;
   currentRow_ = row;
   currentItem_ = rows_.ItemAt(row);
+}
+
+void ResultList::SetListSelection(const std::vector<int>& rows) {
+  listSelection_.clear();
+  for (const int row : rows) {
+    if (const int item = ItemOfRow(row); item >= 0) listSelection_.push_back(item);
+  }
+  std::sort(listSelection_.begin(), listSelection_.end());
+  listSelection_.erase(std::unique(listSelection_.begin(), listSelection_.end()), listSelection_.end());
+}
+
+std::vector<int> ResultList::ListSelection() {
+  const auto lock = lockItems();
+  std::vector<int> rows;
+  for (const int item : listSelection_) {
+    const int row = engine_.Items().at(item).row;
+    if (row >= 0 && rows_.ItemAt(row) == item) rows.push_back(row);
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
 }
 
 void ResultList::Edit(const std::vector<int>& items, const std::function<void(CompareItem&)>& change) {

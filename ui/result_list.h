@@ -64,11 +64,17 @@ class ResultList {
   [[nodiscard]] int RowCount() const { return rows_.Count(); }
   // The item of a row, or -1 for a row outside the list.
   [[nodiscard]] int ItemOfRow(int row) const;
+  // File for a row outside the list (it has no item).
   [[nodiscard]] RowKind KindOfRow(int row);
   [[nodiscard]] RowView Row(int row);
   // -1 when the list has no rows.
   [[nodiscard]] int CurrentRow() const { return currentRow_; }
   void SetCurrentRow(int row);
+  // The rows selected in the window's list (not the items' marks); kept on their items, and
+  // forgotten when a comparison starts.
+  void SetListSelection(const std::vector<int>& rows);
+  // Those that still have rows, in row order.
+  [[nodiscard]] std::vector<int> ListSelection();
 
   // Runs `change` on each item under the list's lock; the totals follow every change.
   void Edit(const std::vector<int>& items, const std::function<void(engine::CompareItem&)>& change);
@@ -106,6 +112,7 @@ class ResultList {
   bool allCollapsed_ = false;
   int currentRow_ = -1;
   int currentItem_ = -1;
+  std::vector<int> listSelection_;  // item indexes
   int itemBeforeRun_ = -1;
   // The item the run is on and its tally before it; forgotten when the totals are counted anew.
   const engine::CompareItem* runItem_ = nullptr;

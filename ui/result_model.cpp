@@ -104,6 +104,8 @@ bool ResultModel::IsChecked(Command command) const {
 
 bool ResultModel::IsEnabled(Command command) {
   if (command == Command::ShowSameFiles) return list_.Mode() != ListMode::Comparing;
+  // "Copy files" runs what is selected, shown or not.
+  if (command == Command::CopyFiles) return list_.Mode() == ListMode::Idle;
   if (isRunCommand(command)) return list_.Mode() == ListMode::Idle && list_.RowCount() > 0;
   if (!isEditCommand(command)) return true;
   if (list_.Mode() == ListMode::Running || list_.RowCount() == 0) return false;
@@ -113,27 +115,6 @@ bool ResultModel::IsEnabled(Command command) {
   engine::CompareEngine& engine = list_.Engine();
   const std::lock_guard lock(engine.Items().Lock());
   return std::any_of(engine.Pairs().begin(), engine.Pairs().end(), [](const engine::StorePair& pair) { return !pair.oneWay; });
-}
-
-void ResultModel::SetListSelection(const std::vector<int>& rows) {
-  listSelection_.clear();
-  for (const int row : rows) {
-    if (const int item = list_.ItemOfRow(row); item >= 0) listSelection_.push_back(item);
-  }
-  std::sort(listSelection_.begin(), listSelection_.end());
-  listSelection_.erase(std::unique(listSelection_.begin(), listSelection_.end()), listSelection_.end());
-}
-
-std::vector<int> ResultModel::selectedRows() {
-  std::vector<int> rows;
-  engine::ItemList& items = list_.Engine().Items();
-  const std::lock_guard lock(items.Lock());
-  for (const int item : listSelection_) {
-    const int row = item < items.Count() ? items.at(item).row : -1;
-    if (row >= 0 && list_.ItemOfRow(row) == item) rows.push_back(row);
-  }
-  std::sort(rows.begin(), rows.end());
-  return rows;
 }
 
 std::vector<int> ResultModel::markableItems(const std::vector<int>& rows) {
@@ -149,7 +130,7 @@ std::vector<int> ResultModel::markableItems(const std::vector<int>& rows) {
 
 ResultModel::Collected ResultModel::collect(bool recursive, bool collapsedAsFolder) {
   Collected collected;
-  const std::vector<int> rows = selectedRows();
+  const std::vector<int> rows = list_.ListSelection();
   engine::ItemList& items = list_.Engine().Items();
   if (rows.size() >= 2) {
     const std::lock_guard lock(items.Lock());
@@ -181,7 +162,7 @@ bool ResultModel::setMarks(const std::vector<int>& items, Marks marks) {
 
 bool ResultModel::toggleSelection() {
   std::vector<int> targets;
-  const std::vector<int> rows = selectedRows();
+  const std::vector<int> rows = list_.ListSelection();
   const int current = list_.CurrentRow();
   if (rows.size() >= 2) {
     targets = markableItems(rows);

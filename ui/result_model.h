@@ -2,7 +2,8 @@
 // The result list's commands, reachable without a window: a window forwards its menu commands,
 // clicks and keys here and draws List(); tests and scripts call the same functions. Marks and
 // actions are changed on the comparison items in place, so the run later does exactly what the
-// list shows; "Do it now!" and "Copy files" hand items to the run through the starter.
+// list shows; "Do it now!" and "Copy files" hand items to the run through the starter. Commands
+// act on the rows selected in the window's list when there are two or more, else on the current row.
 #include <functional>
 #include <string_view>
 #include <vector>
@@ -33,10 +34,6 @@ class ResultModel {
   [[nodiscard]] bool IsChecked(Command command) const;
   [[nodiscard]] bool IsEnabled(Command command);
 
-  // The rows selected in the window's list (not the items' marks); commands act on them when
-  // there are two or more, else on the current row.
-  void SetListSelection(const std::vector<int>& rows);
-
   [[nodiscard]] ResultList& List() { return list_; }
 
  private:
@@ -47,8 +44,6 @@ class ResultModel {
     bool allSelected = true;
   };
   [[nodiscard]] Collected collect(bool recursive, bool collapsedAsFolder);
-  // The rows selected in the list that still exist, in row order.
-  [[nodiscard]] std::vector<int> selectedRows();
   // The items of every row that carries a mark (files and folder rows).
   [[nodiscard]] std::vector<int> markableItems(const std::vector<int>& rows);
   bool setMarks(const std::vector<int>& items, Marks marks);
@@ -64,7 +59,6 @@ class ResultModel {
 
   ResultList list_;
   RunStarter startRun_;
-  std::vector<int> listSelection_;  // item indexes
 };
 
 }  // namespace ui

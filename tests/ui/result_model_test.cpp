@@ -143,18 +143,22 @@ TEST(ResultModel, SeveralRowsSelectedInTheListActOnTheirFileRowsOnly) {
   ASSERT_EQ(f.rows(), "/\n  a.txt\n  b.txt\n  c.txt\nmore/\n  m1.txt\n  m2.txt\n");
   f.item(5).flags &= static_cast<std::uint16_t>(~engine::itemflag::kSelected);
   f.list().RecountTotals();
-  model.SetListSelection({0, 1, 2, 4});
+  f.list().SetListSelection({0, 1, 2, 4});
   model.Execute(Command::ToggleSelection);
   EXPECT_TRUE(marked(f.item(1)) && marked(f.item(2))) << "the opposite of the first file row's state";
   EXPECT_FALSE(marked(f.item(5))) << "a header in a larger selection is skipped";
-  model.SetListSelection({1, 3});
+  f.list().SetListSelection({1, 3});
   model.Execute(Command::AllToSource);
   EXPECT_EQ(f.item(1).action, action::kCopyToSource);
   EXPECT_EQ(f.item(3).action, action::kNone) << "rows whose action is 0 are not collected";
-  model.SetListSelection({3, 3});
+  f.list().SetListSelection({3, 3});
   ASSERT_TRUE(f.goTo("b.txt"));
   model.Execute(Command::Delete);
   EXPECT_EQ(f.item(2).action, action::kDelete) << "one row selected, even twice: the current row";
+  f.list().SetListSelection({1, 2});
+  f.list().ComparisonStarted();
+  f.list().ComparisonEnded();
+  EXPECT_TRUE(f.list().ListSelection().empty()) << "a new comparison forgets the list's selection";
 }
 
 TEST(ResultModel, RecursiveCommandsFollowParentLinksAndStopAtTheFirstFolderNotBelow) {
@@ -326,8 +330,8 @@ TEST(ResultModel, TotalsEqualARecountAfterEveryOneOfThousandsOfRandomCommands) {
     for (int step = 0; step < 2500; ++step) {
       switch (pick(8)) {
         case 0: f.list().SetCurrentRow(pick(f.list().RowCount())); break;
-        case 1: model.SetListSelection({pick(f.list().RowCount()), pick(f.list().RowCount()), pick(f.list().RowCount())}); break;
-        case 2: model.SetListSelection({}); break;
+        case 1: f.list().SetListSelection({pick(f.list().RowCount()), pick(f.list().RowCount()), pick(f.list().RowCount())}); break;
+        case 2: f.list().SetListSelection({}); break;
         case 3: f.list().ToggleFolder(pick(f.list().RowCount())); break;
         case 4: model.SelectByMask(masks[pick(5)], pick(2) == 0); break;
         default: model.Execute(commands[pick(std::size(commands))]); break;

@@ -158,6 +158,11 @@ TEST(ResultRun, DoItNowRunsTheCollectedRowsAndAConflictOnlyWhenItIsLeftSelected)
   EXPECT_TRUE(r.target->Has("b/y"));
   EXPECT_FALSE(r.target->Has("a/x")) << "another folder's row";
   EXPECT_EQ(r.count(record::kSelected), 1u);
+  model.Execute(Command::SourceAndTargetOnly);
+  model.Execute(Command::ToSourceOnly);
+  ASSERT_EQ(r.model->List().RowCount(), 0);
+  EXPECT_TRUE(model.Execute(Command::CopyFiles)) << "what the view hides runs all the same";
+  EXPECT_TRUE(r.target->Has("a/x"));
 }
 
 TEST(ResultRun, ACollapsedFolderRunsAsAWholeOnlyWithItsOption) {
