@@ -150,7 +150,8 @@ void ResultList::SetSortKey(SortKey key) {
 
 int ResultList::ToggleFolder(int row) {
   const auto lock = lockItems();
-  if (row < 0 || row >= rows_.Count()) return 0;
+  // A run reads the folding of the folders it comes to.
+  if (mode_ == ListMode::Running || row < 0 || row >= rows_.Count()) return 0;
   CompareItem& folder = engine_.Items().at(rows_.ItemAt(row));
   if (KindOf(folder) != RowKind::FolderHeader) return 0;
   const int folderIndex = rows_.FolderOfRow(row);
@@ -263,7 +264,8 @@ std::vector<int> ResultList::FolderContents(int headerRow, bool below, bool coll
 
 std::string ResultList::HiddenNote() const {
   const std::uint32_t hidden = totals_.HiddenSelected();
-  return hidden == 0 ? std::string() : engine::TranslateFormat("${Selected but hidden by the view:} %d", {std::to_string(hidden)});
+  if (hidden == 0) return "";
+  return engine::TranslateFormat("${Selected but hidden by the view:} %d", {std::to_string(hidden)});
 }
 
 }  // namespace ui

@@ -55,7 +55,8 @@ class ResultList {
   bool ToggleFilter(FilterSlot slot);
   void SetShowSameFiles(bool on);
   void SetSortKey(SortKey key);
-  // Collapses or expands the folder of a header row; the change in the number of rows.
+  // Collapses or expands the folder of a header row; the change in the number of rows. Nothing
+  // while a run goes on.
   int ToggleFolder(int row);
   // Gives every folder the collapsed state of the all-folders switch after flipping it.
   void ToggleAllFolders();

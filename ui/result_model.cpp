@@ -11,12 +11,12 @@ namespace {
 
 using engine::CompareItem;
 
-bool isRunCommand(Command command) {
-  return command == Command::DoItNow || command == Command::DoItNowRecursive || command == Command::CopyFiles;
-}
+bool isDoItNow(Command command) { return command == Command::DoItNow || command == Command::DoItNowRecursive; }
 
+// Commands that change marks, actions or folding: what a run reads while it goes.
 bool isEditCommand(Command command) {
   switch (command) {
+    case Command::ToggleFolders:
     case Command::ToggleSelection:
     case Command::ToggleSelectionAndMoveDown:
     case Command::ReverseSelection:
@@ -106,7 +106,7 @@ bool ResultModel::IsEnabled(Command command) {
   if (command == Command::ShowSameFiles) return list_.Mode() != ListMode::Comparing;
   // "Copy files" runs what is selected, shown or not.
   if (command == Command::CopyFiles) return list_.Mode() == ListMode::Idle;
-  if (isRunCommand(command)) return list_.Mode() == ListMode::Idle && list_.RowCount() > 0;
+  if (isDoItNow(command)) return list_.Mode() == ListMode::Idle && list_.RowCount() > 0;
   if (!isEditCommand(command)) return true;
   if (list_.Mode() == ListMode::Running || list_.RowCount() == 0) return false;
   if (command != Command::AllToSource && command != Command::AllToSourceRecursive) return true;

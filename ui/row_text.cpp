@@ -88,7 +88,9 @@ std::string DateTimeFormat::Time(const platform::CalendarTime& local) const {
 std::string FormatSize(std::uint64_t size) {
   if (size == 0) return "";
   std::string digits = std::to_string(size);
-  for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<std::size_t>(at), 1, '.');
+  for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
+    digits.insert(static_cast<std::size_t>(at), 1, '.');
+  }
   return digits;
 }
 

@@ -83,26 +83,26 @@ void GeneratedComparison::Plan(int index, int act) {
 void FillRandomly(GeneratedComparison& comparison, const GeneratedShape& shape) {
   std::mt19937 random(shape.seed);
   auto pick = [&](int count) { return static_cast<int>(random() % static_cast<unsigned>(count)); };
+  auto oneOf = [&](std::initializer_list<int> values) { return values.begin()[pick(static_cast<int>(values.size()))]; };
   static constexpr std::array<const char*, 6> kStems{"report", "Report", "notes", "IMG_", "data", "Ärger"};
   static constexpr std::array<const char*, 7> kExtensions{".txt", ".TXT", ".doc", "", ".tar.gz", ".jpg", "."};
   const engine::FileTime base = 133000000000000000ULL;
   const int pairs = shape.secondOneWayPair ? 2 : 1;
   for (int pair = 0; pair < pairs; ++pair) {
+    // The second pair is one-way: nothing is planned to be written into its source.
     const bool oneWay = pair == 1;
     comparison.AddPair(oneWay, "/g" + std::to_string(pair) + "/src", "/g" + std::to_string(pair) + "/dst");
     // Folders in the walk's order: each below one of the folders still open on the way down.
     std::vector<std::pair<int, std::string>> open{{comparison.AddFolder(pair, "", -1), ""}};
-    const int folders = shape.folders / pairs;
-    for (int f = 0; f < folders; ++f) {
+    for (int f = 1; f <= shape.folders / pairs; ++f) {
       int folder = open.back().first;
-      if (f > 0) {
-        const int depth = 1 + pick(std::min(static_cast<int>(open.size()), shape.maxDepth));
-        open.resize(static_cast<std::size_t>(depth));
+      if (f > 1) {
+        open.resize(static_cast<std::size_t>(1 + pick(std::min(static_cast<int>(open.size()), shape.maxDepth))));
         const std::string relative = platform::joinPath(open.back().second, (pick(2) == 0 ? "Dir" : "dir") + std::to_string(f));
         if (pick(12) == 0) {
-          const int where = pick(2) == 0 ? presence::kSource : presence::kTarget;
+          const int where = oneOf({presence::kSource, presence::kTarget});
           const int act = oneWay ? (where == presence::kSource ? action::kCopyToTarget : action::kDelete)
-                                 : std::array{action::kNone, action::kDelete, action::kCopyToSource, action::kCopyToTarget}[static_cast<std::size_t>(pick(4))];
+                                 : oneOf({action::kNone, action::kDelete, action::kCopyToSource, action::kCopyToTarget});
           comparison.AddFolderRow(pair, relative, open.back().first, where, act);
           continue;
         }
@@ -114,18 +114,21 @@ void FillRandomly(GeneratedComparison& comparison, const GeneratedShape& shape) 
         FileSpec file;
         file.name = std::string(kStems[static_cast<std::size_t>(pick(kStems.size()))]) + std::to_string(pick(files + 1)) +
                     kExtensions[static_cast<std::size_t>(pick(kExtensions.size()))];
-        file.presence = std::array{presence::kSource, presence::kTarget, presence::kBoth}[static_cast<std::size_t>(pick(3))];
+        file.presence = oneOf({presence::kSource, presence::kTarget, presence::kBoth});
         switch (file.presence) {
-          case presence::kSource: file.action = oneWay ? action::kCopyToTarget : std::array{action::kCopyToTarget, action::kDelete}[static_cast<std::size_t>(pick(2))]; break;
-          case presence::kTarget: file.action = oneWay ? action::kDelete : std::array{action::kCopyToSource, action::kDelete, action::kNone}[static_cast<std::size_t>(pick(3))]; break;
-          default: file.action = oneWay ? std::array{action::kNone, action::kCopyToTarget}[static_cast<std::size_t>(pick(2))] : pick(5); break;
+          case presence::kSource:
+            file.action = oneWay ? action::kCopyToTarget : oneOf({action::kCopyToTarget, action::kDelete});
+            break;
+          case presence::kTarget:
+            file.action = oneWay ? action::kDelete : oneOf({action::kCopyToSource, action::kDelete, action::kNone});
+            break;
+          default: file.action = oneWay ? oneOf({action::kNone, action::kCopyToTarget}) : pick(5); break;
         }
         file.sourceTime = base + static_cast<engine::FileTime>(pick(4)) * platform::kTicksPerSecond;
         file.targetTime = base + static_cast<engine::FileTime>(pick(4)) * platform::kTicksPerSecond;
         file.sourceSize = static_cast<std::uint64_t>(pick(3) * 1000);
         file.targetSize = static_cast<std::uint64_t>(pick(3) * 1000);
-        file.directionLock = pick(8) == 0 ? std::array{0, presence::kSource, presence::kTarget}[static_cast<std::size_t>(pick(3))]
-                                          : presence::kBoth;
+        file.directionLock = pick(8) == 0 ? oneOf({0, presence::kSource, presence::kTarget}) : presence::kBoth;
         file.marked = pick(5) != 0;
         comparison.AddFile(folder, file);
       }

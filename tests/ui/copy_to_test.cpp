@@ -62,7 +62,8 @@ struct CopyToDisk : ::testing::Test {
     session.flags = engine::sessionflag::kSubfolders;
     ASSERT_TRUE(engine.RunComparison(session, quiet)) << engine.LastError();
   }
-  ui::CopyToResult copy(CopyToAction action = CopyToAction::Copy, std::string strip = "", CopyToList list = CopyToList::NewFiles) {
+  ui::CopyToResult copy(CopyToAction action = CopyToAction::Copy, std::string strip = "",
+                        CopyToList list = CopyToList::NewFiles) {
     if (strip.empty()) strip = tree.path("src") + "/";
     return ui::CopyTo(engine, {list, tree.path("out"), strip, action}, recorder);
   }
@@ -109,7 +110,9 @@ TEST_F(CopyToDisk, FilesArriveBelowTheTargetWithTheirFoldersBelowTheChosenCommon
   tree.writeWithTime("src/a/x.txt", "x", testsupport::utcTime(2020, 1, 2, 3, 4, 5));
   tree.write("src/b/y.txt", "y");
   compare();
-  const ui::CopyToResult result = ui::CopyTo(engine, {CopyToList::NewFiles, "  " + tree.path("out") + "  ", tree.path("src") + "/"}, recorder);
+  const std::string blanks = "  ";
+  const ui::CopyToResult result =
+      ui::CopyTo(engine, {CopyToList::NewFiles, blanks + tree.path("out") + blanks, tree.path("src") + "/"}, recorder);
   EXPECT_EQ(result.refused, "");
   EXPECT_EQ(tree.read("out/a/x.txt"), "x");
   EXPECT_EQ(tree.read("out/b/y.txt"), "y");
@@ -128,7 +131,8 @@ TEST_F(CopyToDisk, AFileIsNeverCopiedOntoItself) {
   ASSERT_EQ(symlink(tree.path("src").c_str(), tree.path("link-to-src").c_str()), 0);
   for (const char* target : {"src", "link-to-src"}) {
     recorder.skipped.clear();
-    const ui::CopyToResult result = ui::CopyTo(engine, {CopyToList::NewFiles, tree.path(target), tree.path("src") + "/"}, recorder);
+    const ui::CopyToResult result =
+        ui::CopyTo(engine, {CopyToList::NewFiles, tree.path(target), tree.path("src") + "/"}, recorder);
     EXPECT_EQ(result.skipped, 1u) << target;
     EXPECT_EQ(result.copied, 0u) << target;
     EXPECT_EQ(recorder.skipped, (std::vector<std::string>{"x.txt: the destination is the file itself"}));

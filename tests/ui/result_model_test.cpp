@@ -139,7 +139,8 @@ TEST(ResultModel, SeveralRowsSelectedInTheListActOnTheirFileRowsOnly) {
   ResultFixture f;
   ui::ViewState state;
   state.showSameFiles = true;
-  ui::ResultModel& model = openTwoFolders(f, {{.name = "a.txt", .marked = false}, {.name = "b.txt"}, {.name = "c.txt", .action = action::kNone}}, state);
+  ui::ResultModel& model = openTwoFolders(
+      f, {{.name = "a.txt", .marked = false}, {.name = "b.txt"}, {.name = "c.txt", .action = action::kNone}}, state);
   ASSERT_EQ(f.rows(), "/\n  a.txt\n  b.txt\n  c.txt\nmore/\n  m1.txt\n  m2.txt\n");
   f.item(5).flags &= static_cast<std::uint16_t>(~engine::itemflag::kSelected);
   f.list().RecountTotals();
@@ -330,7 +331,11 @@ TEST(ResultModel, TotalsEqualARecountAfterEveryOneOfThousandsOfRandomCommands) {
     for (int step = 0; step < 2500; ++step) {
       switch (pick(8)) {
         case 0: f.list().SetCurrentRow(pick(f.list().RowCount())); break;
-        case 1: f.list().SetListSelection({pick(f.list().RowCount()), pick(f.list().RowCount()), pick(f.list().RowCount())}); break;
+        case 1: {
+          const int rows = f.list().RowCount();
+          f.list().SetListSelection({pick(rows), pick(rows), pick(rows)});
+          break;
+        }
         case 2: f.list().SetListSelection({}); break;
         case 3: f.list().ToggleFolder(pick(f.list().RowCount())); break;
         case 4: model.SelectByMask(masks[pick(5)], pick(2) == 0); break;

@@ -29,11 +29,13 @@ ui::ResultModel& openFolder(ResultFixture& f, const std::vector<FileSpec>& files
 TEST(ResultOrder, EveryKeyIsAStrictTotalOrderOnAwkwardNames) {
   ResultFixture f;
   std::vector<FileSpec> files;
-  const char* const names[] = {"a", "A", "b.txt", "B.TXT", "c.doc", "noext", ".hidden", "x.", "Ärger.txt", "ärger.txt", "z.tar.gz", "a"};
+  const char* const names[] = {"a",      "A",  "b.txt",     "B.TXT",     "c.doc",    "noext",
+                               ".hidden", "x.", "Ärger.txt", "ärger.txt", "z.tar.gz", "a"};
+  const int presences[] = {presence::kSource, presence::kTarget, presence::kBoth};
   int n = 0;
   for (const char* name : names) {
     ++n;
-    files.push_back({.name = name, .action = n % 5, .presence = std::array{presence::kSource, presence::kTarget, presence::kBoth}[n % 3],
+    files.push_back({.name = name, .action = n % 5, .presence = presences[n % 3],
                      .sourceTime = static_cast<engine::FileTime>(n % 3), .targetTime = static_cast<engine::FileTime>(n % 2)});
   }
   openFolder(f, files);
@@ -78,7 +80,9 @@ TEST(ResultOrder, EachKeyOrdersTheFilesOfAFolder) {
 TEST(ResultOrder, NamesCompareAsTheirCaseKeysAndStoredKeysOutsideTheRangeAreDirection) {
   const char* const names[] = {"", "a", "B", "ab", "aB", "Ä", "ä", "äb", "z", "Zz", "\xff", "a\xc3"};
   for (const char* a : names) {
-    for (const char* b : names) EXPECT_EQ(signOf(ui::CompareNamesNoCase(a, b)), signOf(platform::compareNoCase(a, b))) << a << " " << b;
+    for (const char* b : names) {
+      EXPECT_EQ(signOf(ui::CompareNamesNoCase(a, b)), signOf(platform::compareNoCase(a, b))) << a << " " << b;
+    }
   }
   EXPECT_EQ(ui::SortKeyFromStored(1), ui::SortKey::Date);
   for (const int stored : {-1, 4, 99}) EXPECT_EQ(ui::SortKeyFromStored(stored), ui::SortKey::Direction);

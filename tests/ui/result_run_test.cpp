@@ -208,3 +208,25 @@ TEST(ResultRun, FileListsNameWhatTheRunReadsAndWhatItOverwritesOrDeletes) {
   EXPECT_EQ(paths(ui::NewFiles(f.comparison)), "/src/a< /src/b< /dst/c> /src/f< /dst/h> /src/i< ");
   EXPECT_EQ(paths(ui::BackupFiles(f.comparison)), "/dst/b> /src/c< /src/d< /dst/d> /dst/e> /dst/f> /dst/I> ");
 }
+
+TEST(ResultRun, WhileARunGoesOnOnlyTheViewChanges) {
+  ResultFixture f;
+  const int top = f.comparison.AddFolder(f.comparison.AddPair(false), "", -1);
+  f.comparison.AddFile(top, {.name = "a"});
+  f.comparison.AddFile(top, {.name = "b", .action = action::kCopyToSource});
+  ui::ResultModel& model = f.open();
+  ASSERT_TRUE(f.goTo("a"));
+  ASSERT_TRUE(model.Execute(Command::DoItNow));
+  EXPECT_EQ(f.handedToRun, (std::vector<std::vector<int>>{{1}}));
+  EXPECT_FALSE(model.Execute(Command::DoItNow));
+  EXPECT_FALSE(model.Execute(Command::SelectNone));
+  EXPECT_FALSE(model.Execute(Command::Reverse));
+  EXPECT_FALSE(model.Execute(Command::ToggleFolders));
+  EXPECT_EQ(f.list().ToggleFolder(0), 0);
+  EXPECT_EQ(f.count(record::kSelected), 2u);
+  EXPECT_TRUE(model.Execute(Command::ToSourceOnly));
+  EXPECT_EQ(f.rows(), "/\n  b\n");
+  f.list().RunEnded();
+  EXPECT_TRUE(model.Execute(Command::SelectNone));
+  EXPECT_EQ(f.count(record::kSelected), 1u) << "the row shown is unmarked, the hidden one is not";
+}
