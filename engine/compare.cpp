@@ -34,6 +34,8 @@ struct CompareEngine::FolderContext {
   bool inTarget = false;
   int pairIndex = 0;
   int folderItem = -1;
+  // The nearest folder above that has an item (-1: none): the new folder item's parent.
+  int aboveItem = -1;
   Store* source = nullptr;
   Store* target = nullptr;
   // Names pair without regard to letter case: one side cannot tell them apart.
@@ -269,6 +271,7 @@ int CompareEngine::folderItemFor(FolderContext& folder) {
   item.folder->sourceFolder = folder.sourceFolder;
   item.folder->targetFolder = folder.targetFolder;
   item.folder->pairIndex = folder.pairIndex;
+  if (folder.aboveItem >= 0) item.parent = &items_.at(folder.aboveItem);
   InsertItem(index);
   folder.folderItem = index;
   return index;
@@ -616,6 +619,8 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
       child.folder.sourceFolder = folder.sourceFolder + (inSourceEntry != nullptr ? inSourceEntry->name : name) + platform::kSeparator;
       child.folder.targetFolder = folder.targetFolder + (inTargetEntry != nullptr ? inTargetEntry->name : name) + platform::kSeparator;
       child.folder.pairIndex = pairIndex;
+      // Folders are passed before the folders below them, so every item above exists by now.
+      child.folder.aboveItem = folder.folderItem >= 0 ? folder.folderItem : folder.aboveItem;
       child.folder.source = &source;
       child.folder.target = &target;
       child.folder.ignoreCase = ignoreCase;

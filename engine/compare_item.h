@@ -52,7 +52,8 @@ struct CompareItem {
   // The target's spelling of the name where a side that ignores letter case paired it with
   // another spelling; empty when it is `name`.
   std::string targetName;
-  // The folder item a file item lies in; the folder item above for a folder item.
+  // The folder item a file item lies in; for a folder item the nearest folder item above it of
+  // the same compared pair (none for the top), so a folder's subfolders are found by these links.
   CompareItem* parent = nullptr;
   std::unique_ptr<FolderInfo> folder;
   platform::FileTime sourceTime = 0;

@@ -234,7 +234,8 @@ void SyncEngine::DoFolder(int folderIndex) {
     const CompareItem* folder = &Items().at(folderIndex);
     for (const int index : Order()) {
       const CompareItem& item = Items().at(index);
-      if (item.parent == folder && IsSelected(item)) inside.push_back(index);
+      // Folder rows below it are carried out through their own indexes.
+      if (!item.isFolder() && item.parent == folder && IsSelected(item)) inside.push_back(index);
     }
   }
   for (const int index : inside) {

@@ -41,4 +41,9 @@ std::string shortDatePattern() {
   return pattern.find_first_of("dMy") == std::string::npos ? std::string("MM/dd/yy") : pattern;
 }
 
+std::string timeFormat() {
+  const char* format = nl_langinfo(T_FMT);
+  return format != nullptr && *format != '\0' ? std::string(format) : std::string("%H:%M:%S");
+}
+
 }  // namespace platform

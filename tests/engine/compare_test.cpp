@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 
 #include "engine/history_file.h"
@@ -196,6 +197,23 @@ TEST_F(MemoryCompare, FolderRowsOnlyWithHandleEmptyFoldersAndOnlyWhenEmpty) {
   target->AddFolder("only-there/deeper");
   source->Put("full/x.txt", "1", kNoon);
   EXPECT_EQ(run(0), "copy -> empty-here/\ncopy -> full/x.txt\n<- copy only-there/\n<- copy only-there/deeper/\n");
+}
+
+TEST_F(MemoryCompare, FolderItemsLinkToTheNearestFolderItemAbove) {
+  settings.flags |= engine::option::kHandleEmptyFolders;
+  source->Put("top.txt", "1", kNoon);
+  // "a" and "a/mid" are on both sides without files: they have no items.
+  target->AddFolder("a/mid");
+  source->Put("a/mid/b/x.txt", "1", kNoon);
+  source->AddFolder("a/mid/b/empty");
+  run(0);
+  std::map<std::string, std::string> above;
+  for (const int index : engine->Order()) {
+    const engine::CompareItem& item = engine->Items().at(index);
+    if (item.isFolder()) above[item.name] = item.parent == nullptr ? "(none)" : item.parent->name;
+  }
+  EXPECT_EQ(above, (std::map<std::string, std::string>{
+                       {"", "(none)"}, {"a/mid/b", ""}, {"a/mid/b/empty", "a/mid/b"}}));
 }
 
 TEST_F(MemoryCompare, UnreadableFolderPlansNothingBelowIt) {

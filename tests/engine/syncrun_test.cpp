@@ -328,6 +328,23 @@ TEST_F(DiskRun, FolderRowDeletionKeepsFilesTheMasksLeaveOut) {
   EXPECT_EQ(tree.read("dst/keep.txt"), "1");
 }
 
+TEST_F(DiskRun, ACollapsedFolderRunsItsFilesAndLeavesFolderRowsBelowItToTheirOwnTurn) {
+  settings.flags |= engine::option::kHandleEmptyFolders | engine::option::kSyncCollapsedFolders;
+  tree.write("src/f/doc.txt", "new");
+  tree.folder("dst/f/gone");
+  session.todo = 2;
+  engine = std::make_unique<SyncEngine>(settings, engine::StoreContext{}, observer);
+  ASSERT_TRUE(engine->StartCompare({session}, true));
+  for (const int index : engine->Order()) {
+    engine::CompareItem& item = engine->Items().at(index);
+    if (item.name == "f") item.flags |= engine::itemflag::kCollapsed;
+  }
+  engine->StartSynchronize({}, true);
+  EXPECT_EQ(tree.read("dst/f/doc.txt"), "new");
+  EXPECT_FALSE(tree.exists("dst/f/gone"));
+  EXPECT_EQ(engine->Totals().foldersRemoved, 1u);
+}
+
 TEST_F(DiskRun, HistoryCarriesADeletionOverOnTheNextRun) {
   settings.flags |= engine::option::kUseHistory;
   tree.write("src/one.txt", "1");
