@@ -25,8 +25,8 @@ int GeneratedComparison::AddPair(bool oneWay, const std::string& sourceRoot, con
   engine::StorePair pair;
   pair.oneWay = oneWay;
   pair.sessionName = sourceRoot + " " + targetRoot;
-  pair.sourceWalked.push_back(sourceRoot);
-  pair.targetWalked.push_back(targetRoot);
+  // The roots are the first folders a comparison walks.
+  pair.walked.emplace_back(sourceRoot, targetRoot);
   Pairs().push_back(std::move(pair));
   return static_cast<int>(Pairs().size()) - 1;
 }
@@ -39,8 +39,8 @@ int GeneratedComparison::AddFolder(int pair, const std::string& relative, int ab
   item.flags = engine::itemflag::kFolder;
   item.presence = where;
   item.folder = std::make_unique<engine::FolderInfo>();
-  item.folder->sourceFolder = folderPath(roots.sourceWalked.front(), relative);
-  item.folder->targetFolder = folderPath(roots.targetWalked.front(), relative);
+  item.folder->sourceFolder = folderPath(roots.walked.front().first, relative);
+  item.folder->targetFolder = folderPath(roots.walked.front().second, relative);
   item.folder->pairIndex = pair;
   if (above >= 0) item.parent = &Items().at(above);
   InsertItem(index);
