@@ -79,8 +79,16 @@ void CAppCommandLine::ParseArgument(const std::string& argument) {
   switch (positional_++) {
     case 0: pair.Src = argument; break;
     case 1: pair.Dst = argument; break;
-    case 2: pair.Files = argument; break;
-    default: break;
+    case 2:
+      // Masks name files, never folders: a path here is a mistake (an option's value given after
+      // a blank, say), not masks that would quietly match nothing.
+      if (argument.find('/') != std::string::npos) badValues.push_back(argument);
+      pair.Files = argument;
+      break;
+    default:
+      // An unquoted mask the shell expanded into names, or a stray word: never guessed at.
+      badValues.push_back(argument);
+      break;
   }
 }
 

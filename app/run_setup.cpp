@@ -1,9 +1,13 @@
 #include "app/run_setup.h"
 
+#include <cctype>
 #include <tuple>
 #include <vector>
 
+#include "engine/store_factory.h"
 #include "engine/text.h"
+#include "platform/case_fold.h"
+#include "platform/path.h"
 #include "platform/file_time.h"
 
 namespace app {
@@ -11,6 +15,7 @@ namespace app {
 using config::COptions;
 using config::CSession;
 using config::CExtFilter;
+using config::PathVariable;
 using config::PathVariables;
 using config::kUpdateTarget;
 using config::kBackup;
@@ -69,6 +74,35 @@ std::string describeFilter(const CExtFilter& filter) {
   return text;
 }
 
+// What makes an expanded path of a session unusable, as a message format (side, session, given
+// path); null when nothing does.
+const char* pathProblem(const std::string& given, const std::string& expanded, const PathVariables& variables) {
+  if (expanded.empty()) return "${%s of %s is empty; nothing runs.}";
+  const std::size_t variable = expanded.find("$(");
+  if (variable != std::string::npos && expanded.find(')', variable) != std::string::npos) {
+    return "${%s of %s names a path variable that is not defined; nothing runs:} %s";
+  }
+  for (const PathVariable& defined : variables.All()) {
+    if (defined.path.empty() && !defined.name.empty() &&
+        platform::asciiUpper(given).find("$(" + platform::asciiUpper(defined.name) + ")") != std::string::npos) {
+      return "${%s of %s names a path variable whose folder is empty; nothing runs:} %s";
+    }
+  }
+  // "%NAME%" left over: an environment variable that is not set.
+  for (std::size_t open = expanded.find('%'); open != std::string::npos; open = expanded.find('%', open + 1)) {
+    const std::size_t close = expanded.find('%', open + 1);
+    if (close == std::string::npos) break;
+    const std::string word = expanded.substr(open + 1, close - open - 1);
+    const bool name = !word.empty() && !std::isdigit(static_cast<unsigned char>(word.front())) &&
+                      word.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_") == std::string::npos;
+    if (name) return "${%s of %s names an environment variable that is not set; nothing runs:} %s";
+  }
+  if (!platform::isAbsolutePath(expanded) && engine::StoreFactory::SchemeOf(expanded).empty()) {
+    return "${%s of %s is not an absolute path; nothing runs:} %s";
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 engine::StoreContext MakeStoreContext(const COptions& options, engine::Prompt* prompt) {
@@ -83,19 +117,16 @@ std::optional<engine::SessionSpec> MakeSessionSpec(const CSession& session, cons
                                                    std::int64_t nowLocal, std::string& error) {
   engine::SessionSpec planned;
   const std::string name = session.Name.empty() ? engine::Translate("${the current session}") : "\"" + session.Name + "\"";
-  // An empty path would be the folder the program runs in, and an unknown variable a folder
-  // named after it: neither is what the session means.
+  // An empty or relative path would be the folder the program runs in, an unknown variable a
+  // folder named after it: none of them is what the session means.
   for (const auto& [given, expanded, side] : {std::tuple{&session.Src, &planned.source, "${The source}"},
                                                std::tuple{&session.Dst, &planned.target, "${The target}"}}) {
     if (!options.pathVariables.Expand(*given, *expanded)) {
       error = *expanded;
       return std::nullopt;
     }
-    const std::size_t variable = expanded->find("$(");
-    if (expanded->empty() || (variable != std::string::npos && expanded->find(')', variable) != std::string::npos)) {
-      error = engine::TranslateFormat(expanded->empty() ? "${%s of %s is empty; nothing runs.}"
-                                                        : "${%s of %s names a path variable that is not defined; nothing runs:} %s",
-                                      {engine::Translate(side), name, *given});
+    if (const char* problem = pathProblem(*given, *expanded, options.pathVariables)) {
+      error = engine::TranslateFormat(problem, {engine::Translate(side), name, *given});
       return std::nullopt;
     }
   }

@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include <algorithm>
+
 #include "app/batch_run.h"
 #include "app/command_line.h"
 #include "config/config_location.h"
@@ -43,7 +45,7 @@ Start decide(const CAppCommandLine& commandLine, COptions& options, const BatchI
   if (!commandLine.badValues.empty()) {
     std::string values;
     for (const std::string& value : commandLine.badValues) values += (values.empty() ? "" : " ") + value;
-    return refuse(engine::TranslateFormat("${Unknown switch or bad switch value:} %s\n%s", {values, UsageText()}));
+    return refuse(engine::TranslateFormat("${Unknown switch, bad switch value or extra argument:} %s\n%s", {values, UsageText()}));
   }
   if (pair.Src.empty() || (!automatic && !scan)) {
     return refuse(engine::Translate(
@@ -53,6 +55,13 @@ Start decide(const CAppCommandLine& commandLine, COptions& options, const BatchI
   if (pair.Dst.empty()) {
     if (options.SelectProjectForRun(pair.Src)) {
       if (options.runList.empty()) return refuse(engine::TranslateFormat("${The project lists no existing session:} %s", {pair.Src}));
+      // The sessions that are there run; a project that cannot run whole does not end as done.
+      const config::CProject& project = options.projects[static_cast<std::size_t>(options.FindProject(pair.Src))];
+      for (const std::string& name : project.Sessions) {
+        if (options.FindSession(name) != nullptr) continue;
+        io.err << engine::TranslateFormat("${The project names a session that does not exist, left out:} %s", {name}) << '\n';
+        code = exitcode::kItemsFailed;
+      }
     } else if (const CSession* session = options.FindSession(pair.Src)) {
       // A stored session runs exactly as it was stored; the last-used pair stays as it was.
       CSession copy;
@@ -159,9 +168,9 @@ int StartUp(const std::vector<std::string>& arguments, const std::string& execut
 
   int code = exitcode::kSuccess;
   switch (decide(commandLine, options, io, code)) {
-    case Start::Batch: code = RunBatch(options, commandLine.run, io, false); break;
+    case Start::Batch: code = std::max(code, RunBatch(options, commandLine.run, io, false)); break;
     // A dry run changes nothing, the configuration included.
-    case Start::Preview: return RunBatch(options, commandLine.run, io, true);
+    case Start::Preview: return std::max(code, RunBatch(options, commandLine.run, io, true));
     case Start::Refused: break;
   }
 

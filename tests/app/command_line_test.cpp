@@ -13,7 +13,7 @@ CAppCommandLine parse(std::vector<std::string> arguments) { return CAppCommandLi
 }  // namespace
 
 TEST(CommandLine, PositionalArgumentsAndKeywords) {
-  auto c = parse({"/a", "", "/b", "*.txt", "ignored", "-BACK", "-R", "-auto", "-Scan"});
+  auto c = parse({"/a", "", "/b", "*.txt", "-BACK", "-R", "-auto", "-Scan"});
   EXPECT_EQ(c.pair.Src, "/a");
   EXPECT_EQ(c.pair.Dst, "/b");
   EXPECT_EQ(c.pair.Files, "*.txt");
@@ -21,6 +21,8 @@ TEST(CommandLine, PositionalArgumentsAndKeywords) {
   EXPECT_EQ(c.pair.SFlags, config::sflag::kSubfolders);
   EXPECT_EQ(c.batchFlags, app::batchflag::kAuto | app::batchflag::kScan);
   EXPECT_TRUE(c.badValues.empty());
+  EXPECT_EQ(parse({"/a", "/b", "*.txt", "stray"}).badValues, std::vector<std::string>{"stray"}) << "never guessed at";
+  EXPECT_EQ(parse({"/a", "/b", "/backups"}).badValues, std::vector<std::string>{"/backups"}) << "masks name no folders";
   EXPECT_EQ(parse({"Docs"}).pair.Todo, config::kTodoNotGiven);
   EXPECT_EQ(parse({"-RM", "-M", "-O"}).pair.SFlags, 0x303u);
   EXPECT_EQ(parse({"-smart"}).pair.Todo, config::kSmart);

@@ -89,7 +89,7 @@ TEST_F(Program, StoredSessionsProjectsAndTheSavedCurrentPair) {
   EXPECT_NE(result.output.find("Backup"), std::string::npos);
 
   result = run({"BOTH", "-auto"});
-  EXPECT_EQ(result.exitCode, 0) << result.errorOutput;
+  EXPECT_EQ(result.exitCode, 1) << "the project names a session that does not exist";
   EXPECT_EQ(tree.read("other-copy/x.txt"), "x");
 
   EXPECT_EQ(run({"nobody", "-auto"}).exitCode, 2);

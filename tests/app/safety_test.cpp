@@ -197,7 +197,40 @@ TEST_F(Safety, ASessionWithAnEmptyOrUnknownPathRunsNothing) {
   result = run({"Unknown", "-auto"});
   EXPECT_EQ(result.exitCode, 2);
   EXPECT_NE(result.errorOutput.find("$(Nope)/backup"), std::string::npos) << result.errorOutput;
+  // An environment variable that is not set, a variable whose folder is empty, a relative path.
+  sessions("Sessions=3\n[Session1]\nName=Env\nSrc=" + tree.path("src") + "\nDst=%NOT_SET_ANYWHERE%/x\n[Session2]\nName=Empty\nSrc=" +
+           tree.path("src") + "\nDst=$(Blank)/x\n[Session3]\nName=Relative\nSrc=" + tree.path("src") +
+           "\nDst=somewhere\n[PathVars]\nTotal=1\n0=Blank\nvar_0=\n");
+  for (const char* name : {"Env", "Empty", "Relative"}) {
+    result = run({name, "-auto"});
+    EXPECT_EQ(result.exitCode, 2) << name;
+    EXPECT_NE(result.errorOutput.find(std::string("\"") + name + "\""), std::string::npos) << result.errorOutput;
+  }
   EXPECT_EQ(names("src"), std::vector<std::string>{"a.txt"});
+}
+
+TEST_F(Safety, AProjectThatCannotRunWholeDoesNotEndAsDone) {
+  tree.writeWithTime("src/a.txt", "a", kOld);
+  sessions("Sessions=1\nProjects=1\nProject1=Nightly||Good||Missing||\n[Session1]\nName=Good\nSrc=" + tree.path("src") +
+           "\nDst=" + tree.path("dst") + "\nTodo=2\n");
+  const auto result = run({"Nightly", "-auto"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.errorOutput.find("Missing"), std::string::npos) << result.errorOutput;
+  EXPECT_EQ(tree.read("dst/a.txt"), "a") << "the sessions that exist run";
+}
+
+TEST_F(Safety, ArgumentsThatCannotBeMeantAreRefused) {
+  tree.write("src/a.txt", "a");
+  for (const std::vector<std::string>& extra : {std::vector<std::string>{"*.txt", "b.txt"}, {tree.path("kept")}}) {
+    std::vector<std::string> arguments = {tree.path("src"), tree.path("dst")};
+    if (extra.size() == 1) arguments.push_back("--backup");
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    arguments.push_back("-auto");
+    const auto result = run(arguments);
+    EXPECT_EQ(result.exitCode, 2) << result.output;
+    EXPECT_NE(result.errorOutput.find(extra.back()), std::string::npos) << result.errorOutput;
+  }
+  EXPECT_FALSE(tree.exists("dst"));
 }
 
 TEST_F(Safety, APathPairRunsWithWhatItsOwnCommandLineSays) {
