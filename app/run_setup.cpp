@@ -137,6 +137,7 @@ std::optional<engine::SessionSpec> MakeSessionSpec(const CSession& session, cons
   planned.flags = session.SFlags;
   planned.todo = session.Todo == kTodoNotGiven ? kSynchronize : session.Todo;
   planned.compareMode = session.Cmp;
+  planned.skipHiddenFolders = (session.Filter.flags & config::xflag::kSkipHidden) != 0;
   CExtFilter filter = session.Filter;
   // "Not older than two days" means two days before this run, not before the session was saved.
   filter.PrepareForScan(nowLocal);

@@ -545,12 +545,14 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
         if (isLink(*entry) && leaveLinkAlone(folder, *entry, side == &sourceKeyed, observer)) leftKeys.insert(key);
       }
     }
-    // A name that is a folder on one side and a file (or link) on the other: neither can take
-    // the other's place, so both are left alone.
+    // A name that is a folder on one side and a file (or link) on the other, or both in one
+    // archive: neither can take the other's place, so both are left alone.
     const Keyed sourceFolders = keyed(inSource.folders, ignoreCase);
     const Keyed targetFolders = keyed(inTarget.folders, ignoreCase);
     for (const auto& [fileSide, folderSide, folderRoot] : {std::tuple{&sourceKeyed, &targetFolders, &folder.targetFolder},
-                                                           std::tuple{&targetKeyed, &sourceFolders, &folder.sourceFolder}}) {
+                                                           std::tuple{&targetKeyed, &sourceFolders, &folder.sourceFolder},
+                                                           std::tuple{&sourceKeyed, &sourceFolders, &folder.sourceFolder},
+                                                           std::tuple{&targetKeyed, &targetFolders, &folder.targetFolder}}) {
       for (const auto& [key, entry] : fileSide->entries) {
         if (folderSide->find(key) == nullptr) continue;
         ++leftAlone_.kindClashes;
@@ -609,6 +611,10 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
       if (decision == FolderFilter::Decision::Skip) continue;
       if ((inSourceEntry != nullptr && child.folder.relative == backupBelow_[0]) ||
           (inTargetEntry != nullptr && child.folder.relative == backupBelow_[1])) {
+        continue;
+      }
+      if (session.skipHiddenFolders && name.starts_with('.')) {
+        observer.Filtered((inSourceEntry != nullptr ? folder.sourceFolder : folder.targetFolder) + name);
         continue;
       }
       child.passThrough = decision == FolderFilter::Decision::PassThrough;

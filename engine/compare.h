@@ -48,6 +48,8 @@ struct SessionSpec {
   int compareMode = kCompareDateSize;
   // The extended filter; accepts everything when empty.
   std::function<bool(const FindData* source, const FindData* target)> filter;
+  // Hidden folders (names beginning with ".") are not entered, as hidden files are left out.
+  bool skipHiddenFolders = false;
   // The run may create a missing target root (it copies into it).
   bool mayCreateTarget = true;
   bool quiet = true;

@@ -157,7 +157,12 @@ bool LocalStore::PutFile(const std::string& destination, const CompareItem*, Sto
     // What cannot be opened as a file may be a link, which is copied as a link.
     const std::string reason = source.LastError();
     if (!source.GetFileInfo(sourcePath) || (source.CurrentEntry().attributes & platform::attr::kLink) == 0) {
-      return fail("${cannot read}", sourcePath, reason.empty() ? Translate("${does not exist}") : reason);
+      // The source store's own words name what failed; a source without words is simply gone.
+      if (!reason.empty()) {
+        setError(reason);
+        return false;
+      }
+      return fail("${cannot read}", sourcePath, Translate("${does not exist}"));
     }
     const FindData link = source.CurrentEntry();
     if (checks.source && (link.size != checks.source->size || link.lastWriteTime != checks.source->lastWriteTime)) {
@@ -165,7 +170,10 @@ bool LocalStore::PutFile(const std::string& destination, const CompareItem*, Sto
       return false;
     }
     std::string target;
-    if (!source.ReadLink(sourcePath, target)) return fail("${cannot read}", sourcePath, source.LastError());
+    if (!source.ReadLink(sourcePath, target)) {
+      setError(source.LastError());
+      return false;
+    }
     if (!root->putLink(*relative, target, link.lastWriteTime, checks.destination, &error)) {
       return fail("${cannot write}", destination, error);
     }
@@ -292,8 +300,8 @@ bool LocalStore::Finish() {
   saveReport_ = {};
   if (!settings().has(option::kUseHistory)) return true;
   if (SaveHistory(history_, *this, &saveReport_)) return true;
-  std::string text = Translate("${History file not written:}");
-  for (const std::string& failed : saveReport_.failedFolders) text += "\n" + failed;
+  std::string text;
+  for (const std::string& failed : saveReport_.failedFolders) text += (text.empty() ? "" : "\n") + failed;
   setError(text);
   return false;
 }
@@ -309,7 +317,7 @@ bool LocalStore::WriteHistoryText(const std::string& folder, const std::string& 
   platform::FolderTree* root = relative ? tree() : nullptr;
   const std::string file = platform::joinPath(folder, kHistoryFileName);
   if (root == nullptr) {
-    error = file + ": " + LastError();
+    error = Translate("${History file not written:} ") + file + ": " + LastError();
     return false;
   }
   const std::string name = historyFileIn(*relative);
@@ -323,7 +331,7 @@ bool LocalStore::WriteHistoryText(const std::string& folder, const std::string& 
   }
   std::string reason;
   if (root->writeWholeFile(name, content, 0644, &reason)) return true;
-  error = file + ": " + reason;
+  error = Translate("${History file not written:} ") + file + ": " + reason;
   return false;
 }
 

@@ -427,6 +427,17 @@ TEST_F(Safety, CopiesKeepTheirOwnersWhenRootRuns) {
   EXPECT_EQ(copy.st_gid, source.st_gid);
 }
 
+TEST_F(Safety, LeavingHiddenFilesOutLeavesHiddenFoldersOut) {
+  tree.write("src/a.txt", "a");
+  tree.write("src/.cache/new", "not wanted");
+  tree.write("dst/.cache/kept", "the target's own");
+  const auto result = run({tree.path("src"), tree.path("dst"), "-copy", "-R", "-H", "-auto"});
+  EXPECT_EQ(result.exitCode, 0) << result.errorOutput;
+  EXPECT_EQ(tree.read("dst/.cache/kept"), "the target's own");
+  EXPECT_FALSE(tree.exists("dst/.cache/new"));
+  EXPECT_EQ(tree.read("dst/a.txt"), "a");
+}
+
 // Wrong results.
 
 TEST_F(Safety, ASourceThatCannotBeReadWholeSaysSo) {
