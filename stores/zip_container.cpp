@@ -76,6 +76,7 @@ void ZipContainer::AddEntry(ZipInput& input, const std::string& entryName, int l
   const std::uint32_t mode = input.unixMode();
   entry.externalAttributes = externalAttributesOf(mode != 0 ? mode : kDefaultPermissions);
   toDos(input.lastWriteTime(), entry.dosTime, entry.dosDate);
+  entry.exactTime = input.lastWriteTime();
   if (!staging_) {
     std::string error;
     staging_ = platform::BinaryFile::adopt(platform::createTempFileBeside(path_, stagingPath_, &error));

@@ -34,6 +34,9 @@ struct ZipEntry {
   std::string centralRecord;
   // Data of an entry added since the archive was read: offset in the staging file.
   std::optional<std::uint64_t> stagedOffset;
+  // The last-write time an extra field holds (NTFS to the 100 ns, Unix to the second), which
+  // has neither the two-second steps nor the 1980 to 2107 bounds of the DOS time.
+  std::optional<platform::FileTime> exactTime;
 
   [[nodiscard]] bool isFolder() const { return !name.empty() && name.back() == '/'; }
   // The Unix mode (file type and permission bits), 0 when the writer's host has none.
@@ -41,8 +44,9 @@ struct ZipEntry {
   // A symbolic link: its data are the link's target.
   [[nodiscard]] bool isLink() const { return (unixMode() & 0170000) == 0120000; }
   [[nodiscard]] bool isEncrypted() const { return (flags & zipformat::kFlagEncrypted) != 0; }
-  // The DOS time as one valid time (see zipformat::fromDos): listed and given to extracted files.
-  [[nodiscard]] platform::FileTime lastWriteTime() const { return zipformat::fromDos(dosTime, dosDate); }
+  // The time listed and given to extracted files: the exact one where an extra field holds it,
+  // else the DOS time as one valid time (see zipformat::fromDos).
+  [[nodiscard]] platform::FileTime lastWriteTime() const { return exactTime.value_or(zipformat::fromDos(dosTime, dosDate)); }
 };
 
 }  // namespace stores

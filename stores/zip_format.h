@@ -20,6 +20,10 @@ inline constexpr std::size_t kZip64EndSize = 56;
 inline constexpr std::size_t kZip64LocatorSize = 20;
 inline constexpr std::size_t kMaxComment = 65535;
 inline constexpr std::uint16_t kZip64ExtraId = 0x0001;
+// Extra fields of times: NTFS (100 ns since 1601, what this program writes) and Info-ZIP's
+// extended timestamp (seconds since 1970).
+inline constexpr std::uint16_t kNtfsExtraId = 0x000A;
+inline constexpr std::uint16_t kUnixTimeExtraId = 0x5455;
 // A 16- or 32-bit field holding this says the value is in the ZIP64 records.
 inline constexpr std::uint16_t kMax16 = 0xFFFF;
 inline constexpr std::uint32_t kMax32 = 0xFFFFFFFFu;

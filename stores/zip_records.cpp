@@ -1,6 +1,7 @@
 #include "stores/zip_records.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "stores/zip_exception.h"
 
@@ -46,6 +47,38 @@ void putRecordStart(std::string& out, const ZipEntry& entry, std::uint16_t versi
   put16(out, static_cast<std::uint16_t>(entry.rawName.size()));
 }
 
+// The last-write time of an extra field's time blocks, NTFS first, else the extended timestamp.
+std::optional<platform::FileTime> exactTimeIn(std::string_view extra) {
+  std::optional<platform::FileTime> unixTime;
+  for (std::size_t at = 0; at + 4 <= extra.size();) {
+    const auto* p = reinterpret_cast<const unsigned char*>(extra.data() + at);
+    const std::size_t size = read16(p + 2);
+    if (at + 4 + size > extra.size()) break;
+    if (read16(p) == kNtfsExtraId && size >= 32 && read16(p + 8) == 1 && read16(p + 10) >= 8) {
+      const std::uint64_t time = read64(p + 12);
+      if (time != 0) return time;
+    }
+    // Flags, then the modification time when bit 0 says it is there.
+    if (read16(p) == kUnixTimeExtraId && size >= 5 && (p[4] & 1) != 0) {
+      unixTime = platform::fileTimeFromUnixSeconds(static_cast<std::int32_t>(read32(p + 5)));
+    }
+    at += 4 + size;
+  }
+  return unixTime;
+}
+
+// The NTFS block this program writes: the last-write time, as access and change time too.
+std::string ntfsTimeBlock(platform::FileTime time) {
+  std::string out;
+  put16(out, kNtfsExtraId);
+  put16(out, 32);
+  put32(out, 0);  // reserved
+  put16(out, 1);  // attribute tag: times
+  put16(out, 24);
+  for (int i = 0; i < 3; ++i) put64(out, time);
+  return out;
+}
+
 }  // namespace
 
 std::size_t parseCentralRecord(const unsigned char* r, std::size_t available, ZipEntry& entry) {
@@ -68,6 +101,7 @@ std::size_t parseCentralRecord(const unsigned char* r, std::size_t available, Zi
   entry.rawName.assign(reinterpret_cast<const char*>(r + kCentralHeaderSize), nameLength);
   entry.name = decodeName(entry.rawName, entry.flags, entry.versionMadeBy);
   entry.centralRecord.assign(reinterpret_cast<const char*>(r), length);
+  entry.exactTime = exactTimeIn(std::string_view(reinterpret_cast<const char*>(r) + kCentralHeaderSize + nameLength, extraLength));
   if (entry.uncompressedSize == kMax32 || entry.compressedSize == kMax32 || entry.localHeaderOffset == kMax32) {
     const std::string_view extra(reinterpret_cast<const char*>(r) + kCentralHeaderSize + nameLength, extraLength);
     const auto block = findZip64(extra);
@@ -130,19 +164,21 @@ std::string movedCentralRecord(std::string_view record, std::uint64_t offset) {
 
 std::string newLocalHeader(const ZipEntry& entry) {
   const bool zip64 = needsZip64(entry.compressedSize) || needsZip64(entry.uncompressedSize);
+  std::string extra;
+  if (zip64) {
+    // The local header has both sizes or neither.
+    put16(extra, kZip64ExtraId);
+    put16(extra, 16);
+    put64(extra, entry.uncompressedSize);
+    put64(extra, entry.compressedSize);
+  }
+  if (entry.exactTime) extra += ntfsTimeBlock(*entry.exactTime);
   std::string out;
   put32(out, kLocalHeaderSignature);
   putRecordStart(out, entry, zip64 ? kVersionZip64 : entry.versionNeeded, zip64);
-  put16(out, zip64 ? 20 : 0);
+  put16(out, static_cast<std::uint16_t>(extra.size()));
   out += entry.rawName;
-  if (zip64) {
-    // The local header has both sizes or neither.
-    put16(out, kZip64ExtraId);
-    put16(out, 16);
-    put64(out, entry.uncompressedSize);
-    put64(out, entry.compressedSize);
-  }
-  return out;
+  return out + extra;
 }
 
 std::string newCentralRecord(const ZipEntry& entry, std::uint64_t offset) {
@@ -150,6 +186,13 @@ std::string newCentralRecord(const ZipEntry& entry, std::uint64_t offset) {
   for (const std::uint64_t value : {entry.uncompressedSize, entry.compressedSize, offset}) {
     if (needsZip64(value)) put64(zip64, value);
   }
+  std::string extra;
+  if (!zip64.empty()) {
+    put16(extra, kZip64ExtraId);
+    put16(extra, static_cast<std::uint16_t>(zip64.size()));
+    extra += zip64;
+  }
+  if (entry.exactTime) extra += ntfsTimeBlock(*entry.exactTime);
   std::string out;
   put32(out, kCentralSignature);
   put16(out, entry.versionMadeBy);
@@ -162,19 +205,13 @@ std::string newCentralRecord(const ZipEntry& entry, std::uint64_t offset) {
   put32(out, needsZip64(entry.compressedSize) ? kMax32 : static_cast<std::uint32_t>(entry.compressedSize));
   put32(out, needsZip64(entry.uncompressedSize) ? kMax32 : static_cast<std::uint32_t>(entry.uncompressedSize));
   put16(out, static_cast<std::uint16_t>(entry.rawName.size()));
-  put16(out, static_cast<std::uint16_t>(zip64.empty() ? 0 : 4 + zip64.size()));
+  put16(out, static_cast<std::uint16_t>(extra.size()));
   put16(out, 0);  // comment length
   put16(out, 0);  // disk number start
   put16(out, 0);  // internal attributes
   put32(out, entry.externalAttributes);
   put32(out, needsZip64(offset) ? kMax32 : static_cast<std::uint32_t>(offset));
-  out += entry.rawName;
-  if (!zip64.empty()) {
-    put16(out, kZip64ExtraId);
-    put16(out, static_cast<std::uint16_t>(zip64.size()));
-    out += zip64;
-  }
-  return out;
+  return out + entry.rawName + extra;
 }
 
 std::string endRecords(std::uint64_t entryCount, std::uint64_t centralOffset, std::uint64_t centralSize,

@@ -379,6 +379,23 @@ TEST_F(Safety, ArchivesGiveBackModesLinksAndTimesAsTheyHoldThem) {
   EXPECT_EQ(result.output.find("late.txt"), std::string::npos) << "found equal the second time: " << result.output;
 }
 
+TEST_F(Safety, ArchivesKeepExactTimesBeyondTheDosRange) {
+  const platform::FileTime old = testsupport::utcTime(1975, 6, 1, 12, 0, 1, 123);
+  const platform::FileTime future = testsupport::utcTime(2110, 1, 2, 3, 4, 5);
+  tree.writeWithTime("src/old.txt", "old", old);
+  tree.writeWithTime("src/future.txt", "future", future);
+  tree.writeWithTime("src/odd.txt", "odd second", kOld + 3 * platform::kTicksPerSecond + 4567);
+  ASSERT_EQ(run({tree.path("src"), tree.path("times.zip"), "-sync", "-auto"}).exitCode, 0);
+  auto result = run({tree.path("src"), tree.path("times.zip"), "-sync", "-scan"});
+  EXPECT_NE(result.output.find("Folders seems to be identical!"), std::string::npos) << result.output;
+  ASSERT_EQ(run({tree.path("times.zip"), tree.path("back"), "-copy", "-auto"}).exitCode, 0);
+  EXPECT_EQ(platform::getLastWriteTime(tree.path("back/old.txt")), old);
+  EXPECT_EQ(platform::getLastWriteTime(tree.path("back/future.txt")), future);
+  EXPECT_EQ(platform::getLastWriteTime(tree.path("src/old.txt")), old) << "the source's times never change";
+  if (!testsupport::haveTool("unzip")) GTEST_SKIP() << "unzip is not installed";
+  testsupport::runTool({"unzip", "-tq", tree.path("times.zip")});
+}
+
 TEST_F(Safety, AnArchiveIsWrittenWithTheRightModeAndLeftoversOfKilledRunsGo) {
   tree.write("src/a.txt", "a");
   auto result = run({tree.path("src"), tree.path("new.zip"), "-back", "-auto"});
