@@ -11,7 +11,7 @@ namespace {
 
 FileIdentity identityFrom(const struct stat& st) {
   return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-          static_cast<std::uint64_t>(st.st_size), fileTimeFromTimespec(st.st_mtim)};
+          static_cast<std::uint64_t>(st.st_size), fileTimeFromTimespec(st.st_mtim), st.st_uid, st.st_gid};
 }
 
 }  // namespace
@@ -36,6 +36,10 @@ std::optional<FileIdentity> identityOf(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
   return identityFrom(st);
+}
+
+bool setOwner(const std::string& path, std::uint32_t user, std::uint32_t group) {
+  return ::lchown(path.c_str(), static_cast<uid_t>(user), static_cast<gid_t>(group)) == 0;
 }
 
 bool setPermissions(const std::string& path, std::uint32_t permissions) {

@@ -16,6 +16,9 @@ struct FileIdentity {
   std::uint64_t inode = 0;
   std::uint64_t size = 0;
   FileTime lastWrite = 0;
+  // Who owns it: a file put in its place is given the same owner where the process may.
+  std::uint32_t user = 0;
+  std::uint32_t group = 0;
   bool operator==(const FileIdentity&) const = default;
 };
 
@@ -27,5 +30,7 @@ struct FileIdentity {
 [[nodiscard]] std::optional<FileIdentity> identityOf(const std::string& path);
 // False with errno set when the bits cannot be set.
 [[nodiscard]] bool setPermissions(const std::string& path, std::uint32_t permissions);
+// Gives the file (never a link's target) to a user and group; false with errno set.
+[[nodiscard]] bool setOwner(const std::string& path, std::uint32_t user, std::uint32_t group);
 
 }  // namespace platform

@@ -24,6 +24,7 @@ void ZipContainer::Open(const std::string& path, bool create) {
   Discard();
   path_ = path;
   comment_.clear();
+  prefixEnd_ = 0;
   identity_.reset();
   platform::FileIdentity identity;
   file_ = platform::openForReading(path, identity, permissions_);

@@ -113,6 +113,8 @@ class ZipContainer {
   std::string stagingPath_;
   std::vector<ZipEntry> entries_;
   std::string comment_;
+  // Bytes before the first entry in the archive as read (a self-extractor's program), kept.
+  std::uint64_t prefixEnd_ = 0;
   // Name -> index of its last entry; names held by more than one entry.
   std::unordered_map<std::string, int> byName_;
   std::unordered_set<std::string> duplicated_;

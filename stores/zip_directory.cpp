@@ -103,6 +103,8 @@ void ZipContainer::readCentralDirectory() {
     entries_.push_back(std::move(entry));
   }
 
+  prefixEnd_ = directory.offset;
+  for (const ZipEntry& entry : entries_) prefixEnd_ = std::min(prefixEnd_, entry.localHeaderOffset);
   // An entry's bytes end where the next one's begin: that span is what a rewrite copies.
   std::vector<std::size_t> byOffset(entries_.size());
   std::iota(byOffset.begin(), byOffset.end(), 0);

@@ -70,6 +70,8 @@ void ZipContainer::commit() {
   try {
     ArchiveOutput out(*file, path_);
     std::string central;
+    // What stands before the first entry (the program of a self-extracting archive) stays.
+    if (prefixEnd_ > 0) out.copy(*file_, 0, prefixEnd_);
     // A run of untouched entries that lie together in the old archive: [runStart, runEnd) there,
     // from runTarget on in the new one.
     std::uint64_t runStart = 0;
@@ -108,6 +110,9 @@ void ZipContainer::commit() {
     out.flush();
     const std::uint32_t permissions = identity_ ? permissions_ : 0666 & ~platform::processUmask();
     if (!platform::setPermissions(tempPath, permissions)) throw CZipException(CZipException::CodeOfErrno(errno), path_);
+    if (identity_ && platform::mayChangeOwners() && !platform::setOwner(tempPath, identity_->user, identity_->group)) {
+      throw CZipException(CZipException::CodeOfErrno(errno), path_);
+    }
     // The new archive is on the disk before it takes the old one's name.
     if (!file->close(true)) throw CZipException(CZipException::CodeOfErrno(errno), path_);
     file.reset();

@@ -417,6 +417,24 @@ TEST(ZipContainer, CentralRecordsMoveTheirOffsetIntoZip64WhenItNoLongerFits) {
   EXPECT_EQ(parse(moved).localHeaderOffset, 6ULL << 32);
 }
 
+TEST(ZipContainer, WhatStandsBeforeTheFirstEntryIsKept) {
+  VELKOR_REQUIRE_TOOL("zip");
+  testsupport::TempTree tree;
+  const std::string archive = tree.path("sfx.zip");
+  makeArchive(tree.path("plain.zip"), {{"a.txt", "alpha"}});
+  // A self-extracting archive: a program, then the archive with offsets made absolute by zip -A.
+  tree.write("sfx.zip", std::string(5000, '\x90') + tree.read("plain.zip"));
+  testsupport::runTool({"zip", "-q", "-A", archive});
+  ZipContainer zip;
+  zip.Open(archive, false);
+  add(zip, "b.txt", "beta");
+  zip.Close();
+  EXPECT_EQ(tree.read("sfx.zip").substr(0, 5000), std::string(5000, '\x90'));
+  if (testsupport::haveTool("unzip")) testsupport::runTool({"unzip", "-tq", archive});
+  zip.Open(archive, false);
+  EXPECT_EQ(zip.Count(), 2);
+}
+
 TEST(ZipContainer, PermissionsGoInAndComeOutLessTheUmask) {
   testsupport::TempTree tree;
   const ScopedUmask umask(022);
