@@ -218,23 +218,30 @@ Verdict CompareEngine::judgeLinks(FolderContext& folder, const FindData& source,
 }
 
 bool CompareEngine::leaveLinkAlone(FolderContext& folder, const FindData& link, bool inSource, CompareObserver& observer) {
-  Store& own = inSource ? *folder.source : *folder.target;
-  Store& other = inSource ? *folder.target : *folder.source;
+  const Store& other = inSource ? *folder.target : *folder.source;
+  if (other.CanHoldLinks()) return false;
   const std::string path = (inSource ? folder.sourceFolder : folder.targetFolder) + link.name;
-  std::string reason;
-  if (!other.CanHoldLinks()) {
-    reason = Translate("${the other side cannot hold links}");
-  } else if (own.IsListBased()) {
-    // A link from an archive or a listing is data from outside: it is made only where its
-    // target stays inside the tree it is restored into.
-    std::string target;
-    if (!own.ReadLink(path, target) || !platform::linkTargetStaysBelow(folder.relative, target)) {
-      reason = Translate("${it would point outside the restored folder}");
-    }
-  }
-  if (reason.empty()) return false;
   ++leftAlone_.links;
-  observer.Problem(TranslateFormat("${Link left out:} %s (%s)", {path, reason}));
+  observer.Problem(TranslateFormat("${Link left out:} %s (%s)", {path, Translate("${the other side cannot hold links}")}));
+  return true;
+}
+
+bool CompareEngine::restoresLinkOutside(FolderContext& folder, const FindData* source, const FindData* target, int act) {
+  const bool toTarget = act == action::kCopyToTarget || act == action::kConflict;
+  const bool toSource = act == action::kCopyToSource;
+  const FindData* from = toTarget ? source : (toSource ? target : nullptr);
+  Store* fromStore = toTarget ? folder.source : folder.target;
+  Store* toStore = toTarget ? folder.target : folder.source;
+  if (from == nullptr || !isLink(*from) || !fromStore->IsListBased() || toStore->IsListBased()) return false;
+  // A link from an archive or a listing is data from outside: it is made only where its target
+  // stays inside the folder it is restored into.
+  const std::string path = (toTarget ? folder.sourceFolder : folder.targetFolder) + from->name;
+  std::string text;
+  if (fromStore->ReadLink(path, text) && platform::linkTargetStaysBelow(folder.relative, text)) return false;
+  ++leftAlone_.links;
+  if (observer_ != nullptr) {
+    observer_->Problem(TranslateFormat("${Link left out:} %s (%s)", {path, Translate("${it would point outside the restored folder}")}));
+  }
   return true;
 }
 
@@ -351,6 +358,7 @@ int CompareEngine::AddResult(FolderContext& folder, const FindData* source, cons
     act = deletedThere ? table_[kDeletedOnOtherSide] : table_[kind == presence::kSource ? kSourceOnly : kTargetOnly];
   }
 
+  if (restoresLinkOutside(folder, source, target, act)) return -1;
   const int folderIndex = folderItemFor(folder);
   dropRowsAbove(folder.relative, folder.ignoreCase);
   int index = -1;

@@ -151,8 +151,11 @@ class CompareEngine {
 
   [[nodiscard]] Verdict judgePair(FolderContext& folder, const FindData& source, const FindData& target);
   [[nodiscard]] Verdict judgeLinks(FolderContext& folder, const FindData& source, const FindData& target);
-  // A link of one side that the other side cannot take as it is: counted, named, true.
+  // A link of one side that the other side cannot hold: counted, named, true.
   bool leaveLinkAlone(FolderContext& folder, const FindData& link, bool inSource, CompareObserver& observer);
+  // The action would restore a link of an archive that points outside the folder it goes to:
+  // counted, named, true.
+  bool restoresLinkOutside(FolderContext& folder, const FindData* source, const FindData* target, int act);
   [[nodiscard]] bool unchangedAgainstHistory(const Store& store, const std::string& folder, const FindData& file) const;
   int folderItemFor(FolderContext& folder);
   // A file item lies in `relative`: the folder rows of that folder and of the folders above it

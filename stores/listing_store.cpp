@@ -146,7 +146,19 @@ bool ListingStore::PutFile(const std::string& destination, const engine::Compare
                            const std::string& sourcePath, unsigned, const engine::PutChecks& checks) {
   const auto content = source.OpenContent(sourcePath);
   if (!content) {
-    setError(source.LastError());
+    // What cannot be opened as a file may be a link, kept as a link where the store can.
+    const std::string reason = source.LastError();
+    std::string target;
+    if (source.GetFileInfo(sourcePath) && (source.CurrentEntry().attributes & platform::attr::kLink) != 0 &&
+        source.ReadLink(sourcePath, target)) {
+      const engine::FindData link = source.CurrentEntry();
+      if (checks.source && (link.size != checks.source->size || link.lastWriteTime != checks.source->lastWriteTime)) {
+        setError(sourcePath + ": " + engine::Translate("${changed since comparison}"));
+        return false;
+      }
+      return NoteWrittenLink(destination, target, link.lastWriteTime);
+    }
+    setError(reason);
     return false;
   }
   // The archive as a whole is checked when it is written; the source here.
@@ -158,6 +170,11 @@ bool ListingStore::PutFile(const std::string& destination, const engine::Compare
   if (NoteWrittenContent(destination, *content)) return true;
   // A source that failed while it was read is named in its own words.
   if (!content->error().empty()) setError(engine::Translate("${cannot read}") + " " + sourcePath + ": " + content->error());
+  return false;
+}
+
+bool ListingStore::NoteWrittenLink(const std::string& path, const std::string&, engine::FileTime) {
+  setError(path + ": " + engine::Translate("${the other side cannot hold links}"));
   return false;
 }
 

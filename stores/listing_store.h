@@ -29,6 +29,8 @@ class ListingStore : public engine::Store {
   // Adds or replaces the file at `path` with `content` (read to its end and verified). False
   // with LastError set; the store is then as it was.
   [[nodiscard]] virtual bool NoteWrittenContent(const std::string& path, platform::ContentReader& content) = 0;
+  // Records a symbolic link (its target text) at `path`; false where the store holds no links.
+  [[nodiscard]] virtual bool NoteWrittenLink(const std::string& path, const std::string& target, engine::FileTime time);
   bool IsListBased() const override { return true; }
   std::uint32_t GetAttributes(const std::string& path) override;
   bool SetAttributes(const std::string&, std::uint32_t) override { return false; }

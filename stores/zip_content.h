@@ -39,4 +39,19 @@ class ContentInput : public ZipInput {
   platform::ContentReader& content_;
 };
 
+// A link's target text as the content of a link entry.
+class LinkInput : public ZipInput {
+ public:
+  LinkInput(std::string target, platform::FileTime time) : target_(std::move(target)), time_(time) {}
+  std::int64_t read(char* buffer, std::size_t capacity) override;
+  [[nodiscard]] std::uint64_t size() const override { return target_.size(); }
+  [[nodiscard]] platform::FileTime lastWriteTime() const override { return time_; }
+  [[nodiscard]] std::uint32_t unixMode() const override;
+
+ private:
+  std::string target_;
+  platform::FileTime time_;
+  std::size_t done_ = 0;
+};
+
 }  // namespace stores

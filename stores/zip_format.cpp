@@ -121,7 +121,9 @@ std::uint32_t unixModeOf(std::uint16_t versionMadeBy, std::uint32_t externalAttr
 }
 
 std::uint32_t externalAttributesOf(std::uint32_t unixMode) {
-  const std::uint32_t mode = S_IFREG | (unixMode & 07777);
+  // A regular file unless the mode names another type (a link).
+  const std::uint32_t type = (unixMode & S_IFMT) != 0 ? (unixMode & S_IFMT) : S_IFREG;
+  const std::uint32_t mode = type | (unixMode & 07777);
   return (mode << 16) | ((mode & S_IWUSR) == 0 ? kDosReadOnly : 0);
 }
 

@@ -176,6 +176,16 @@ bool ZipStore::NoteWrittenFile(const std::string& path, const std::string& local
 }
 
 bool ZipStore::NoteWrittenContent(const std::string& path, platform::ContentReader& content) {
+  ContentInput input(content);
+  return addEntry(path, input, false);
+}
+
+bool ZipStore::NoteWrittenLink(const std::string& path, const std::string& target, engine::FileTime time) {
+  LinkInput input(target, time);
+  return addEntry(path, input, true);
+}
+
+bool ZipStore::addEntry(const std::string& path, ZipInput& input, bool link) {
   const auto relative = relativeOf(path);
   if (!relative || relative->empty()) return fail(path + ": " + engine::Translate("${not inside the archive}"));
   if (!storableName(*relative)) {
@@ -184,7 +194,6 @@ bool ZipStore::NoteWrittenContent(const std::string& path, platform::ContentRead
   ArchiveScope scope(*this, true);
   if (!scope.IsOpen()) return false;
   ProgressAdapter progress(*this);
-  ContentInput input(content);
   try {
     archive_.AddEntry(input, *relative, -1, &progress);
   } catch (const CZipException& failure) {
@@ -193,7 +202,7 @@ bool ZipStore::NoteWrittenContent(const std::string& path, platform::ContentRead
   const ZipEntry& stored = archive_.Entry(archive_.FindName(*relative));
   const int entry = putEntry(*relative, static_cast<std::int64_t>(stored.uncompressedSize), stored.lastWriteTime(), stored.crc);
   listing_.at(entry).state = 1;
-  listing_.at(entry).link = false;
+  listing_.at(entry).link = link;
   // A copy made before this write is superseded: it is never written back over the new content.
   listing_.at(entry).copyIndex = -1;
   std::erase(deleteQueue_, *relative);

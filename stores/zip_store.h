@@ -19,6 +19,8 @@ class ZipStore : public ListingStore {
   bool Open(const std::string& root, engine::OpenOptions options) override;
   bool NoteWrittenFile(const std::string& path, const std::string& localPath, bool keepExisting) override;
   bool NoteWrittenContent(const std::string& path, platform::ContentReader& content) override;
+  bool NoteWrittenLink(const std::string& path, const std::string& target, engine::FileTime time) override;
+  bool CanHoldLinks() const override { return true; }
   bool DeleteFile(const std::string& path) override;
   std::unique_ptr<platform::ContentReader> OpenContent(const std::string& path) override;
   bool ReadLink(const std::string& path, std::string& target) override;
@@ -58,6 +60,8 @@ class ZipStore : public ListingStore {
 
   bool readListing();
   bool fail(const std::string& text);
+  // Adds an entry under a path below the archive; `link` marks a link entry.
+  bool addEntry(const std::string& path, ZipInput& input, bool link);
   // The listed entry of a path and its index in the archive (which must be open); -1 with
   // LastError set when there is none.
   int entryOf(const std::string& path, int& archiveIndex);
