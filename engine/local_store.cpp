@@ -365,6 +365,14 @@ std::unique_ptr<platform::ContentReader> LocalStore::OpenContent(const std::stri
   return reader;
 }
 
+bool LocalStore::SetUnixMode(const std::string& path, std::uint32_t mode) {
+  const auto relative = relativeOf(path);
+  platform::FolderTree* root = relative ? tree() : nullptr;
+  std::string reason;
+  if (root != nullptr && root->setMode(*relative, mode, &reason)) return true;
+  return root != nullptr && fail("${cannot change}", path, reason);
+}
+
 bool LocalStore::ReadLink(const std::string& path, std::string& target) {
   const auto relative = relativeOf(path);
   platform::FolderTree* root = relative ? tree() : nullptr;

@@ -58,6 +58,7 @@ class LocalStore : public Store, public HistoryFiles {
   bool IgnoresCase() const override { return ignoresCase_; }
   bool CanHoldLinks() const override { return true; }
   bool ReadLink(const std::string& path, std::string& target) override;
+  bool SetUnixMode(const std::string& path, std::uint32_t mode) override;
 
   std::optional<std::string> ReadHistoryText(const std::string& folder) override;
   bool WriteHistoryText(const std::string& folder, const std::string& content, std::string& error) override;

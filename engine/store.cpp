@@ -29,6 +29,8 @@ bool Store::RemoveEmptyFolder(const std::string&) { return false; }
 
 bool Store::ReadLink(const std::string&, std::string&) { return false; }
 
+bool Store::SetUnixMode(const std::string&, std::uint32_t) { return false; }
+
 bool ContentAsExpected(const platform::ContentReader& content, const std::optional<ExpectedFile>& expected) {
   return !expected || (expected->present && content.size() == expected->size && content.lastWriteTime() == expected->lastWriteTime);
 }

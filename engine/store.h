@@ -141,6 +141,8 @@ class Store {
   [[nodiscard]] virtual bool IgnoresCase() const = 0;
   // The store keeps symbolic links as links (never following them).
   [[nodiscard]] virtual bool CanHoldLinks() const { return false; }
+  // Sets the Unix permission bits; false when the store keeps none.
+  [[nodiscard]] virtual bool SetUnixMode(const std::string& path, std::uint32_t mode);
   // The target text of a link; false when the path is no link or the store has none.
   [[nodiscard]] virtual bool ReadLink(const std::string& path, std::string& target);
   // Paths whose writes did not reach the store when its batch ended (an archive that could not

@@ -227,6 +227,26 @@ void SyncEngine::RunSynchronization(const std::vector<int>& requested) {
   cancelled_ = false;
 }
 
+bool SyncEngine::makeFolder(Store& to, const std::string& folder, Store& from) {
+  // The folders that are missing, from the top: each is made with the permissions of its
+  // counterpart in the store copied from (a private folder stays private).
+  const std::string toRoot = platform::withTrailingSeparator(to.Root());
+  if (!folder.starts_with(toRoot)) return to.CreateFolder(folder);
+  std::vector<std::string> missing;
+  for (std::string level = folder; level.size() > toRoot.size() && !to.Exists(level); level = platform::parentOf(level)) {
+    missing.push_back(level);
+  }
+  if (missing.empty() && !to.Exists(to.Root()) && !to.CreateFolder(to.Root())) return false;
+  for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
+    if (!to.CreateFolder(*level)) return false;
+    const std::string counterpart = platform::joinPath(from.Root(), level->substr(toRoot.size()));
+    if (from.GetFileInfo(counterpart) && from.CurrentEntry().isFolder() && from.CurrentEntry().unixMode != 0) {
+      (void)to.SetUnixMode(*level, platform::modeForCopy(from.CurrentEntry().unixMode));
+    }
+  }
+  return true;
+}
+
 void SyncEngine::DoFolder(int folderIndex) {
   std::vector<int> inside;
   {
@@ -393,7 +413,7 @@ bool SyncEngine::copyItem(int index, const ItemView& item, StorePair& pair) {
   // folder by folder: a folder known to be there is not looked at again for each of its files.
   std::string& known = foldersThere_[&to];
   if (!to.IsListBased() && known != folder) {
-    if (!to.Exists(folder) && !to.CreateFolder(folder)) {
+    if (!to.Exists(folder) && !makeFolder(to, folder, from)) {
       reportError(index, folder, to.LastError());
       return false;
     }
@@ -444,7 +464,7 @@ bool SyncEngine::DoFolderItem(int index) {
   Store& from = toSource ? *pair.target : *pair.source;
   const std::string& folder = toSource ? item.sourcePath : item.targetPath;
   if (!to.Exists(folder)) {
-    if (!to.CreateFolder(folder)) {
+    if (!makeFolder(to, folder, from)) {
       reportError(index, folder, to.LastError());
       return false;
     }

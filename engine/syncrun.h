@@ -128,6 +128,8 @@ class SyncEngine : public CompareEngine, private ProgressSink {
                                 FileTime time);
   void reportError(int index, const std::string& path, const std::string& reason);
   void markDone(int index, int newPresence);
+  // Makes `folder` in `to` and the folders above it that are missing.
+  bool makeFolder(Store& to, const std::string& folder, Store& from);
   // Writes into list-based stores reach them only when their batch ends: the items of writes
   // that were lost then go back to what they were and count as failed.
   void rememberListedWrite(int index, const Store& store, const std::string& path);

@@ -398,21 +398,22 @@ bool FolderTree::setReadOnly(std::string_view relative, bool readOnly, std::stri
     setText(error, code);
     return false;
   }
-  if ((entry.attributes & attr::kLink) != 0) {
-    setText(error, ELOOP);
-    return false;
-  }
-  std::uint32_t mode = entry.unixMode;
-  mode = readOnly ? (mode & ~0222u) : (mode | 0200u);
+  const std::uint32_t mode = readOnly ? (entry.unixMode & ~0222u) : (entry.unixMode | 0200u);
+  return setMode(relative, mode, error);
+}
+
+bool FolderTree::setMode(std::string_view relative, std::uint32_t mode, std::string* error) {
+  int code = 0;
   if (relative.empty()) {
     // The root is the user's own choice of folder, reached by its path.
     if (chmod(root_.c_str(), static_cast<mode_t>(mode)) == 0) return true;
     setText(error, errno);
     return false;
   }
+  // AT_SYMLINK_NOFOLLOW: a link put in the entry's place is never changed, nor what it names.
   const auto at = place(relative, code);
   if (at && fchmodat(at->folder->fd, at->name.c_str(), static_cast<mode_t>(mode), AT_SYMLINK_NOFOLLOW) == 0) return true;
-  setText(error, at ? errno : code);
+  setText(error, at ? (errno == EOPNOTSUPP ? ELOOP : errno) : code);
   return false;
 }
 

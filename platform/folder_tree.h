@@ -85,6 +85,8 @@ class FolderTree {
   [[nodiscard]] bool removeFile(std::string_view relative, std::string* error = nullptr);
   // Removes a folder whose tree holds nothing but empty folders, bottom-up; never a file.
   [[nodiscard]] bool removeEmptyTree(std::string_view folder, std::string* error = nullptr);
+  // Sets the permission bits of an entry that is no link.
+  [[nodiscard]] bool setMode(std::string_view relative, std::uint32_t mode, std::string* error = nullptr);
   // Takes the owner's write permission away, or gives it back.
   [[nodiscard]] bool setReadOnly(std::string_view relative, bool readOnly, std::string* error = nullptr);
   [[nodiscard]] bool setLastWriteTime(std::string_view relative, FileTime time, std::string* error = nullptr);

@@ -434,6 +434,18 @@ TEST_F(Safety, PrivateFoldersOfKilledRunsAreRemovedAtStart) {
   EXPECT_TRUE(tree.exists("tmp/ovand-someone-else/kept"));
 }
 
+TEST_F(Safety, FoldersAreMadeWithThePermissionsOfTheirCounterparts) {
+  tree.write("src/private/deeper/key", "secret");
+  ASSERT_EQ(chmod(tree.path("src/private").c_str(), 0700), 0);
+  ASSERT_EQ(chmod(tree.path("src/private/deeper").c_str(), 0750), 0);
+  ASSERT_EQ(run({tree.path("src"), tree.path("dst"), "-back", "-R", "-auto"}).exitCode, 0);
+  struct stat st {};
+  ASSERT_EQ(stat(tree.path("dst/private").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  ASSERT_EQ(stat(tree.path("dst/private/deeper").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0750u & ~umaskNow());
+}
+
 TEST_F(Safety, ASourceIsOnlyReadLeftoversInItIncluded) {
   tree.write("src/.ovand~Q1w2E3.tmp", "a file of the user's that looks like a leftover");
   tree.write("src/a.txt", "a");
