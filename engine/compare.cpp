@@ -8,6 +8,7 @@
 #include "engine/backup_path.h"
 #include "engine/file_masks.h"
 #include "engine/folder_filter.h"
+#include "engine/folder_lister.h"
 #include "engine/history_file.h"
 #include "engine/local_store.h"
 #include "engine/store_factory.h"
@@ -45,33 +46,6 @@ struct CompareEngine::FolderContext {
 namespace {
 
 constexpr std::size_t kContentBuffer = 100000;
-
-struct Listing {
-  bool ok = true;
-  std::string error;
-  std::vector<FindData> files;
-  std::vector<FindData> folders;
-};
-
-Listing listFolder(Store& store, const std::string& folder) {
-  Listing listing;
-  const SearchHandle handle = store.FindFirst(folder + "*.*");
-  if (handle == kNoSearch) {
-    listing.ok = false;
-    listing.error = store.LastError();
-    return listing;
-  }
-  do {
-    const FindData& entry = store.CurrentEntry();
-    if (entry.isFolder()) {
-      if (entry.name != "." && entry.name != "..") listing.folders.push_back(entry);
-    } else {
-      listing.files.push_back(entry);
-    }
-  } while (store.FindNext(handle));
-  store.FindClose(handle);
-  return listing;
-}
 
 // The key by which names of two sides pair.
 std::string pairKey(const std::string& name, bool ignoreCase) { return ignoreCase ? platform::caseKey(name) : name; }
@@ -492,6 +466,7 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
   root.folder.target = &target;
   root.folder.ignoreCase = source.IgnoresCase() || target.IgnoresCase();
   pending.push_back(std::move(root));
+  FolderLister lister(source, target);
 
   while (!pending.empty()) {
     if (!observer.ShouldContinue()) {
@@ -501,8 +476,8 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
     Task task = std::move(pending.back());
     pending.pop_back();
     FolderContext& folder = task.folder;
-    const Listing inSource = folder.inSource ? listFolder(source, folder.sourceFolder) : Listing{};
-    const Listing inTarget = folder.inTarget ? listFolder(target, folder.targetFolder) : Listing{};
+    const FolderListing inSource = folder.inSource ? lister.Take(FolderLister::kSource, folder.sourceFolder) : FolderListing{};
+    const FolderListing inTarget = folder.inTarget ? lister.Take(FolderLister::kTarget, folder.targetFolder) : FolderListing{};
     if (!inSource.ok || !inTarget.ok) {
       // Unknown content must never look like deleted content: nothing below is compared.
       ++leftAlone_.unreadFolders;
@@ -639,6 +614,8 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
       child.folder.target = &target;
       child.folder.ignoreCase = ignoreCase;
       child.row = !child.passThrough && (!child.folder.inSource || !child.folder.inTarget);
+      if (child.folder.inSource) lister.Prefetch(FolderLister::kSource, child.folder.sourceFolder);
+      if (child.folder.inTarget) lister.Prefetch(FolderLister::kTarget, child.folder.targetFolder);
       pending.push_back(std::move(child));
     }
   }

@@ -104,19 +104,47 @@ bool LocalStore::Open(const std::string& root, OpenOptions options) {
 
 bool LocalStore::Exists(const std::string& path) { return GetAttributes(path) != platform::attr::kInvalid; }
 
+bool LocalStore::listed(const FindData& entry, const std::string& folder) {
+  if (platform::isTemporaryName(entry.name)) {
+    const std::lock_guard lock(leftoversMutex_);
+    leftovers_.push_back(folder.empty() ? entry.name : folder + "/" + entry.name);
+    return false;
+  }
+  return entry.name != kHistoryFileName;
+}
+
 bool LocalStore::advance(Search& search) {
   FindData entry;
   while (search.directory->next(entry)) {
-    if (platform::isTemporaryName(entry.name)) {
-      leftovers_.push_back(search.folder.empty() ? entry.name : search.folder + "/" + entry.name);
-      continue;
-    }
-    if (entry.name == kHistoryFileName) continue;
+    if (!listed(entry, search.folder)) continue;
     if (entry.name != "." && entry.name != ".." && !MatchMask(entry.name, search.mask)) continue;
     current_ = std::move(entry);
     return true;
   }
   return false;
+}
+
+bool LocalStore::ListFolder(const std::string& folder, std::vector<FindData>& entries, std::string& error) {
+  // No member but the tree (safe from several threads, made when the store was opened) and the
+  // leftovers (locked) is touched: folders are listed from several threads at once.
+  const std::string path = platform::withoutTrailingSeparator(folder);
+  const std::string prefix = platform::withTrailingSeparator(root_);
+  const std::string relative = path == root_ ? std::string() : (path.starts_with(prefix) ? path.substr(prefix.size()) : path);
+  if (!tree_ || (!relative.empty() && !path.starts_with(prefix))) {
+    error = folder + ": " + Translate("${cannot be read}");
+    return false;
+  }
+  std::string reason;
+  const auto directory = tree_->list(relative, &reason);
+  if (!directory) {
+    error = tree_->fullPath(relative) + ": " + reason;
+    return false;
+  }
+  FindData entry;
+  while (directory->next(entry)) {
+    if (entry.name != "." && entry.name != ".." && listed(entry, relative)) entries.push_back(entry);
+  }
+  return true;
 }
 
 SearchHandle LocalStore::FindFirst(const std::string& pattern) {
@@ -145,52 +173,123 @@ bool LocalStore::FindNext(SearchHandle handle) {
 
 bool LocalStore::FindClose(SearchHandle handle) { return searches_.erase(handle) > 0; }
 
+namespace {
+
+// Where a copy's content comes from: a file's content, or a link's entry and target text. The
+// two ways to reach them differ between a store's own thread and a copy thread.
+struct CopySource {
+  std::string path;
+  std::function<std::unique_ptr<platform::ContentReader>(std::string& error)> open;
+  // The entry and target text when the source is a link; empty otherwise.
+  std::function<std::optional<std::pair<FindData, std::string>>()> link;
+};
+
+// Copies `source` to `relative` in `tree` while source and destination are as `checks` expect.
+// The error names the operation and the path that failed.
+bool copyFrom(platform::FolderTree& tree, const std::string& relative, const std::string& destination,
+              const CopySource& source, const PutChecks& checks, ProgressSink* sink, std::string& error) {
+  const std::string changed = source.path + ": " + Translate("${changed since comparison}");
+  std::string reason;
+  const auto content = source.open(reason);
+  if (!content) {
+    // What cannot be opened as a file may be a link, which is copied as a link.
+    const auto link = source.link();
+    if (!link) {
+      error = reason.empty() ? Translate("${cannot read}") + " " + source.path + ": " + Translate("${does not exist}") : reason;
+      return false;
+    }
+    const FindData& entry = link->first;
+    if (checks.source && (entry.size != checks.source->size || entry.lastWriteTime != checks.source->lastWriteTime)) {
+      error = changed;
+      return false;
+    }
+    if (tree.putLink(relative, link->second, entry.lastWriteTime, checks.destination, &reason)) return true;
+    error = Translate("${cannot write}") + " " + destination + ": " + reason;
+    return false;
+  }
+  if (!ContentAsExpected(*content, checks.source)) {
+    error = changed;
+    return false;
+  }
+  if (sink != nullptr) sink->ProgressFile(platform::fileNameOf(destination), content->size(), 1, 0);
+  if (CopyContentInto(tree, relative, *content, checks.destination, sink, reason)) return true;
+  // A failure of the source shows in its own words; everything else is the destination's.
+  error = content->error().empty() ? Translate("${cannot write}") + " " + destination + ": " + reason
+                                   : Translate("${cannot read}") + " " + source.path + ": " + content->error();
+  return false;
+}
+
+// A progress sink that only says whether to go on: copies on pool threads report no bytes.
+class CancelOnly : public ProgressSink {
+ public:
+  explicit CancelOnly(const std::atomic<bool>& cancelled) : cancelled_(cancelled) {}
+  void ProgressFile(const std::string&, std::uint64_t, int, int) override {}
+  void ProgressBytes(std::uint64_t) override {}
+  bool ShouldContinue() override { return !cancelled_.load(); }
+
+ private:
+  const std::atomic<bool>& cancelled_;
+};
+
+}  // namespace
+
 bool LocalStore::PutFile(const std::string& destination, const CompareItem*, Store& source, const std::string& sourcePath,
                          unsigned, const PutChecks& checks) {
   const auto relative = relativeOf(destination);
   platform::FolderTree* root = relative ? tree() : nullptr;
   if (root == nullptr || relative->empty()) return false;
-  const std::string changed = sourcePath + ": " + Translate("${changed since comparison}");
+  CopySource from{sourcePath,
+                  [&](std::string& reason) {
+                    auto content = source.OpenContent(sourcePath);
+                    if (!content) reason = source.LastError();
+                    return content;
+                  },
+                  [&]() -> std::optional<std::pair<FindData, std::string>> {
+                    std::string target;
+                    if (!source.GetFileInfo(sourcePath) || (source.CurrentEntry().attributes & platform::attr::kLink) == 0) {
+                      return std::nullopt;
+                    }
+                    const FindData entry = source.CurrentEntry();
+                    if (!source.ReadLink(sourcePath, target)) return std::nullopt;
+                    return std::pair{entry, target};
+                  }};
   std::string error;
-  const auto content = source.OpenContent(sourcePath);
-  if (!content) {
-    // What cannot be opened as a file may be a link, which is copied as a link.
-    const std::string reason = source.LastError();
-    if (!source.GetFileInfo(sourcePath) || (source.CurrentEntry().attributes & platform::attr::kLink) == 0) {
-      // The source store's own words name what failed; a source without words is simply gone.
-      if (!reason.empty()) {
-        setError(reason);
-        return false;
-      }
-      return fail("${cannot read}", sourcePath, Translate("${does not exist}"));
-    }
-    const FindData link = source.CurrentEntry();
-    if (checks.source && (link.size != checks.source->size || link.lastWriteTime != checks.source->lastWriteTime)) {
-      setError(changed);
-      return false;
-    }
-    std::string target;
-    if (!source.ReadLink(sourcePath, target)) {
-      setError(source.LastError());
-      return false;
-    }
-    if (!root->putLink(*relative, target, link.lastWriteTime, checks.destination, &error)) {
-      return fail("${cannot write}", destination, error);
-    }
-    return NoteWrittenFile(destination, std::string(), false);
-  }
-  if (!ContentAsExpected(*content, checks.source)) {
-    setError(changed);
+  if (!copyFrom(*root, *relative, destination, from, checks, sink_, error)) {
+    setError(error);
     return false;
   }
-  if (sink_ != nullptr) sink_->ProgressFile(platform::fileNameOf(destination), content->size(), 1, 0);
-  if (!CopyContentInto(*root, *relative, *content, checks.destination, sink_, error)) {
-    // A failure of the source shows in its own words; everything else is the destination's.
-    const bool sourceFailed = !content->error().empty();
-    return fail(sourceFailed ? "${cannot read}" : "${cannot write}", sourceFailed ? sourcePath : destination,
-                sourceFailed ? content->error() : error);
-  }
   return NoteWrittenFile(destination, std::string(), false);
+}
+
+CopyPool::Job LocalStore::CopyJob(const std::string& destination, Store& source, const std::string& sourcePath,
+                                  const PutChecks& checks, const std::atomic<bool>& cancelled) {
+  auto* local = dynamic_cast<LocalStore*>(&source);
+  const auto relative = relativeOf(destination);
+  const auto sourceRelative = local != nullptr ? local->relativeOf(sourcePath) : std::nullopt;
+  platform::FolderTree* to = relative && !relative->empty() ? tree() : nullptr;
+  platform::FolderTree* from = sourceRelative ? local->tree() : nullptr;
+  if (to == nullptr || from == nullptr) return {};
+  // Only the two trees are used on the copy thread: they are safe to use from several threads.
+  return [to, from, relative = *relative, sourceRelative = *sourceRelative, destination, sourcePath, checks,
+          &cancelled](std::string& error) {
+    CopySource copied{sourcePath,
+                      [&](std::string& reason) -> std::unique_ptr<platform::ContentReader> {
+                        auto content = from->openForReading(sourceRelative, &reason);
+                        if (!content) reason = Translate("${cannot read}") + " " + sourcePath + ": " + reason;
+                        return content;
+                      },
+                      [&]() -> std::optional<std::pair<FindData, std::string>> {
+                        FindData entry;
+                        std::string target;
+                        if (!from->stat(sourceRelative, entry) || (entry.attributes & platform::attr::kLink) == 0 ||
+                            !from->readLink(sourceRelative, target)) {
+                          return std::nullopt;
+                        }
+                        return std::pair{entry, target};
+                      }};
+    CancelOnly sink(cancelled);
+    return copyFrom(*to, relative, destination, copied, checks, &sink, error);
+  };
 }
 
 bool LocalStore::NoteWrittenFile(const std::string& path, const std::string&, bool) {
@@ -390,6 +489,7 @@ bool LocalStore::RemoveEmptyFolder(const std::string& path) {
 }
 
 void LocalStore::RemoveLeftovers() {
+  const std::lock_guard lock(leftoversMutex_);
   if (platform::FolderTree* root = tree()) {
     for (const std::string& leftover : leftovers_) root->removeLeftover(leftover);
   }

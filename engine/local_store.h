@@ -4,6 +4,7 @@
 // so no operation follows a symbolic link below the root; links themselves are listed and
 // copied as links.
 #include <map>
+#include <mutex>
 #include <memory>
 #include <optional>
 
@@ -55,6 +56,10 @@ class LocalStore : public Store, public HistoryFiles {
   bool IsEntryAvailable(int) const override { return true; }
   bool RemoveEmptyFolder(const std::string& path) override;
   std::unique_ptr<platform::ContentReader> OpenContent(const std::string& path) override;
+  CopyPool::Job CopyJob(const std::string& destination, Store& source, const std::string& sourcePath, const PutChecks& checks,
+                        const std::atomic<bool>& cancelled) override;
+  bool ListFolder(const std::string& folder, std::vector<FindData>& entries, std::string& error) override;
+  bool ListsConcurrently() const override { return true; }
   bool IgnoresCase() const override { return ignoresCase_; }
   bool CanHoldLinks() const override { return true; }
   bool ReadLink(const std::string& path, std::string& target) override;
@@ -78,6 +83,8 @@ class LocalStore : public Store, public HistoryFiles {
     std::string folder;  // relative
   };
   bool advance(Search& search);
+  // False for what a listing never shows (history files, temporary files, remembered as leftovers).
+  bool listed(const FindData& entry, const std::string& relativeFolder);
   // The path below the root ("" for the root); empty when `path` is not below it (LastError set).
   [[nodiscard]] std::optional<std::string> relativeOf(const std::string& path);
   // The tree of the root, opened when the root exists; null with LastError set otherwise.
@@ -91,6 +98,7 @@ class LocalStore : public Store, public HistoryFiles {
   HistorySaveReport saveReport_;
   std::map<SearchHandle, Search> searches_;
   SearchHandle nextHandle_ = 1;
+  std::mutex leftoversMutex_;
   std::vector<std::string> leftovers_;
 };
 

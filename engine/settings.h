@@ -35,6 +35,9 @@ struct EngineSettings {
   int ntfsHours = 1;
   // Folder for backup copies; empty means the platform's default backup folder.
   std::string backupPath;
+  // Threads that copy files beside each other: 0 chooses by cores and disks, 1 copies one file
+  // after the other.
+  unsigned copyThreads = 0;
 
   [[nodiscard]] bool has(std::uint32_t bit) const { return (flags & bit) != 0; }
 };

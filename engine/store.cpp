@@ -29,7 +29,24 @@ bool Store::RemoveEmptyFolder(const std::string&) { return false; }
 
 bool Store::ReadLink(const std::string&, std::string&) { return false; }
 
+bool Store::ListFolder(const std::string& folder, std::vector<FindData>& entries, std::string& error) {
+  const SearchHandle handle = FindFirst(folder + "*.*");
+  if (handle == kNoSearch) {
+    error = LastError();
+    return false;
+  }
+  do {
+    if (current_.name != "." && current_.name != "..") entries.push_back(current_);
+  } while (FindNext(handle));
+  FindClose(handle);
+  return true;
+}
+
 bool Store::SetUnixMode(const std::string&, std::uint32_t) { return false; }
+
+CopyPool::Job Store::CopyJob(const std::string&, Store&, const std::string&, const PutChecks&, const std::atomic<bool>&) {
+  return {};
+}
 
 bool ContentAsExpected(const platform::ContentReader& content, const std::optional<ExpectedFile>& expected) {
   return !expected || (expected->present && content.size() == expected->size && content.lastWriteTime() == expected->lastWriteTime);

@@ -3,6 +3,7 @@
 // read, written, deleted and time-stamped only through these operations, in this order. Paths
 // are full native paths below the store's root. Nothing here throws; failures come back as
 // false / -1 and a reason in LastError().
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/copy_pool.h"
 #include "engine/history.h"
 #include "engine/prompt.h"
 #include "engine/settings.h"
@@ -133,6 +135,16 @@ class Store {
   // Removes a folder only when nothing but empty folders is in it; false when it is not empty or
   // the store has no folders of its own.
   [[nodiscard]] virtual bool RemoveEmptyFolder(const std::string& path);
+  // PutFile as a job that may run on a copy thread beside the store's other work (NoteWrittenFile
+  // is left to the caller, on the store's own thread, once the job succeeded); empty when the
+  // store cannot copy from `source` that way. The job stops early once `cancelled` is set.
+  [[nodiscard]] virtual CopyPool::Job CopyJob(const std::string& destination, Store& source, const std::string& sourcePath,
+                                              const PutChecks& checks, const std::atomic<bool>& cancelled);
+  // The entries of a folder (a full path ending with a separator), "." and ".." left out. False
+  // with `error` set when it cannot be listed. By default through FindFirst and FindNext.
+  [[nodiscard]] virtual bool ListFolder(const std::string& folder, std::vector<FindData>& entries, std::string& error);
+  // ListFolder may be called from several threads at once (and beside the store's other work).
+  [[nodiscard]] virtual bool ListsConcurrently() const { return false; }
   // The file's content, read once front to back; empty with LastError when it cannot be read.
   // By default a local copy made by GetFile, released when the reader goes.
   [[nodiscard]] virtual std::unique_ptr<platform::ContentReader> OpenContent(const std::string& path);

@@ -6,6 +6,7 @@
 #include "engine/history_file.h"
 #include "engine/local_store.h"
 #include "engine/text.h"
+#include "platform/drive_type.h"
 #include "platform/interrupt.h"
 #include "platform/path.h"
 
@@ -153,6 +154,7 @@ SyncEngine::ItemView SyncEngine::view(int index) {
   v.action = item.action;
   v.presence = item.presence;
   v.pairIndex = item.folderItem().folder->pairIndex;
+  v.folderRow = item.isFolderRow();
   return v;
 }
 
@@ -185,6 +187,8 @@ void SyncEngine::RunSynchronization(const std::vector<int>& requested) {
     }
   }
   observer_.ProgressTotal(runTotal_);
+  const std::unique_ptr<CopyPool> pool = makeCopyPool();
+  inFlight_.clear();
 
   for (const int index : indexes) {
     if (!ShouldContinue()) break;
@@ -203,9 +207,13 @@ void SyncEngine::RunSynchronization(const std::vector<int>& requested) {
       continue;
     }
     if (!selected || skipAsCollapsed) continue;
+    if (pool && copyInPool(index, *pool)) continue;
+    // Everything else runs here, after the copies before it have ended and been reported.
+    if (pool) reportPooled(*pool, true);
     observer_.ItemStarting(Items().at(index));
     if (DoItem(index)) observer_.ItemDone(Items().at(index));
   }
+  if (pool) reportPooled(*pool, true);
   removeEmptyFolders();
   observer_.EndOfItems();
   for (StorePair& pair : Pairs()) {
@@ -245,6 +253,20 @@ bool SyncEngine::makeFolder(Store& to, const std::string& folder, Store& from) {
     }
   }
   return true;
+}
+
+std::unique_ptr<CopyPool> SyncEngine::makeCopyPool() {
+  // Copies run beside each other only between local folders; threads by cores and disks.
+  bool local = !Pairs().empty();
+  bool sameDisk = false;
+  for (StorePair& pair : Pairs()) {
+    local = local && !pair.source->IsListBased() && !pair.target->IsListBased();
+    sameDisk = sameDisk || platform::sameDisk(pair.source->Root(), pair.target->Root());
+  }
+  const unsigned threads = Settings().copyThreads != 0 ? Settings().copyThreads
+                                                       : CopyThreadsFor(std::thread::hardware_concurrency(), sameDisk);
+  if (!local || threads <= 1) return nullptr;
+  return std::make_unique<CopyPool>(threads);
 }
 
 void SyncEngine::DoFolder(int folderIndex) {
@@ -380,73 +402,145 @@ bool SyncEngine::DeleteItemFile(int index, Store& store, const std::string& path
   return true;
 }
 
-bool SyncEngine::copyItem(int index, const ItemView& item, StorePair& pair) {
+bool SyncEngine::prepareCopy(int index, const ItemView& item, StorePair& pair, PreparedCopy& copy, std::string* deferred) {
   const bool toSource = item.action == action::kCopyToSource;
-  Store& from = toSource ? *pair.target : *pair.source;
-  Store& to = toSource ? *pair.source : *pair.target;
-  const std::string& fromPath = toSource ? item.targetPath : item.sourcePath;
-  const std::string& toPath = toSource ? item.sourcePath : item.targetPath;
+  copy.index = index;
+  copy.toSource = toSource;
+  copy.from = toSource ? pair.target.get() : pair.source.get();
+  copy.to = toSource ? pair.source.get() : pair.target.get();
+  copy.fromPath = toSource ? item.targetPath : item.sourcePath;
+  copy.toPath = toSource ? item.sourcePath : item.targetPath;
+  copy.size = toSource ? item.targetSize : item.sourceSize;
+  Store& to = *copy.to;
   const std::uint32_t direction = toSource ? confirm::kToSourceSide : confirm::kToTargetSide;
   const bool destinationExists = item.presence == presence::kBoth;
 
   if (destinationExists) {
     // Nothing is asked about, unlocked or backed up for a file that changed since the comparison.
-    if (!unchangedSinceComparison(index, to, toPath, true, toSource ? item.sourceSize : item.targetSize,
+    if (!unchangedSinceComparison(index, to, copy.toPath, true, toSource ? item.sourceSize : item.targetSize,
                                   toSource ? item.sourceTime : item.targetTime)) {
       return false;
     }
     const std::uint32_t attributes = to.CurrentEntry().attributes;
-    if (!Confirm(toPath, confirm::kOverwrite | direction, fromPath)) {
+    if (!Confirm(copy.toPath, confirm::kOverwrite | direction, copy.fromPath)) {
       ++totals_.skipped;
       return false;
     }
     if ((attributes & platform::attr::kReadOnly) != 0) {
-      if (!Confirm(toPath, confirm::kOverwriteReadOnly | direction, fromPath)) {
+      if (!Confirm(copy.toPath, confirm::kOverwriteReadOnly | direction, copy.fromPath)) {
         ++totals_.skipped;
         return false;
       }
-      (void)to.SetAttributes(toPath, platform::attr::kNormal);
+      (void)to.SetAttributes(copy.toPath, platform::attr::kNormal);
     }
   }
-  const std::string folder = platform::parentOf(toPath);
+  const std::string folder = platform::parentOf(copy.toPath);
   // List-based stores have no folders of their own: a file's folder comes with it. Files come
   // folder by folder: a folder known to be there is not looked at again for each of its files.
   std::string& known = foldersThere_[&to];
   if (!to.IsListBased() && known != folder) {
-    if (!to.Exists(folder) && !makeFolder(to, folder, from)) {
-      reportError(index, folder, to.LastError());
+    if (!to.Exists(folder) && !makeFolder(to, folder, *copy.from)) {
+      if (deferred != nullptr) {
+        *deferred = to.LastError();
+      } else {
+        reportError(index, folder, to.LastError());
+      }
       return false;
     }
     known = folder;
   }
   // Nothing is overwritten without its backup.
-  if (destinationExists && Settings().has(option::kMakeBackup) && !to.BackupFile(toPath)) {
-    reportError(index, toPath, to.LastError());
+  if (destinationExists && Settings().has(option::kMakeBackup) && !to.BackupFile(copy.toPath)) {
+    reportError(index, copy.toPath, to.LastError());
     return false;
   }
   // Source and destination are still what the comparison saw, or nothing is written: the store
   // checks them at the last moment.
-  const PutChecks checks{ExpectedFile{true, toSource ? item.targetSize : item.sourceSize, toSource ? item.targetTime : item.sourceTime},
-                         ExpectedFile{destinationExists, toSource ? item.sourceSize : item.targetSize,
-                                      toSource ? item.sourceTime : item.targetTime}};
-  rememberListedWrite(index, to, toPath);
-  if (!to.PutFile(toPath, &Items().at(index), from, fromPath, 0, checks)) {
-    if (!listedWrites_.empty() && listedWrites_.back().index == index) listedWrites_.pop_back();
-    reportError(index, toPath, ShouldContinue() ? to.LastError() : Translate("${Cancelled}"));
-    return false;
-  }
-  if (Settings().has(option::kClearReadOnlyFromCd) && from.IsReadOnlyMedium()) {
-    const std::uint32_t attributes = to.GetAttributes(toPath);
+  copy.checks = PutChecks{ExpectedFile{true, copy.size, toSource ? item.targetTime : item.sourceTime},
+                          ExpectedFile{destinationExists, toSource ? item.sourceSize : item.targetSize,
+                                       toSource ? item.sourceTime : item.targetTime}};
+  return true;
+}
+
+void SyncEngine::finishCopy(const PreparedCopy& copy) {
+  Store& to = *copy.to;
+  if (Settings().has(option::kClearReadOnlyFromCd) && copy.from->IsReadOnlyMedium()) {
+    const std::uint32_t attributes = to.GetAttributes(copy.toPath);
     if (attributes != platform::attr::kInvalid && (attributes & platform::attr::kReadOnly) != 0) {
-      (void)to.SetAttributes(toPath, attributes & ~platform::attr::kReadOnly);
+      (void)to.SetAttributes(copy.toPath, attributes & ~platform::attr::kReadOnly);
     }
   }
-  const std::uint64_t size = toSource ? item.targetSize : item.sourceSize;
-  runDone_ += size;
-  totals_.bytes += size;
-  ++(toSource ? totals_.copiedToSource : totals_.copiedToTarget);
-  markDone(index, presence::kBoth);
+  runDone_ += copy.size;
+  totals_.bytes += copy.size;
+  ++(copy.toSource ? totals_.copiedToSource : totals_.copiedToTarget);
+  markDone(copy.index, presence::kBoth);
+}
+
+bool SyncEngine::copyItem(int index, const ItemView& item, StorePair& pair) {
+  PreparedCopy copy;
+  if (!prepareCopy(index, item, pair, copy)) return false;
+  rememberListedWrite(index, *copy.to, copy.toPath);
+  if (!copy.to->PutFile(copy.toPath, &Items().at(index), *copy.from, copy.fromPath, 0, copy.checks)) {
+    if (!listedWrites_.empty() && listedWrites_.back().index == index) listedWrites_.pop_back();
+    reportError(index, copy.toPath, ShouldContinue() ? copy.to->LastError() : Translate("${Cancelled}"));
+    return false;
+  }
+  finishCopy(copy);
   return true;
+}
+
+bool SyncEngine::copyInPool(int index, CopyPool& pool) {
+  const ItemView item = view(index);
+  // New files of local folders, not large ones (those are copied one at a time, with their bytes
+  // shown as they go). Anything that asks, backs up or refuses runs on the run's thread.
+  constexpr std::uint64_t kLargeFile = 8 << 20;
+  const bool copy = item.action == action::kCopyToTarget || item.action == action::kCopyToSource || item.action == action::kConflict;
+  const std::uint64_t size = item.action == action::kCopyToSource ? item.targetSize : item.sourceSize;
+  if (!copy || item.folderRow || item.presence == presence::kBoth || size >= kLargeFile || item.pairIndex < 0 ||
+      item.pairIndex >= static_cast<int>(Pairs().size())) {
+    return false;
+  }
+  StorePair& pair = Pairs()[static_cast<std::size_t>(item.pairIndex)];
+  const bool toSource = item.action == action::kCopyToSource;
+  if (toSource && pair.oneWay) return false;
+  PreparedCopy prepared;
+  std::string failure;
+  if (!prepareCopy(index, item, pair, prepared, &failure)) {
+    inFlight_.push_back({prepared, false, failure});
+    reportPooled(pool, false);
+    return true;
+  }
+  CopyPool::Job job = prepared.to->CopyJob(prepared.toPath, *prepared.from, prepared.fromPath, prepared.checks, cancelled_);
+  if (!job) return false;
+  pool.Submit(std::move(job));
+  inFlight_.push_back({prepared, true, {}});
+  reportPooled(pool, false);
+  return true;
+}
+
+void SyncEngine::reportPooled(CopyPool& pool, bool all) {
+  while (!inFlight_.empty()) {
+    const InFlight& front = inFlight_.front();
+    CopyPool::Outcome outcome;
+    if (front.submitted) {
+      const auto taken = pool.TakeOldest(all || inFlight_.size() >= kMaxInFlight);
+      if (!taken) return;
+      outcome = *taken;
+    }
+    const PreparedCopy copy = front.copy;
+    if (!front.submitted) outcome.error = front.failure;
+    inFlight_.pop_front();
+    // Reported in the order of the plan, whatever order the copies ended in.
+    observer_.ItemStarting(Items().at(copy.index));
+    if (outcome.ok && copy.to->NoteWrittenFile(copy.toPath, std::string(), false)) {
+      observer_.ProgressFile(platform::fileNameOf(copy.toPath), copy.size, 1);
+      finishCopy(copy);
+      observer_.ProgressBytes(copy.size, runDone_);
+      observer_.ItemDone(Items().at(copy.index));
+    } else {
+      reportError(copy.index, copy.toPath, ShouldContinue() ? outcome.error : Translate("${Cancelled}"));
+    }
+  }
 }
 
 bool SyncEngine::DoFolderItem(int index) {

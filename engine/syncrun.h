@@ -5,6 +5,8 @@
 #include <atomic>
 #include <functional>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -119,9 +121,38 @@ class SyncEngine : public CompareEngine, private ProgressSink {
     int action = 0;
     int presence = 0;
     int pairIndex = 0;
+    bool folderRow = false;
   };
   [[nodiscard]] ItemView view(int index);
+  // A copy's stores, paths and checks, made ready (asked, unlocked, folder made, backed up) on
+  // the run's thread.
+  struct PreparedCopy {
+    int index = -1;
+    bool toSource = false;
+    Store* from = nullptr;
+    Store* to = nullptr;
+    std::string fromPath;
+    std::string toPath;
+    std::uint64_t size = 0;
+    PutChecks checks;
+  };
+  struct InFlight {
+    PreparedCopy copy;
+    bool submitted = false;
+    // Why it was not handed in (its folder could not be made), reported in its turn.
+    std::string failure;
+  };
+  static constexpr std::size_t kMaxInFlight = 64;
+  // With `deferred`, a failure is put there to be reported in its turn instead of at once.
+  bool prepareCopy(int index, const ItemView& item, StorePair& pair, PreparedCopy& copy, std::string* deferred = nullptr);
+  void finishCopy(const PreparedCopy& copy);
   bool copyItem(int index, const ItemView& item, StorePair& pair);
+  // Hands a copy to the pool; false when the item is not one for the pool.
+  bool copyInPool(int index, CopyPool& pool);
+  // Reports the copies of the pool in the order they were handed in: those that have ended, or
+  // with `all` every one (waiting for them).
+  void reportPooled(CopyPool& pool, bool all);
+  [[nodiscard]] std::unique_ptr<CopyPool> makeCopyPool();
   bool deleteItem(int index, const ItemView& item, StorePair& pair);
   // The file still is what the comparison saw (or still absent); else reported and false.
   bool unchangedSinceComparison(int index, Store& store, const std::string& path, bool present, std::uint64_t size,
@@ -172,6 +203,7 @@ class SyncEngine : public CompareEngine, private ProgressSink {
     FileTime targetTime = 0;
   };
   std::vector<ListedWrite> listedWrites_;
+  std::deque<InFlight> inFlight_;
   // The last folder each destination store was found to hold during this run.
   std::unordered_map<const Store*, std::string> foldersThere_;
 };

@@ -4,6 +4,7 @@
 #include <linux/fs.h>
 #include <sstream>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -57,6 +58,13 @@ bool hasCasefoldAttribute(const std::string& folder) {
 }
 
 }  // namespace
+
+bool sameDisk(const std::string& a, const std::string& b) {
+  struct stat first {};
+  struct stat second {};
+  return stat(nearestExisting(a).c_str(), &first) == 0 && stat(nearestExisting(b).c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev;
+}
 
 bool mountTypeIgnoresCase(const std::string& type) {
   return type == "vfat" || type == "msdos" || type == "exfat" || type == "ntfs" || type == "ntfs3";

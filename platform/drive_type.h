@@ -7,6 +7,8 @@ enum class DriveType { Unknown, Fixed, CdRom };
 
 // The kind of the mount that holds `path`: a CD-ROM is a mount of type iso9660 or udf.
 [[nodiscard]] DriveType driveTypeOf(const std::string& path);
+// True when both paths (or their nearest existing folders) lie on one device.
+[[nodiscard]] bool sameDisk(const std::string& a, const std::string& b);
 // True when the file system that holds `path` (or its nearest existing folder) compares names
 // without regard to letter case: a FAT, exFAT or NTFS mount, or a folder with the casefold
 // attribute. Everything else on Linux tells "Index.html" from "index.html".

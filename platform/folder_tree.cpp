@@ -135,6 +135,23 @@ std::string treeErrorText(int code) {
 
 void FolderTree::useComponentWalkForTesting(bool on) { componentWalk.store(on); }
 
+namespace {
+
+std::mutex failingNameMutex;
+std::optional<std::string> failingName;
+
+bool newFileFails(std::string_view name) {
+  const std::lock_guard lock(failingNameMutex);
+  return failingName && *failingName == name;
+}
+
+}  // namespace
+
+void FolderTree::failNewFilesNamedForTesting(std::optional<std::string> name) {
+  const std::lock_guard lock(failingNameMutex);
+  failingName = std::move(name);
+}
+
 PendingFile::PendingFile(std::shared_ptr<const Folder> folder, std::string name, int fd, std::string tempName)
     : folder_(std::move(folder)), name_(std::move(name)), fd_(fd), tempName_(std::move(tempName)) {}
 
@@ -452,6 +469,10 @@ std::unique_ptr<PendingFile> FolderTree::create(std::string_view relative, std::
   }
   auto& dir = at->folder;
   const std::string& name = at->name;
+  if (newFileFails(name)) {
+    setText(error, EIO);
+    return nullptr;
+  }
   if (procAvailable()) {
     const int fd = openat(dir->fd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, static_cast<mode_t>(mode));
     if (fd >= 0) return std::unique_ptr<PendingFile>(new PendingFile(std::move(dir), name, fd, {}));

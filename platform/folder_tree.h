@@ -109,6 +109,9 @@ class FolderTree {
 
   // Tests: resolve folders one name at a time, as on systems without openat2.
   static void useComponentWalkForTesting(bool on);
+  // Tests: every new file of this name (in any folder) fails to be made, with an I/O error;
+  // empty switches the fault off.
+  static void failNewFilesNamedForTesting(std::optional<std::string> name);
 
  private:
   using Folder = PendingFile::Folder;

@@ -7,6 +7,7 @@
 
 #include "engine/plan_text.h"
 #include "platform/file_system.h"
+#include "platform/folder_tree.h"
 #include "platform/path.h"
 #include "tests/support/memory_store.h"
 #include "tests/support/temp_tree.h"
@@ -35,6 +36,13 @@ struct ScriptedObserver : engine::RunObserver {
   void ProgressBytes(std::uint64_t done, std::uint64_t) override {
     if (cancelAt != 0 && done >= cancelAt && engine != nullptr) engine->Cancel();
   }
+  void ItemStarting(const engine::CompareItem& item) override { started.push_back(item.relativePath()); }
+  void ItemDone(const engine::CompareItem&) override {
+    if (++doneCount == cancelAfterDone && engine != nullptr) engine->Cancel();
+  }
+  std::vector<std::string> started;
+  int doneCount = 0;
+  int cancelAfterDone = -1;
   std::deque<int> answers;
   std::vector<std::uint32_t> asked;
   std::vector<std::string> failures;
@@ -374,4 +382,65 @@ TEST_F(DiskRun, HistoryThreadMakesHistoryFiles) {
   EXPECT_NE(tree.read("src/synch.log").find("a.txt"), std::string::npos);
   EXPECT_NE(tree.read("src/sub/synch.log").find("b.txt"), std::string::npos);
   EXPECT_FALSE(engine->StartHistory(tree.path("missing"), true, true));
+}
+
+TEST_F(DiskRun, ThePoolOfCopyThreadsDoesAndReportsWhatOneThreadDoes) {
+  auto layOut = [&] {
+    (void)platform::removeTree(tree.path("src"));
+    (void)platform::removeTree(tree.path("dst"));
+    for (int i = 0; i < 240; ++i) {
+      const std::string name = "d" + std::to_string(i % 12) + "/f" + std::to_string(i) + ".txt";
+      tree.writeWithTime("src/" + name, "content of " + name, kNoon + static_cast<engine::FileTime>(i) * kSecond);
+      // Some are there already, older: overwritten one at a time, between the pooled ones.
+      if (i % 7 == 0) tree.writeWithTime("dst/" + name, "old", kNoon - kSecond);
+    }
+    tree.folder("dst");
+  };
+  struct Outcome {
+    std::string target;
+    std::string remaining;
+    std::vector<std::string> reported;
+    std::uint64_t copied = 0;
+    std::uint64_t failed = 0;
+    bool operator==(const Outcome&) const = default;
+  };
+  auto runWith = [&](unsigned threads) {
+    layOut();
+    settings.copyThreads = threads;
+    observer = ScriptedObserver{};
+    EXPECT_TRUE(compareAndRun());
+    Outcome outcome;
+    for (const std::string& file : platform::filesBelow(tree.path("dst"))) outcome.target += file.substr(tree.root().size()) + "=" + platform::readWholeFile(file).value_or("?") + ";";
+    std::ostringstream plan;
+    engine::WritePlan(plan, *engine);
+    outcome.remaining = plan.str();
+    outcome.reported = observer.started;
+    outcome.copied = engine->Totals().copiedToTarget;
+    outcome.failed = engine->Totals().failed;
+    return outcome;
+  };
+  // A file that fails in the middle, through the platform layer.
+  platform::FolderTree::failNewFilesNamedForTesting("f101.txt");
+  const Outcome one = runWith(1);
+  const Outcome pool = runWith(4);
+  platform::FolderTree::failNewFilesNamedForTesting(std::nullopt);
+  EXPECT_EQ(one.failed, 1u);
+  EXPECT_EQ(one.copied, 239u);
+  EXPECT_NE(one.remaining.find("f101.txt"), std::string::npos) << one.remaining;
+  EXPECT_TRUE(one == pool) << "one thread: " << one.target << "\npool: " << pool.target;
+
+  // Cancelled halfway: the same status, and every target file old or whole.
+  for (const unsigned threads : {1u, 4u}) {
+    layOut();
+    settings.copyThreads = threads;
+    observer = ScriptedObserver{};
+    observer.cancelAfterDone = 100;
+    (void)compareAndRun();
+    EXPECT_TRUE(engine->Totals().cancelled) << threads;
+    for (const std::string& file : platform::filesBelow(tree.path("dst"))) {
+      const std::string name = file.substr(tree.path("dst").size() + 1);
+      const std::string content = platform::readWholeFile(file).value_or("?");
+      EXPECT_TRUE(content == "old" || content == "content of " + name) << name << ": " << content;
+    }
+  }
 }
