@@ -1,9 +1,10 @@
 #include "platform/file_copy.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <unistd.h>
-#include <vector>
+#include <memory>
 
 #include "platform/file_system.h"
 #include "platform/folder_tree.h"
@@ -13,6 +14,7 @@ namespace platform {
 namespace {
 
 constexpr std::size_t kChunkSize = 1 << 20;
+constexpr std::size_t kSmallestChunk = 4096;
 constexpr std::uint64_t kNoFault = ~0ULL;
 
 std::atomic<std::uint64_t> faultBudget{kNoFault};
@@ -51,11 +53,13 @@ CopyResult outcome(CopyOutcome kind, std::string error) { return CopyResult{kind
 void injectCopyWriteFault(std::optional<std::uint64_t> afterBytes) { faultBudget.store(afterBytes.value_or(kNoFault)); }
 
 CopyResult copyContent(ContentReader& in, int out, const CopyProgress& progress) {
-  std::vector<char> buffer;
+  std::unique_ptr<char[]> buffer;
+  // Most files are small: a buffer the size of the file (never zeroed) costs little per file.
+  const auto bufferSize = static_cast<std::size_t>(std::clamp<std::uint64_t>(in.size(), kSmallestChunk, kChunkSize));
   std::uint64_t done = 0;
   bool inKernel = in.descriptor() >= 0;
   for (;;) {
-    const std::size_t wanted = allowedByFault(kChunkSize);
+    const std::size_t wanted = allowedByFault(inKernel ? kChunkSize : bufferSize);
     if (wanted == 0) return outcome(CopyOutcome::Failed, systemErrorText(EIO));
     std::int64_t moved = 0;
     if (inKernel) {
@@ -67,10 +71,10 @@ CopyResult copyContent(ContentReader& in, int out, const CopyProgress& progress)
       if (moved < 0 && errno == EINTR) continue;
       if (moved < 0) return outcome(CopyOutcome::Failed, systemErrorText(errno));
     } else {
-      if (buffer.empty()) buffer.resize(kChunkSize);
-      moved = in.read(buffer.data(), wanted);
+      if (!buffer) buffer = std::make_unique_for_overwrite<char[]>(bufferSize);
+      moved = in.read(buffer.get(), wanted);
       if (moved < 0) return outcome(CopyOutcome::Failed, in.error());
-      if (!writeAll(out, buffer.data(), static_cast<std::size_t>(moved))) return outcome(CopyOutcome::Failed, systemErrorText(errno));
+      if (!writeAll(out, buffer.get(), static_cast<std::size_t>(moved))) return outcome(CopyOutcome::Failed, systemErrorText(errno));
     }
     if (moved == 0) break;
     spendFault(static_cast<std::size_t>(moved));

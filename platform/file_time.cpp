@@ -59,6 +59,14 @@ FileTime clampToFileTime(std::int64_t unixSeconds, std::uint64_t extraTicks) {
   return static_cast<FileTime>(since1601) * kTicksPerSecond + extraTicks;
 }
 
+// Seconds east of UTC in effect at a moment.
+std::optional<std::int64_t> utcOffsetAt(std::int64_t unixSeconds) {
+  const auto seconds = static_cast<time_t>(unixSeconds);
+  tm local{};
+  if (localtime_r(&seconds, &local) == nullptr) return std::nullopt;
+  return local.tm_gmtoff;
+}
+
 }  // namespace
 
 int daysInMonth(int year, int month) {
@@ -117,18 +125,17 @@ CalendarTime localFromFileTime(FileTime time) {
 
 std::optional<FileTime> fileTimeFromLocal(const CalendarTime& local) {
   if (!isValidCalendar(local)) return std::nullopt;
-  tm t{};
-  t.tm_year = local.year - 1900;
-  t.tm_mon = local.month - 1;
-  t.tm_mday = local.day;
-  t.tm_hour = local.hour;
-  t.tm_min = local.minute;
-  t.tm_sec = local.second;
-  t.tm_isdst = -1;
-  const time_t seconds = mktime(&t);
-  if (seconds == static_cast<time_t>(-1) && !(t.tm_year == 69 && t.tm_mon == 11 && t.tm_mday == 31)) {
-    return std::nullopt;
-  }
+  // The zone's offset found through localtime_r, not mktime: mktime looks at the zone file again
+  // on every call, a system call for each history line or archive entry read.
+  const std::int64_t asIfUtc = unixFromCalendar(local);
+  const auto offset = utcOffsetAt(asIfUtc);
+  if (!offset) return std::nullopt;
+  std::int64_t seconds = asIfUtc - *offset;
+  const auto offsetThere = utcOffsetAt(seconds);
+  if (!offsetThere) return std::nullopt;
+  // Near a change of the offset the first guess may stand on its other side. A local time the
+  // clocks skipped lands just after the change; one they passed twice is taken the second time.
+  if (*offsetThere != *offset) seconds = asIfUtc - *offsetThere;
   return clampToFileTime(seconds, static_cast<std::uint64_t>(local.millisecond) * 10000);
 }
 

@@ -46,7 +46,9 @@ struct ZipEntry {
   [[nodiscard]] bool isEncrypted() const { return (flags & zipformat::kFlagEncrypted) != 0; }
   // The time listed and given to extracted files: the exact one where an extra field holds it,
   // else the DOS time as one valid time (see zipformat::fromDos).
-  [[nodiscard]] platform::FileTime lastWriteTime() const { return exactTime.value_or(zipformat::fromDos(dosTime, dosDate)); }
+  [[nodiscard]] platform::FileTime lastWriteTime() const {
+    return exactTime ? *exactTime : zipformat::fromDos(dosTime, dosDate);
+  }
 };
 
 }  // namespace stores

@@ -37,7 +37,8 @@ ZipEntryReader::ZipEntryReader(const platform::BinaryFile& file, std::uint64_t d
       inflater_.reset();
       throw CZipException(CZipException::kNoMemory, entry.name);
     }
-    input_.resize(kInputSize);
+    // Small entries are the common case: a buffer the size of the data, not of the largest read.
+    input_.resize(static_cast<std::size_t>(std::clamp<std::uint64_t>(entry.compressedSize, 1, kInputSize)));
   }
 }
 

@@ -16,6 +16,23 @@ TEST(FileTime, UnixEpochAndCalendarRoundTrip) {
   EXPECT_EQ(utcCalendarFromFileTime(0), (CalendarTime{1601, 1, 1, 0, 0, 0, 0}));
 }
 
+TEST(FileTime, LocalTimesAroundTheChangesOfTheClocks) {
+  ScopedTimeZone zone("Europe/Berlin");
+  // Clocks went from 02:00 to 03:00 on 2024-03-31 and from 03:00 back to 02:00 on 2024-10-27.
+  EXPECT_EQ(fileTimeFromLocal({2024, 3, 31, 2, 30, 0, 0}).value(), testsupport::utcTime(2024, 3, 31, 1, 30, 0))
+      << "a skipped local time lands after the change";
+  EXPECT_EQ(fileTimeFromLocal({2024, 10, 27, 2, 30, 0, 0}).value(), testsupport::utcTime(2024, 10, 27, 1, 30, 0))
+      << "a local time passed twice is taken the second time";
+  for (const FileTime day : {testsupport::utcTime(2024, 3, 30, 20, 0, 0), testsupport::utcTime(2024, 10, 26, 20, 0, 0)}) {
+    for (int quarter = 0; quarter < 40; ++quarter) {
+      const FileTime t = day + static_cast<FileTime>(quarter) * 900 * kTicksPerSecond;
+      const FileTime back = fileTimeFromLocal(localFromFileTime(t)).value();
+      const bool passedTwice = back == t + 3600 * kTicksPerSecond && localFromFileTime(t).hour == 2;
+      EXPECT_TRUE(back == t || passedTwice) << "quarter " << quarter;
+    }
+  }
+}
+
 TEST(FileTime, TimespecKeepsHundredNanoseconds) {
   timespec ts{1700000000, 123456789};
   const FileTime t = fileTimeFromTimespec(ts);
