@@ -105,8 +105,6 @@ bool ZipStore::Open(const std::string& root, engine::OpenOptions options) {
     if (!options.quiet) prompt().ShowMessage(text, engine::PromptIcon::Warning);
     return fail(text);
   }
-  // Files a killed run left beside the archive (a new archive it did not finish).
-  if (platform::isFolder(platform::parentOf(root_))) platform::removeLeftoversIn(platform::parentOf(root_));
   if (platform::exists(root_) || options.allowMissing) return true;
   if (!options.mayCreate) return fail(engine::TranslateFormat("${Archive not found:} %s", {root_}));
   if (!options.quiet && prompt().AskYesNo(engine::Translate("${Do you want to create this archive?}\n") + root_,
@@ -305,6 +303,9 @@ bool ZipStore::BackupFile(const std::string& path) {
 }
 
 void ZipStore::BeginBatch(unsigned) {
+  // Files a killed run left beside the archive (a new archive it did not finish); a dry run,
+  // which never gets here, changes nothing.
+  if (platform::isFolder(platform::parentOf(root_))) platform::removeLeftoversIn(platform::parentOf(root_));
   if (!held_) held_ = std::make_unique<ArchiveScope>(*this, true);
 }
 

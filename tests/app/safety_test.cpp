@@ -416,6 +416,8 @@ TEST_F(Safety, AnArchiveIsWrittenWithTheRightModeAndLeftoversOfKilledRunsGo) {
   ASSERT_EQ(chmod(tree.path("new.zip").c_str(), 0640), 0);
   tree.write(".ovand~k1ll3d.tmp", "a new archive a killed run did not finish");
   tree.write("src/b.txt", "b");
+  (void)run({tree.path("src"), tree.path("new.zip"), "-back", "-scan"});
+  EXPECT_TRUE(tree.exists(".ovand~k1ll3d.tmp")) << "a dry run changes nothing";
   result = run({tree.path("src"), tree.path("new.zip"), "-back", "-auto"});
   ASSERT_EQ(result.exitCode, 0) << result.errorOutput;
   ASSERT_EQ(stat(tree.path("new.zip").c_str(), &st), 0);
