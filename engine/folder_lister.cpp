@@ -22,7 +22,7 @@ FolderLister::FolderLister(Store& source, Store& target)
 
 FolderLister::~FolderLister() {
   for (auto& worker : workers_) worker.request_stop();
-  changed_.notify_all();
+  queued_.notify_all();
   workers_.clear();
 }
 
@@ -39,14 +39,16 @@ FolderListing FolderLister::list(Side side, const std::string& folder) {
 
 void FolderLister::Prefetch(Side side, const std::string& folder) {
   if (!concurrent_[side]) return;
+  bool wake = false;
   {
     const std::lock_guard lock(mutex_);
     if (requests_.size() >= kMaxAhead) return;
     Key key{side, folder};
     if (!requests_.try_emplace(key).second) return;
     queue_.push_back(std::move(key));
+    wake = idleWorkers_ > 0;
   }
-  changed_.notify_one();
+  if (wake) queued_.notify_one();
 }
 
 FolderListing FolderLister::Take(Side side, const std::string& folder) {
@@ -63,7 +65,9 @@ FolderListing FolderLister::Take(Side side, const std::string& folder) {
     lock.unlock();
     return list(side, folder);
   }
-  changed_.wait(lock, [&] { return found->second.done; });
+  taking_ = true;
+  listed_.wait(lock, [&] { return found->second.done; });
+  taking_ = false;
   FolderListing listing = std::move(found->second.listing);
   requests_.erase(found);
   return listing;
@@ -72,7 +76,9 @@ FolderListing FolderLister::Take(Side side, const std::string& folder) {
 void FolderLister::work(const std::stop_token& stop) {
   std::unique_lock lock(mutex_);
   for (;;) {
-    changed_.wait(lock, stop, [&] { return !queue_.empty(); });
+    ++idleWorkers_;
+    queued_.wait(lock, stop, [&] { return !queue_.empty(); });
+    --idleWorkers_;
     if (stop.stop_requested()) return;
     Key key = std::move(queue_.back());
     queue_.pop_back();
@@ -83,7 +89,7 @@ void FolderLister::work(const std::stop_token& stop) {
     Request& request = requests_[key];
     request.listing = std::move(listing);
     request.done = true;
-    changed_.notify_all();
+    if (taking_) listed_.notify_one();
   }
 }
 

@@ -36,7 +36,7 @@ class FolderLister {
   // Asks for a folder (full path ending with a separator) to be listed soon; the folder asked
   // for last is listed first, as the walk visits the folder it pushed last first.
   void Prefetch(Side side, const std::string& folder);
-  // The listing of a folder: the one made ahead, or made now.
+  // The listing of a folder: the one made ahead, or made now. Called by one thread, the walk's.
   [[nodiscard]] FolderListing Take(Side side, const std::string& folder);
 
  private:
@@ -53,7 +53,12 @@ class FolderLister {
   Store* stores_[2];
   bool concurrent_[2];
   std::mutex mutex_;
-  std::condition_variable_any changed_;
+  // Two signals, each sent only when someone waits for it: a wake-up costs a system call, and
+  // a walk over many small folders would otherwise pay several per folder.
+  std::condition_variable_any queued_;
+  std::condition_variable listed_;
+  unsigned idleWorkers_ = 0;
+  bool taking_ = false;
   std::map<Key, Request> requests_;
   std::deque<Key> queue_;
   std::vector<std::jthread> workers_;
