@@ -2,6 +2,7 @@
 
 #include "engine/backup_path.h"
 #include "engine/content_copy.h"
+#include "engine/copy_source.h"
 #include "engine/checksum.h"
 #include "engine/mask_list.h"
 #include "engine/text.h"
@@ -175,42 +176,20 @@ bool LocalStore::FindClose(SearchHandle handle) { return searches_.erase(handle)
 
 namespace {
 
-// Where a copy's content comes from: a file's content, or a link's entry and target text. The
-// two ways to reach them differ between a store's own thread and a copy thread.
-struct CopySource {
-  std::string path;
-  std::function<std::unique_ptr<platform::ContentReader>(std::string& error)> open;
-  // The entry and target text when the source is a link; empty otherwise.
-  std::function<std::optional<std::pair<FindData, std::string>>()> link;
-};
-
 // Copies `source` to `relative` in `tree` while source and destination are as `checks` expect.
 // The error names the operation and the path that failed.
 bool copyFrom(platform::FolderTree& tree, const std::string& relative, const std::string& destination,
               const CopySource& source, const PutChecks& checks, ProgressSink* sink, std::string& error) {
-  const std::string changed = source.path + ": " + Translate("${changed since comparison}");
+  OpenedSource opened;
+  if (!OpenForCopy(source, checks.source, opened, error)) return false;
   std::string reason;
-  const auto content = source.open(reason);
-  if (!content) {
-    // What cannot be opened as a file may be a link, which is copied as a link.
-    const auto link = source.link();
-    if (!link) {
-      error = reason.empty() ? Translate("${cannot read}") + " " + source.path + ": " + Translate("${does not exist}") : reason;
-      return false;
-    }
-    const FindData& entry = link->first;
-    if (checks.source && (entry.size != checks.source->size || entry.lastWriteTime != checks.source->lastWriteTime)) {
-      error = changed;
-      return false;
-    }
-    if (tree.putLink(relative, link->second, entry.lastWriteTime, checks.destination, &reason)) return true;
+  if (opened.link) {
+    const auto& [entry, target] = *opened.link;
+    if (tree.putLink(relative, target, entry.lastWriteTime, checks.destination, &reason)) return true;
     error = Translate("${cannot write}") + " " + destination + ": " + reason;
     return false;
   }
-  if (!ContentAsExpected(*content, checks.source)) {
-    error = changed;
-    return false;
-  }
+  const auto& content = opened.content;
   if (sink != nullptr) sink->ProgressFile(platform::fileNameOf(destination), content->size(), 1, 0);
   if (CopyContentInto(tree, relative, *content, checks.destination, sink, reason)) return true;
   // A failure of the source shows in its own words; everything else is the destination's.
@@ -238,23 +217,8 @@ bool LocalStore::PutFile(const std::string& destination, const CompareItem*, Sto
   const auto relative = relativeOf(destination);
   platform::FolderTree* root = relative ? tree() : nullptr;
   if (root == nullptr || relative->empty()) return false;
-  CopySource from{sourcePath,
-                  [&](std::string& reason) {
-                    auto content = source.OpenContent(sourcePath);
-                    if (!content) reason = source.LastError();
-                    return content;
-                  },
-                  [&]() -> std::optional<std::pair<FindData, std::string>> {
-                    std::string target;
-                    if (!source.GetFileInfo(sourcePath) || (source.CurrentEntry().attributes & platform::attr::kLink) == 0) {
-                      return std::nullopt;
-                    }
-                    const FindData entry = source.CurrentEntry();
-                    if (!source.ReadLink(sourcePath, target)) return std::nullopt;
-                    return std::pair{entry, target};
-                  }};
   std::string error;
-  if (!copyFrom(*root, *relative, destination, from, checks, sink_, error)) {
+  if (!copyFrom(*root, *relative, destination, SourceOf(source, sourcePath), checks, sink_, error)) {
     setError(error);
     return false;
   }
@@ -263,33 +227,37 @@ bool LocalStore::PutFile(const std::string& destination, const CompareItem*, Sto
 
 CopyPool::Job LocalStore::CopyJob(const std::string& destination, Store& source, const std::string& sourcePath,
                                   const PutChecks& checks, const std::atomic<bool>& cancelled) {
-  auto* local = dynamic_cast<LocalStore*>(&source);
   const auto relative = relativeOf(destination);
-  const auto sourceRelative = local != nullptr ? local->relativeOf(sourcePath) : std::nullopt;
   platform::FolderTree* to = relative && !relative->empty() ? tree() : nullptr;
-  platform::FolderTree* from = sourceRelative ? local->tree() : nullptr;
-  if (to == nullptr || from == nullptr) return {};
-  // Only the two trees are used on the copy thread: they are safe to use from several threads.
-  return [to, from, relative = *relative, sourceRelative = *sourceRelative, destination, sourcePath, checks,
-          &cancelled](std::string& error) {
-    CopySource copied{sourcePath,
-                      [&](std::string& reason) -> std::unique_ptr<platform::ContentReader> {
-                        auto content = from->openForReading(sourceRelative, &reason);
-                        if (!content) reason = Translate("${cannot read}") + " " + sourcePath + ": " + reason;
-                        return content;
-                      },
-                      [&]() -> std::optional<std::pair<FindData, std::string>> {
-                        FindData entry;
-                        std::string target;
-                        if (!from->stat(sourceRelative, entry) || (entry.attributes & platform::attr::kLink) == 0 ||
-                            !from->readLink(sourceRelative, target)) {
-                          return std::nullopt;
-                        }
-                        return std::pair{entry, target};
-                      }};
+  auto from = to != nullptr ? source.ConcurrentSource(sourcePath) : std::nullopt;
+  if (!from) return {};
+  // Only the tree and the source's thread-safe reader are used on the copy thread.
+  return [to, relative = *relative, destination, from = std::move(*from), checks, &cancelled](std::string& error) {
     CancelOnly sink(cancelled);
-    return copyFrom(*to, relative, destination, copied, checks, &sink, error);
+    return copyFrom(*to, relative, destination, from, checks, &sink, error);
   };
+}
+
+std::optional<CopySource> LocalStore::ConcurrentSource(const std::string& path) {
+  const auto relative = relativeOf(path);
+  platform::FolderTree* from = relative ? tree() : nullptr;
+  if (from == nullptr) return std::nullopt;
+  // The tree may be used from several threads at once.
+  return CopySource{path,
+                    [from, relative = *relative, path](std::string& reason) -> std::unique_ptr<platform::ContentReader> {
+                      auto content = from->openForReading(relative, &reason);
+                      if (!content) reason = Translate("${cannot read}") + " " + path + ": " + reason;
+                      return content;
+                    },
+                    [from, relative = *relative]() -> std::optional<std::pair<FindData, std::string>> {
+                      FindData entry;
+                      std::string target;
+                      if (!from->stat(relative, entry) || (entry.attributes & platform::attr::kLink) == 0 ||
+                          !from->readLink(relative, target)) {
+                        return std::nullopt;
+                      }
+                      return std::pair{entry, target};
+                    }};
 }
 
 bool LocalStore::NoteWrittenFile(const std::string& path, const std::string&, bool) {

@@ -58,6 +58,8 @@ class LocalStore : public Store, public HistoryFiles {
   std::unique_ptr<platform::ContentReader> OpenContent(const std::string& path) override;
   CopyPool::Job CopyJob(const std::string& destination, Store& source, const std::string& sourcePath, const PutChecks& checks,
                         const std::atomic<bool>& cancelled) override;
+  bool TakesCopyJobs() const override { return true; }
+  std::optional<CopySource> ConcurrentSource(const std::string& path) override;
   bool ListFolder(const std::string& folder, std::vector<FindData>& entries, std::string& error) override;
   bool ListsConcurrently() const override { return true; }
   bool IgnoresCase() const override { return ignoresCase_; }

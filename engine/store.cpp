@@ -48,9 +48,9 @@ CopyPool::Job Store::CopyJob(const std::string&, Store&, const std::string&, con
   return {};
 }
 
-bool ContentAsExpected(const platform::ContentReader& content, const std::optional<ExpectedFile>& expected) {
-  return !expected || (expected->present && content.size() == expected->size && content.lastWriteTime() == expected->lastWriteTime);
-}
+bool Store::FinishCopyJob(const std::string& destination) { return NoteWrittenFile(destination, std::string(), false); }
+
+std::optional<CopySource> Store::ConcurrentSource(const std::string&) { return std::nullopt; }
 
 namespace {
 

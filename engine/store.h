@@ -59,8 +59,14 @@ struct PutChecks {
   std::optional<ExpectedFile> destination;
 };
 
-// True when the content is of the expected size and time (or nothing is expected).
-[[nodiscard]] bool ContentAsExpected(const platform::ContentReader& content, const std::optional<ExpectedFile>& expected);
+// Where a copy's content comes from: a file's content, or a link's entry and target text. The
+// ways to reach them differ between a store's own thread and a copy thread.
+struct CopySource {
+  std::string path;
+  std::function<std::unique_ptr<platform::ContentReader>(std::string& error)> open;
+  // The entry and target text when the source is a link; empty otherwise.
+  std::function<std::optional<std::pair<FindData, std::string>>()> link;
+};
 
 struct OpenOptions {
   // Ask nothing and show nothing.
@@ -135,11 +141,18 @@ class Store {
   // Removes a folder only when nothing but empty folders is in it; false when it is not empty or
   // the store has no folders of its own.
   [[nodiscard]] virtual bool RemoveEmptyFolder(const std::string& path);
-  // PutFile as a job that may run on a copy thread beside the store's other work (NoteWrittenFile
+  // PutFile as a job that may run on a copy thread beside the store's other work (FinishCopyJob
   // is left to the caller, on the store's own thread, once the job succeeded); empty when the
   // store cannot copy from `source` that way. The job stops early once `cancelled` is set.
   [[nodiscard]] virtual CopyPool::Job CopyJob(const std::string& destination, Store& source, const std::string& sourcePath,
                                               const PutChecks& checks, const std::atomic<bool>& cancelled);
+  // True when CopyJob may hand out jobs at all.
+  [[nodiscard]] virtual bool TakesCopyJobs() const { return false; }
+  // What PutFile does after its copy, for a job of CopyJob that succeeded. By default NoteWrittenFile.
+  [[nodiscard]] virtual bool FinishCopyJob(const std::string& destination);
+  // The file at `path` as a copy thread may read it, beside the store's other work; empty when
+  // the store cannot be read that way.
+  [[nodiscard]] virtual std::optional<CopySource> ConcurrentSource(const std::string& path);
   // The entries of a folder (a full path ending with a separator), "." and ".." left out. False
   // with `error` set when it cannot be listed. By default through FindFirst and FindNext.
   [[nodiscard]] virtual bool ListFolder(const std::string& folder, std::vector<FindData>& entries, std::string& error);

@@ -256,16 +256,17 @@ bool SyncEngine::makeFolder(Store& to, const std::string& folder, Store& from) {
 }
 
 std::unique_ptr<CopyPool> SyncEngine::makeCopyPool() {
-  // Copies run beside each other only between local folders; threads by cores and disks.
-  bool local = !Pairs().empty();
+  // Copies run beside each other where a store takes copy jobs (each job then says whether it
+  // can read its source that way); threads by cores and disks.
+  bool jobs = false;
   bool sameDisk = false;
   for (StorePair& pair : Pairs()) {
-    local = local && !pair.source->IsListBased() && !pair.target->IsListBased();
+    jobs = jobs || pair.source->TakesCopyJobs() || pair.target->TakesCopyJobs();
     sameDisk = sameDisk || platform::sameDisk(pair.source->Root(), pair.target->Root());
   }
   const unsigned threads = Settings().copyThreads != 0 ? Settings().copyThreads
                                                        : CopyThreadsFor(std::thread::hardware_concurrency(), sameDisk);
-  if (!local || threads <= 1) return nullptr;
+  if (!jobs || threads <= 1) return nullptr;
   return std::make_unique<CopyPool>(threads);
 }
 
@@ -491,8 +492,9 @@ bool SyncEngine::copyItem(int index, const ItemView& item, StorePair& pair) {
 
 bool SyncEngine::copyInPool(int index, CopyPool& pool) {
   const ItemView item = view(index);
-  // New files of local folders, not large ones (those are copied one at a time, with their bytes
-  // shown as they go). Anything that asks, backs up or refuses runs on the run's thread.
+  // New files, not large ones (those are copied one at a time, with their bytes shown as they
+  // go), where the stores take copy jobs. Anything that asks, backs up or refuses runs on the
+  // run's thread.
   constexpr std::uint64_t kLargeFile = 8 << 20;
   const bool copy = item.action == action::kCopyToTarget || item.action == action::kCopyToSource || item.action == action::kConflict;
   const std::uint64_t size = item.action == action::kCopyToSource ? item.targetSize : item.sourceSize;
@@ -532,13 +534,14 @@ void SyncEngine::reportPooled(CopyPool& pool, bool all) {
     inFlight_.pop_front();
     // Reported in the order of the plan, whatever order the copies ended in.
     observer_.ItemStarting(Items().at(copy.index));
-    if (outcome.ok && copy.to->NoteWrittenFile(copy.toPath, std::string(), false)) {
+    if (outcome.ok && copy.to->FinishCopyJob(copy.toPath)) {
       observer_.ProgressFile(platform::fileNameOf(copy.toPath), copy.size, 1);
       finishCopy(copy);
       observer_.ProgressBytes(copy.size, runDone_);
       observer_.ItemDone(Items().at(copy.index));
     } else {
-      reportError(copy.index, copy.toPath, ShouldContinue() ? outcome.error : Translate("${Cancelled}"));
+      const std::string reason = outcome.ok ? copy.to->LastError() : outcome.error;
+      reportError(copy.index, copy.toPath, ShouldContinue() ? reason : Translate("${Cancelled}"));
     }
   }
 }

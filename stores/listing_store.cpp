@@ -1,5 +1,6 @@
 #include "stores/listing_store.h"
 
+#include "engine/copy_source.h"
 #include "engine/mask_list.h"
 #include "engine/text.h"
 #include "platform/file_system.h"
@@ -144,28 +145,15 @@ bool ListingStore::FindClose(engine::SearchHandle handle) { return searches_.era
 
 bool ListingStore::PutFile(const std::string& destination, const engine::CompareItem*, engine::Store& source,
                            const std::string& sourcePath, unsigned, const engine::PutChecks& checks) {
-  const auto content = source.OpenContent(sourcePath);
-  if (!content) {
-    // What cannot be opened as a file may be a link, kept as a link where the store can.
-    const std::string reason = source.LastError();
-    std::string target;
-    if (source.GetFileInfo(sourcePath) && (source.CurrentEntry().attributes & platform::attr::kLink) != 0 &&
-        source.ReadLink(sourcePath, target)) {
-      const engine::FindData link = source.CurrentEntry();
-      if (checks.source && (link.size != checks.source->size || link.lastWriteTime != checks.source->lastWriteTime)) {
-        setError(sourcePath + ": " + engine::Translate("${changed since comparison}"));
-        return false;
-      }
-      return NoteWrittenLink(destination, target, link.lastWriteTime);
-    }
-    setError(reason);
+  engine::OpenedSource opened;
+  std::string error;
+  if (!engine::OpenForCopy(engine::SourceOf(source, sourcePath), checks.source, opened, error)) {
+    setError(error);
     return false;
   }
-  // The archive as a whole is checked when it is written; the source here.
-  if (!engine::ContentAsExpected(*content, checks.source)) {
-    setError(sourcePath + ": " + engine::Translate("${changed since comparison}"));
-    return false;
-  }
+  if (opened.link) return NoteWrittenLink(destination, opened.link->second, opened.link->first.lastWriteTime);
+  // The source was checked as it was opened; the archive as a whole is checked when it is written.
+  const auto& content = opened.content;
   if (sink_ != nullptr) sink_->ProgressFile(platform::fileNameOf(destination), content->size(), 1, 0);
   if (NoteWrittenContent(destination, *content)) return true;
   // A source that failed while it was read is named in its own words.

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <zlib.h>
 
-#include "engine/checksum.h"
 #include "platform/file_system.h"
 #include "platform/temp_names.h"
 #include "stores/zip_format.h"
@@ -15,10 +13,7 @@ using namespace zipformat;
 
 ZipContainer::ZipContainer() = default;
 
-ZipContainer::~ZipContainer() {
-  Discard();
-  if (deflater_) deflateEnd(deflater_.get());
-}
+ZipContainer::~ZipContainer() { Discard(); }
 
 void ZipContainer::Open(const std::string& path, bool create) {
   Discard();
@@ -66,7 +61,7 @@ void ZipContainer::AddFile(const std::string& localPath, const std::string& entr
   AddEntry(input, entryName, level, sink);
 }
 
-void ZipContainer::AddEntry(ZipInput& input, const std::string& entryName, int level, ZipProgressSink* sink) {
+ZipEntry ZipContainer::newEntry(const std::string& entryName, std::uint32_t mode, platform::FileTime lastWriteTime) {
   if (!open_) throw CZipException(CZipException::kInternal, "archive not open");
   ZipEntry entry;
   // "/" between folders; a "\" is part of a name, as it is on the Unix host this names.
@@ -74,19 +69,57 @@ void ZipContainer::AddEntry(ZipInput& input, const std::string& entryName, int l
   if (entry.rawName.size() > kMaxName) throw CZipException(CZipException::kNameTooLong, entry.rawName.substr(0, 80));
   entry.flags = nameFlag(entry.rawName);
   entry.name = decodeName(entry.rawName, entry.flags, entry.versionMadeBy);
-  const std::uint32_t mode = input.unixMode();
   entry.externalAttributes = externalAttributesOf(mode != 0 ? mode : kDefaultPermissions);
-  toDos(input.lastWriteTime(), entry.dosTime, entry.dosDate);
-  entry.exactTime = input.lastWriteTime();
+  toDos(lastWriteTime, entry.dosTime, entry.dosDate);
+  entry.exactTime = lastWriteTime;
   if (!staging_) {
     std::string error;
     staging_ = platform::BinaryFile::adopt(platform::createTempFileBeside(path_, stagingPath_, &error));
     if (!staging_) throw CZipException(CZipException::CodeOfErrno(errno), path_ + ": " + error);
   }
-  const int kind = byName_.contains(entry.name) ? ZipProgressSink::kReplacing : ZipProgressSink::kAdding;
-  compress(input, entry, level, kind, sink);
+  entry.stagedOffset = staging_->position();
+  return entry;
+}
+
+void ZipContainer::stage(const char* data, std::size_t length) {
+  if (!staging_->append(data, length)) throw CZipException(CZipException::CodeOfErrno(errno), path_);
+}
+
+void ZipContainer::addStaged(ZipEntry entry, const CompressedSizes& sizes) {
+  entry.method = sizes.method;
+  entry.flags = static_cast<std::uint16_t>(entry.flags | sizes.levelFlags);
+  entry.crc = sizes.crc;
+  entry.uncompressedSize = sizes.size;
+  entry.compressedSize = staging_->position() - *entry.stagedOffset;
   placeEntry(std::move(entry));
   modified_ = true;
+}
+
+void ZipContainer::AddEntry(ZipInput& input, const std::string& entryName, int level, ZipProgressSink* sink) {
+  ZipEntry entry = newEntry(entryName, input.unixMode(), input.lastWriteTime());
+  const int kind = byName_.contains(entry.name) ? ZipProgressSink::kReplacing : ZipProgressSink::kAdding;
+  const std::uint64_t expected = input.size();
+  std::uint64_t done = 0;
+  CompressedSizes sizes;
+  try {
+    sizes = compressor_.Compress(
+        input, level, entry.name, [&](const char* data, std::size_t length) { stage(data, length); },
+        [&](std::uint64_t read) {
+          done = read;
+          // Adding runs to its end once begun, so the archive stays whole; only the progress shows.
+          if (sink != nullptr) (void)sink->Callback(kind, expected, done, entry.name);
+        });
+  } catch (...) {
+    if (sink != nullptr) (void)sink->Callback(ZipProgressSink::kRemovingPart, expected, done, entry.name);
+    throw;
+  }
+  addStaged(std::move(entry), sizes);
+}
+
+void ZipContainer::AddPrepared(const PreparedEntry& prepared, const std::string& entryName) {
+  ZipEntry entry = newEntry(entryName, prepared.mode, prepared.lastWriteTime);
+  stage(prepared.data.data(), prepared.data.size());
+  addStaged(std::move(entry), prepared.sizes);
 }
 
 void ZipContainer::placeEntry(ZipEntry entry) {
@@ -105,76 +138,6 @@ void ZipContainer::placeEntry(ZipEntry entry) {
     std::erase_if(entries_, [&](const ZipEntry& other) { return index++ < last && other.name == name; });
     indexNames();
   }
-}
-
-void ZipContainer::compress(ZipInput& input, ZipEntry& entry, int level, int kind, ZipProgressSink* sink) {
-  const std::uint64_t expected = input.size();
-  const bool store = level == 0 || expected < 5;
-  entry.method = store ? 0 : 8;
-  if (!store) entry.flags = static_cast<std::uint16_t>(entry.flags | levelFlags(level));
-  z_stream_s* stream = store ? nullptr : deflater(level);
-  if (inBuffer_.empty()) {
-    inBuffer_.resize(kBufferSize);
-    outBuffer_.resize(kBufferSize);
-  }
-  const std::uint64_t start = staging_->position();
-  std::uint64_t done = 0;
-  std::uint32_t crc = 0;
-  try {
-    for (;;) {
-      const std::int64_t got = input.read(inBuffer_.data(), inBuffer_.size());
-      if (got < 0) throw CZipException(CZipException::CodeOfErrno(errno), entry.name);
-      const auto chunk = static_cast<std::size_t>(got);
-      done += chunk;
-      crc = engine::Crc32(std::string_view(inBuffer_.data(), chunk), crc);
-      if (store) {
-        if (!staging_->append(inBuffer_.data(), chunk)) throw CZipException(CZipException::CodeOfErrno(errno), path_);
-      } else {
-        stream->next_in = reinterpret_cast<Bytef*>(inBuffer_.data());
-        stream->avail_in = static_cast<uInt>(chunk);
-        const int flush = chunk == 0 ? Z_FINISH : Z_NO_FLUSH;
-        int result = Z_OK;
-        do {
-          stream->next_out = reinterpret_cast<Bytef*>(outBuffer_.data());
-          stream->avail_out = static_cast<uInt>(outBuffer_.size());
-          result = deflate(stream, flush);
-          if (result == Z_STREAM_ERROR) throw CZipException(CZipException::kZlibStream, entry.name);
-          if (!staging_->append(outBuffer_.data(), outBuffer_.size() - stream->avail_out)) {
-            throw CZipException(CZipException::CodeOfErrno(errno), path_);
-          }
-        } while (stream->avail_out == 0);
-        if (flush == Z_FINISH && result != Z_STREAM_END) throw CZipException(CZipException::kZlibStream, entry.name);
-      }
-      if (chunk == 0) break;
-      // Adding runs to its end once begun, so the archive stays whole; only the progress shows.
-      if (sink != nullptr) (void)sink->Callback(kind, expected, done, entry.name);
-    }
-  } catch (...) {
-    if (sink != nullptr) (void)sink->Callback(ZipProgressSink::kRemovingPart, expected, done, entry.name);
-    throw;
-  }
-  entry.crc = crc;
-  entry.uncompressedSize = done;
-  entry.compressedSize = staging_->position() - start;
-  entry.stagedOffset = start;
-}
-
-z_stream_s* ZipContainer::deflater(int level) {
-  // One compressor, reset between files: setting one up for every small file costs more than
-  // compressing it.
-  if (deflater_ && deflaterLevel_ == level) {
-    deflateReset(deflater_.get());
-    return deflater_.get();
-  }
-  if (deflater_) deflateEnd(deflater_.get());
-  deflater_ = std::make_unique<z_stream>();
-  if (deflateInit2(deflater_.get(), level < 0 ? Z_DEFAULT_COMPRESSION : level, Z_DEFLATED, -MAX_WBITS, 8,
-                   Z_DEFAULT_STRATEGY) != Z_OK) {
-    deflater_.reset();
-    throw CZipException(CZipException::kNoMemory);
-  }
-  deflaterLevel_ = level;
-  return deflater_.get();
 }
 
 void ZipContainer::DeleteNames(const std::vector<std::string>& names, ZipProgressSink* sink) {

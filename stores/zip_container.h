@@ -16,13 +16,12 @@
 #include <vector>
 
 #include "platform/binary_file.h"
+#include "stores/zip_compressor.h"
 #include "stores/zip_entry.h"
 #include "stores/zip_entry_reader.h"
 #include "stores/zip_exception.h"
 #include "stores/zip_input.h"
 #include "platform/file_identity.h"
-
-struct z_stream_s;
 
 namespace stores {
 
@@ -75,6 +74,9 @@ class ZipContainer {
   // (in the place of the last of them). `level`: 0 stores, -1 is zlib's default; inputs under 5
   // bytes are stored. Throws CZipException; the archive is then as it was.
   void AddEntry(ZipInput& input, const std::string& entryName, int level, ZipProgressSink* sink);
+  // Adds an entry compressed ahead (on any thread, by ZipCompressor::Prepare), as AddEntry would
+  // have added its input. Throws CZipException; the archive is then as it was.
+  void AddPrepared(const PreparedEntry& prepared, const std::string& entryName);
   // AddEntry of a local file.
   void AddFile(const std::string& localPath, const std::string& entryName, int level, ZipProgressSink* sink);
   // Removes every entry of these names, in one pass.
@@ -99,8 +101,11 @@ class ZipContainer {
   void commit();
   [[nodiscard]] bool archiveChangedSinceOpen() const;
   void closeFiles();
-  z_stream_s* deflater(int level);
-  void compress(ZipInput& input, ZipEntry& entry, int level, int kind, ZipProgressSink* sink);
+  // A new entry of this name, mode and time whose data are about to be staged.
+  ZipEntry newEntry(const std::string& entryName, std::uint32_t mode, platform::FileTime lastWriteTime);
+  void stage(const char* data, std::size_t length);
+  // Completes an entry whose data were staged since newEntry and puts it in its place.
+  void addStaged(ZipEntry entry, const CompressedSizes& sizes);
 
   std::string path_;
   bool open_ = false;
@@ -118,10 +123,7 @@ class ZipContainer {
   // Name -> index of its last entry; names held by more than one entry.
   std::unordered_map<std::string, int> byName_;
   std::unordered_set<std::string> duplicated_;
-  std::unique_ptr<z_stream_s> deflater_;
-  int deflaterLevel_ = 0;
-  std::vector<char> inBuffer_;
-  std::vector<char> outBuffer_;
+  ZipCompressor compressor_;
 };
 
 }  // namespace stores

@@ -175,15 +175,19 @@ bool ZipStore::NoteWrittenFile(const std::string& path, const std::string& local
 
 bool ZipStore::NoteWrittenContent(const std::string& path, platform::ContentReader& content) {
   ContentInput input(content);
-  return addEntry(path, input, false);
+  return addEntry(path, false, [&](const std::string& name, ZipProgressSink& progress) {
+    archive_.AddEntry(input, name, kLevel, &progress);
+  });
 }
 
 bool ZipStore::NoteWrittenLink(const std::string& path, const std::string& target, engine::FileTime time) {
   LinkInput input(target, time);
-  return addEntry(path, input, true);
+  return addEntry(path, true, [&](const std::string& name, ZipProgressSink& progress) {
+    archive_.AddEntry(input, name, kLevel, &progress);
+  });
 }
 
-bool ZipStore::addEntry(const std::string& path, ZipInput& input, bool link) {
+bool ZipStore::addEntry(const std::string& path, bool link, const AddToArchive& add) {
   const auto relative = relativeOf(path);
   if (!relative || relative->empty()) return fail(path + ": " + engine::Translate("${not inside the archive}"));
   if (!storableName(*relative)) {
@@ -193,7 +197,7 @@ bool ZipStore::addEntry(const std::string& path, ZipInput& input, bool link) {
   if (!scope.IsOpen()) return false;
   ProgressAdapter progress(*this);
   try {
-    archive_.AddEntry(input, *relative, -1, &progress);
+    add(*relative, progress);
   } catch (const CZipException& failure) {
     return fail(engine::Translate("${cannot write}") + " " + root_ + ": " + failure.what());
   }
@@ -310,6 +314,11 @@ void ZipStore::BeginBatch(unsigned) {
 }
 
 void ZipStore::EndBatch() {
+  {
+    // Entries of copy jobs that were never finished (the run stopped) are dropped.
+    const std::lock_guard lock(preparedMutex_);
+    prepared_.clear();
+  }
   if (!held_) return;
   // Everything the batch changed reaches the archive in one new file, or nothing does.
   bool written = true;

@@ -1,6 +1,9 @@
 #pragma once
 // A ZIP archive as one side of a session: its entries are the files of a folder tree.
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -33,6 +36,13 @@ class ZipStore : public ListingStore {
   bool BackupFile(const std::string& path) override;
   bool IsArchive() const override { return true; }
   bool WriteBackCopies() override;
+  // Small files are compressed ahead on copy threads; the archive takes them on the store's
+  // thread in the order of the plan (FinishCopyJob). Entries are read on copy threads too.
+  engine::CopyPool::Job CopyJob(const std::string& destination, engine::Store& source, const std::string& sourcePath,
+                        const engine::PutChecks& checks, const std::atomic<bool>& cancelled) override;
+  bool TakesCopyJobs() const override { return true; }
+  bool FinishCopyJob(const std::string& destination) override;
+  std::optional<engine::CopySource> ConcurrentSource(const std::string& path) override;
   [[nodiscard]] ZipContainer& GetArchive() { return archive_; }
 
   // Names queued for deletion when the batch ends (or at Finish).
@@ -58,10 +68,15 @@ class ZipStore : public ListingStore {
   friend class ArchiveScope;
   class ProgressAdapter;
 
+  // zlib's default compression, as Info-ZIP's zip uses.
+  static constexpr int kLevel = -1;
+  using AddToArchive = std::function<void(const std::string& name, ZipProgressSink& progress)>;
+
   bool readListing();
   bool fail(const std::string& text);
-  // Adds an entry under a path below the archive; `link` marks a link entry.
-  bool addEntry(const std::string& path, ZipInput& input, bool link);
+  // Adds an entry under a path below the archive by `add` (which may throw CZipException);
+  // `link` marks a link entry.
+  bool addEntry(const std::string& path, bool link, const AddToArchive& add);
   // The listed entry of a path and its index in the archive (which must be open); -1 with
   // LastError set when there is none.
   int entryOf(const std::string& path, int& archiveIndex);
@@ -80,6 +95,9 @@ class ZipStore : public ListingStore {
   std::vector<std::string> batchWrites_;
   std::vector<std::string> lostWrites_;
   engine::Backups backups_;
+  // Entries compressed by copy jobs, by destination path, until FinishCopyJob adds them.
+  std::mutex preparedMutex_;
+  std::unordered_map<std::string, PreparedEntry> prepared_;
 };
 
 // Makes the store factory hand out ZIP stores for ".zip" paths.
