@@ -148,6 +148,7 @@ std::string LeftAloneText(const LeftAloneTotals& leftAlone) {
   add("${conflicts left alone}", leftAlone.conflicts);
   add("${links left out}", leftAlone.links);
   add("${folders not read}", leftAlone.unreadFolders);
+  add("${not in package}", leftAlone.notCarried);
   return text;
 }
 

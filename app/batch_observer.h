@@ -23,7 +23,9 @@ struct LeftAloneTotals {
   // against file): counted as skipped.
   std::uint64_t caseClashes = 0;
   std::uint64_t unreadFolders = 0;
-  [[nodiscard]] std::uint64_t total() const { return conflicts + links + caseClashes + unreadFolders; }
+  // Copies whose side holds no content for them (a package's list line without its file).
+  std::uint64_t notCarried = 0;
+  [[nodiscard]] std::uint64_t total() const { return conflicts + links + caseClashes + unreadFolders + notCarried; }
 };
 
 // ", conflicts left alone: 2, links left out: 1": the parts that are not 0.

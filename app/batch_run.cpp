@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "app/batch_observer.h"
+#include "app/package_run.h"
 #include "app/run_setup.h"
 #include "engine/plan_text.h"
 #include "engine/syncrun.h"
@@ -100,6 +101,30 @@ std::uint64_t leaveConflictsAlone(engine::SyncEngine& engine, std::ostream& out)
   return conflicts;
 }
 
+// A copy from a side that holds no content for the file (a package that lists it without carrying
+// it) cannot be done: each is named with the side's reason, and the run does not end as done.
+std::uint64_t reportNotCarried(engine::SyncEngine& engine, BatchObserver& observer) {
+  const std::lock_guard lock(engine.Items().Lock());
+  std::uint64_t notCarried = 0;
+  for (const int index : engine.Order()) {
+    const engine::CompareItem& item = engine.Items().at(index);
+    const bool copy = item.action == engine::action::kCopyToSource || item.action == engine::action::kCopyToTarget;
+    if (item.isFolder() || !copy || (item.flags & engine::itemflag::kSelected) == 0 ||
+        engine::ActionAllowed(item.action, item.directionLock)) {
+      continue;
+    }
+    const bool fromTarget = item.action == engine::action::kCopyToSource;
+    engine::StorePair& pair = engine.Pairs()[static_cast<std::size_t>(item.folderItem().folder->pairIndex)];
+    engine::Store& side = fromTarget ? *pair.target : *pair.source;
+    const std::string path = fromTarget ? item.targetPath() : item.sourcePath();
+    const bool readable = side.OpenContent(path) != nullptr;
+    observer.ItemStarting(item);
+    observer.ItemFailed(item, path, readable ? engine::Translate("${not carried}") : side.LastError());
+    ++notCarried;
+  }
+  return notCarried;
+}
+
 std::uint64_t plannedFiles(engine::SyncEngine& engine) {
   const std::lock_guard lock(engine.Items().Lock());
   std::uint64_t planned = 0;
@@ -147,6 +172,7 @@ int RunBatch(COptions& options, const RunOptions& run, const BatchIo& io, bool d
   leftAlone.links = met.links;
   leftAlone.caseClashes = met.caseClashes + met.kindClashes + met.refusedNames;
   leftAlone.unreadFolders = met.unreadFolders;
+  leftAlone.notCarried = reportNotCarried(engine, observer);
   if (plannedFiles(engine) == 0 && leftAlone.total() == 0 && !quiet) {
     io.out << engine::Translate(engine.FilesSeen() == 0 ? "${No files were found to synchronize!}"
                                                         : "${Folders seems to be identical!}")
@@ -167,6 +193,10 @@ int RunBatch(COptions& options, const RunOptions& run, const BatchIo& io, bool d
     io.out << engine::TranslateFormat("${Planned actions}: %s (${nothing was changed})", {std::to_string(plannedFiles(engine))})
            << LeftAloneText(leftAlone) << '\n';
     return leftAloneCode;
+  }
+  if (!run.packageFile.empty()) {
+    const int code = WritePackage(engine, options, run.packageFile, MakeStoreContext(options, &prompt), io);
+    return std::max(code, leftAloneCode);
   }
   observer.SetPlannedFiles(plannedFiles(engine));
   engine.StartSynchronize({}, true);

@@ -125,6 +125,8 @@ void CAppCommandLine::parseSwitch(const std::string& text) {
   } else if (startsWithNoCase(text, "log")) {
     logMode = 2;
     logFileOverride = startsWithNoCase(text, "log=") ? text.substr(4) : std::string();
+  } else if (startsWithNoCase(text, "package=") && text.size() > 8) {
+    run.packageFile = text.substr(8);
   } else if (startsWithNoCase(text, "date:")) {
     parseDateRange(text.substr(5));
   } else {

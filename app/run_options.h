@@ -24,6 +24,8 @@ struct RunOptions {
   bool version = false;
   // Print the stored session and project names (for the shell's completion).
   bool listNames = false;
+  // "-package=FILE": write this package of the comparison instead of synchronizing.
+  std::string packageFile;
 
   // Takes one long option ("--name" or "--name=value", the leading "--" removed). False when
   // it is none of them; `error` then says so when the name is known but the value is not.

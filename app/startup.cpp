@@ -37,6 +37,8 @@ Start decide(const CAppCommandLine& commandLine, COptions& options, const BatchI
   const CSession& pair = commandLine.pair;
   const bool automatic = (commandLine.batchFlags & batchflag::kAuto) != 0;
   const bool scan = (commandLine.batchFlags & batchflag::kScan) != 0;
+  // Making a package changes nothing but the package: it needs no one to watch it.
+  const bool package = !commandLine.run.packageFile.empty();
   auto refuse = [&](const std::string& text) {
     io.err << text << '\n';
     code = exitcode::kCouldNotStart;
@@ -47,7 +49,7 @@ Start decide(const CAppCommandLine& commandLine, COptions& options, const BatchI
     for (const std::string& value : commandLine.badValues) values += (values.empty() ? "" : " ") + value;
     return refuse(engine::TranslateFormat("${Unknown switch, bad switch value or extra argument:} %s\n%s", {values, UsageText()}));
   }
-  if (pair.Src.empty() || (!automatic && !scan)) {
+  if (pair.Src.empty() || (!automatic && !scan && !package)) {
     return refuse(engine::Translate(
         "${This build of Velkor has no window. To run unattended add -auto, to see the plan first add -scan:}\n"
         "  orvandi3 SOURCE TARGET [MASKS] -back -R -auto\n  orvandi3 SESSION_OR_PROJECT -auto"));
@@ -107,6 +109,7 @@ std::string UsageText() {
       "  -date:D.M.Y[-D.M.Y]  ${only files changed in this date range}\n"
       "  -IFILE         ${use this configuration file}\n"
       "  -log[=FILE] -nolog   ${write an action log (to FILE, else the LogFile setting) / write none}\n"
+      "  -package=FILE.pkg    ${write a package of what the other machine lacks instead of synchronizing}\n"
       "\n"
       "${For this run only (the configuration is not changed):}\n"
       "  --history  --no-history         ${history files: carry deletions over}\n"

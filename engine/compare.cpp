@@ -126,6 +126,9 @@ int CompareEngine::CompareTimes(FileTime a, FileTime b) const {
   if (a == b) return 0;
   const int raw = a < b ? -1 : 1;
   const std::int64_t d = std::llabs(wholeSeconds(a) - wholeSeconds(b));
+  // A side that keeps whole seconds only (a snapshot, a package's list) holds the same time as a
+  // file written within that second.
+  if (d == 0 && (a % platform::kTicksPerSecond == 0 || b % platform::kTicksPerSecond == 0)) return 0;
   const bool twoSeconds = settings_.has(option::kIgnoreTwoSeconds);
   if (d <= 2 && twoSeconds) return 0;
   if (!settings_.has(option::kIgnoreDaylightHours)) return raw;

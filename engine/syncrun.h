@@ -72,7 +72,8 @@ class RunObserver : public CompareObserver {
   virtual void FinishFailed(const std::string& /*text*/) {}
 };
 
-class SyncEngine : public CompareEngine, private ProgressSink {
+// The engine is the progress sink of its stores and of the tasks it runs (StartTask).
+class SyncEngine : public CompareEngine, public ProgressSink {
  public:
   SyncEngine(EngineSettings settings, StoreContext context, RunObserver& observer);
   ~SyncEngine() override;
@@ -87,6 +88,9 @@ class SyncEngine : public CompareEngine, private ProgressSink {
   // Makes the history files of a folder (and its subfolders) through a local store; the status
   // texts go to the observer. False when a file could not be written (only with `wait`).
   bool StartHistory(std::string folder, bool recursive, bool wait);
+  // Runs other work on the comparison's results (making a package) on the worker thread; the
+  // engine is its progress sink.
+  void StartTask(std::function<void()> task, bool wait) { startWorker(std::move(task), wait); }
   // Waits for the running worker, if any.
   void Wait();
   // Stops the run after the current file (the copy in progress is cancelled too).

@@ -85,6 +85,25 @@ bool ListingStore::isFolder(const std::string& relative) const {
   return relative.empty() || folders_.count(relative + "/") > 0;
 }
 
+bool ListingStore::openFileRoot(const std::string& root, const engine::OpenOptions& options, bool askToCreate) {
+  std::string expanded;
+  if (!expandRoot(root, expanded)) return false;
+  if (!platform::isAbsolutePath(expanded)) expanded = platform::joinPath(platform::currentFolder(), expanded);
+  root_ = platform::withoutTrailingSeparator(expanded);
+  if (platform::isFolder(root_)) {
+    const std::string text = engine::Translate("${Can not open this file/archive}\n") + root_;
+    if (!options.quiet) prompt().ShowMessage(text, engine::PromptIcon::Warning);
+    setError(text);
+    return false;
+  }
+  if (platform::exists(root_) || options.allowMissing || !askToCreate) return true;
+  const bool agreed = options.mayCreate &&
+                      (options.quiet || prompt().AskYesNo(engine::Translate("${Do you want to create this archive?}\n") + root_,
+                                                          engine::PromptIcon::Question) == engine::PromptAnswer::Yes);
+  if (!agreed) setError(engine::TranslateFormat("${Archive not found:} %s", {root_}));
+  return agreed;
+}
+
 bool ListingStore::Exists(const std::string& path) { return GetAttributes(path) != platform::attr::kInvalid; }
 
 std::uint32_t ListingStore::GetAttributes(const std::string& path) {
@@ -102,42 +121,56 @@ bool ListingStore::GetFileInfo(const std::string& path) {
   return true;
 }
 
-engine::SearchHandle ListingStore::FindFirst(const std::string& pattern) {
-  const auto folder = relativeOf(platform::parentOf(pattern));
-  if (!folder || !isFolder(*folder)) {
-    setError(pattern + ": no such folder");
-    return engine::kNoSearch;
-  }
-  const std::string mask = platform::fileNameOf(pattern);
-  const std::string folderKey = folder->empty() ? std::string() : *folder + "/";
-  std::vector<engine::FindData> entries(2);
-  entries[0].name = ".";
-  entries[1].name = "..";
-  entries[0].attributes = entries[1].attributes = platform::attr::kFolder;
+void ListingStore::folderEntries(const std::string& folderKey, const std::string& mask,
+                                 std::vector<engine::FindData>& entries) const {
   indexFolders();
-  const FolderContent& content = folders_[folderKey];
-  for (const std::string& name : content.subfolders) {
+  const auto found = folders_.find(folderKey);
+  if (found == folders_.end()) return;
+  for (const std::string& name : found->second.subfolders) {
     if (!engine::MatchMask(name, mask)) continue;
     engine::FindData data;
     data.name = name;
     data.attributes = platform::attr::kFolder;
     entries.push_back(data);
   }
-  for (const int index : content.files) {
+  for (const int index : found->second.files) {
     if (listing_.IsLive(index) && engine::MatchMask(listing_.at(index).name, mask)) entries.push_back(dataOf(listing_.at(index)));
   }
+}
+
+engine::SearchHandle ListingStore::FindFirst(const std::string& pattern) {
+  const auto folder = relativeOf(platform::parentOf(pattern));
+  if (!folder || !isFolder(*folder)) {
+    setError(pattern + ": no such folder");
+    return engine::kNoSearch;
+  }
+  Search search;
+  search.entries.resize(2);
+  search.entries[0].name = ".";
+  search.entries[1].name = "..";
+  search.entries[0].attributes = search.entries[1].attributes = platform::attr::kFolder;
+  folderEntries(folder->empty() ? std::string() : *folder + "/", platform::fileNameOf(pattern), search.entries);
   const engine::SearchHandle handle = nextHandle_++;
-  current_ = entries.front();
-  entries.erase(entries.begin());
-  searches_[handle] = std::move(entries);
+  current_ = search.entries.front();
+  search.next = 1;
+  searches_[handle] = std::move(search);
   return handle;
 }
 
 bool ListingStore::FindNext(engine::SearchHandle handle) {
   const auto it = searches_.find(handle);
-  if (it == searches_.end() || it->second.empty()) return false;
-  current_ = std::move(it->second.front());
-  it->second.erase(it->second.begin());
+  if (it == searches_.end() || it->second.next >= it->second.entries.size()) return false;
+  current_ = std::move(it->second.entries[it->second.next++]);
+  return true;
+}
+
+bool ListingStore::ListFolder(const std::string& folder, std::vector<engine::FindData>& entries, std::string& error) {
+  const auto relative = relativeOf(folder);
+  if (!relative || !isFolder(*relative)) {
+    error = folder + ": no such folder";
+    return false;
+  }
+  folderEntries(relative->empty() ? std::string() : *relative + "/", "*.*", entries);
   return true;
 }
 
@@ -159,6 +192,20 @@ bool ListingStore::PutFile(const std::string& destination, const engine::Compare
   // A source that failed while it was read is named in its own words.
   if (!content->error().empty()) setError(engine::Translate("${cannot read}") + " " + sourcePath + ": " + content->error());
   return false;
+}
+
+bool ListingStore::NoteWrittenFile(const std::string& path, const std::string& localPath, bool keepExisting) {
+  const auto relative = relativeOf(path);
+  if (keepExisting && relative && findEntry(*relative) >= 0) return false;
+  std::string reason;
+  auto content = platform::FileReader::open(localPath, &reason);
+  if (!content) {
+    setError(engine::Translate("${cannot read}") + " " + localPath + ": " + reason);
+    return false;
+  }
+  if (!NoteWrittenContent(path, *content)) return false;
+  recordCopy(localPath, findEntry(*relative));
+  return true;
 }
 
 bool ListingStore::NoteWrittenLink(const std::string& path, const std::string&, engine::FileTime) {

@@ -23,6 +23,10 @@ class ListingStore : public engine::Store {
   engine::SearchHandle FindFirst(const std::string& pattern) override;
   bool FindNext(engine::SearchHandle handle) override;
   bool FindClose(engine::SearchHandle handle) override;
+  bool ListFolder(const std::string& folder, std::vector<engine::FindData>& entries, std::string& error) override;
+  // Adds the local file as NoteWrittenContent does (refused when `keepExisting` and the path is
+  // listed) and keeps it as the entry's local copy when it lies in the temporary folder.
+  bool NoteWrittenFile(const std::string& path, const std::string& localPath, bool keepExisting) override;
   // Reads the source's content into the store with NoteWrittenContent.
   bool PutFile(const std::string& destination, const engine::CompareItem* item, engine::Store& source,
                const std::string& sourcePath, unsigned flags, const engine::PutChecks& checks) override;
@@ -62,6 +66,11 @@ class ListingStore : public engine::Store {
     int entry = -1;
   };
 
+  // Sets the root to a file (the store's archive or listing), path variables expanded and made
+  // absolute. A folder is refused; a missing file is accepted when `options` allow it, or when
+  // `askToCreate` and the user agrees (asked unless quiet), or else without asking when not
+  // `askToCreate`.
+  [[nodiscard]] bool openFileRoot(const std::string& root, const engine::OpenOptions& options, bool askToCreate);
   // The path below the root with "/" between folders; empty when the path is not below it.
   [[nodiscard]] std::optional<std::string> relativeOf(const std::string& path) const;
   // Listing index of a relative path (exactly as listed), or -1.
@@ -82,9 +91,15 @@ class ListingStore : public engine::Store {
 
  private:
   void indexFolders() const;
+  // The entries of a folder ("" or ending with "/") whose names match `mask`.
+  void folderEntries(const std::string& folderKey, const std::string& mask, std::vector<engine::FindData>& entries) const;
 
   std::unique_ptr<platform::TempFolder> temp_;
-  std::map<engine::SearchHandle, std::vector<engine::FindData>> searches_;
+  struct Search {
+    std::vector<engine::FindData> entries;
+    std::size_t next = 0;
+  };
+  std::map<engine::SearchHandle, Search> searches_;
   engine::SearchHandle nextHandle_ = 1;
   mutable bool foldersIndexed_ = false;
   struct FolderContent {

@@ -42,14 +42,14 @@ std::int64_t ContentInput::read(char* buffer, std::size_t capacity) {
   return got;
 }
 
-std::int64_t LinkInput::read(char* buffer, std::size_t capacity) {
-  const std::size_t part = std::min(capacity, target_.size() - done_);
-  std::copy_n(target_.data() + done_, part, buffer);
+std::int64_t MemoryInput::read(char* buffer, std::size_t capacity) {
+  const std::size_t part = std::min(capacity, bytes_.size() - done_);
+  std::copy_n(bytes_.data() + done_, part, buffer);
   done_ += part;
   return static_cast<std::int64_t>(part);
 }
 
-std::uint32_t LinkInput::unixMode() const { return S_IFLNK | 0777; }
+MemoryInput LinkInput(std::string target, platform::FileTime time) { return {std::move(target), time, S_IFLNK | 0777}; }
 
 std::uint32_t ContentInput::unixMode() const { return content_.mode() == 0 ? 0 : (S_IFREG | (content_.mode() & 07777)); }
 

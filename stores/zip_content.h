@@ -18,6 +18,9 @@ class EntryContent : public platform::ContentReader {
   EntryContent(std::unique_ptr<ZipEntryReader> reader, const ZipEntry& entry, std::shared_ptr<void> keepOpen);
   std::int64_t read(char* buffer, std::size_t capacity) override;
   bool verify() override;
+  // The time a listing gives the content instead of the entry's own (a package's list line, to
+  // the second): what the comparison saw is what the copy gets.
+  void SetListedTime(platform::FileTime time) { lastWriteTime_ = time; }
 
  private:
   std::unique_ptr<ZipEntryReader> reader_;
@@ -39,19 +42,25 @@ class ContentInput : public ZipInput {
   platform::ContentReader& content_;
 };
 
-// A link's target text as the content of a link entry.
-class LinkInput : public ZipInput {
+// Bytes in memory as the content of an entry: a link's target text, a package's list.
+class MemoryInput : public ZipInput {
  public:
-  LinkInput(std::string target, platform::FileTime time) : target_(std::move(target)), time_(time) {}
+  // `mode`: file type and permission bits.
+  MemoryInput(std::string bytes, platform::FileTime time, std::uint32_t mode)
+      : bytes_(std::move(bytes)), time_(time), mode_(mode) {}
   std::int64_t read(char* buffer, std::size_t capacity) override;
-  [[nodiscard]] std::uint64_t size() const override { return target_.size(); }
+  [[nodiscard]] std::uint64_t size() const override { return bytes_.size(); }
   [[nodiscard]] platform::FileTime lastWriteTime() const override { return time_; }
-  [[nodiscard]] std::uint32_t unixMode() const override;
+  [[nodiscard]] std::uint32_t unixMode() const override { return mode_; }
 
  private:
-  std::string target_;
+  std::string bytes_;
   platform::FileTime time_;
+  std::uint32_t mode_;
   std::size_t done_ = 0;
 };
+
+// A link's target text as the content of a link entry.
+[[nodiscard]] MemoryInput LinkInput(std::string target, platform::FileTime time);
 
 }  // namespace stores

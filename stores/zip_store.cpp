@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "engine/backup_path.h"
+#include "stores/package_store.h"
+#include "stores/snapshot_store.h"
 #include "stores/zip_content.h"
 #include "engine/store_factory.h"
 #include "engine/text.h"
@@ -95,24 +97,7 @@ bool ZipStore::fail(const std::string& text) {
   return false;
 }
 
-bool ZipStore::Open(const std::string& root, engine::OpenOptions options) {
-  std::string expanded;
-  if (!expandRoot(root, expanded)) return false;
-  if (!platform::isAbsolutePath(expanded)) expanded = platform::joinPath(platform::currentFolder(), expanded);
-  root_ = platform::withoutTrailingSeparator(expanded);
-  if (platform::isFolder(root_)) {
-    const std::string text = engine::Translate("${Can not open this file/archive}\n") + root_;
-    if (!options.quiet) prompt().ShowMessage(text, engine::PromptIcon::Warning);
-    return fail(text);
-  }
-  if (platform::exists(root_) || options.allowMissing) return true;
-  if (!options.mayCreate) return fail(engine::TranslateFormat("${Archive not found:} %s", {root_}));
-  if (!options.quiet && prompt().AskYesNo(engine::Translate("${Do you want to create this archive?}\n") + root_,
-                                          engine::PromptIcon::Question) != engine::PromptAnswer::Yes) {
-    return fail(engine::TranslateFormat("${Archive not found:} %s", {root_}));
-  }
-  return true;
-}
+bool ZipStore::Open(const std::string& root, engine::OpenOptions options) { return openFileRoot(root, options, true); }
 
 bool ZipStore::Attach(engine::ProgressSink* sink, bool) {
   if (root_.empty()) return fail(engine::Translate("${No folder given}"));
@@ -162,17 +147,6 @@ void ZipStore::noteBatchWrite(const std::string& path) {
   if (held_) batchWrites_.push_back(path);
 }
 
-bool ZipStore::NoteWrittenFile(const std::string& path, const std::string& localPath, bool keepExisting) {
-  const auto relative = relativeOf(path);
-  if (keepExisting && relative && findEntry(*relative) >= 0) return false;
-  std::string reason;
-  auto content = platform::FileReader::open(localPath, &reason);
-  if (!content) return fail(engine::Translate("${cannot read}") + " " + localPath + ": " + reason);
-  if (!NoteWrittenContent(path, *content)) return false;
-  recordCopy(localPath, findEntry(*relative));
-  return true;
-}
-
 bool ZipStore::NoteWrittenContent(const std::string& path, platform::ContentReader& content) {
   ContentInput input(content);
   return addEntry(path, false, [&](const std::string& name, ZipProgressSink& progress) {
@@ -181,7 +155,7 @@ bool ZipStore::NoteWrittenContent(const std::string& path, platform::ContentRead
 }
 
 bool ZipStore::NoteWrittenLink(const std::string& path, const std::string& target, engine::FileTime time) {
-  LinkInput input(target, time);
+  MemoryInput input = LinkInput(target, time);
   return addEntry(path, true, [&](const std::string& name, ZipProgressSink& progress) {
     archive_.AddEntry(input, name, kLevel, &progress);
   });
@@ -442,6 +416,10 @@ bool ZipStore::Finish() {
 void RegisterStores() {
   engine::StoreFactory::RegisterExtension(
       "zip", [](const engine::StoreContext& context) { return std::make_unique<ZipStore>(context); });
+  engine::StoreFactory::RegisterExtension(
+      "pck", [](const engine::StoreContext& context) { return std::make_unique<SnapshotStore>(context); });
+  engine::StoreFactory::RegisterExtension(
+      "pkg", [](const engine::StoreContext& context) { return std::make_unique<PackageStore>(context); });
 }
 
 }  // namespace stores

@@ -20,7 +20,6 @@ class ZipStore : public ListingStore {
 
   bool Attach(engine::ProgressSink* sink, bool recursive) override;
   bool Open(const std::string& root, engine::OpenOptions options) override;
-  bool NoteWrittenFile(const std::string& path, const std::string& localPath, bool keepExisting) override;
   bool NoteWrittenContent(const std::string& path, platform::ContentReader& content) override;
   bool NoteWrittenLink(const std::string& path, const std::string& target, engine::FileTime time) override;
   bool CanHoldLinks() const override { return true; }
@@ -100,7 +99,8 @@ class ZipStore : public ListingStore {
   std::unordered_map<std::string, PreparedEntry> prepared_;
 };
 
-// Makes the store factory hand out ZIP stores for ".zip" paths.
+// Makes the store factory hand out ZIP stores for ".zip" paths, snapshots for ".pck" and
+// packages for ".pkg".
 void RegisterStores();
 
 }  // namespace stores

@@ -19,7 +19,7 @@ PreparedEntry prepare(engine::OpenedSource& opened, int level, const std::string
   // One compressor for each copy thread, kept from file to file.
   thread_local ZipCompressor compressor;
   if (opened.link) {
-    LinkInput input(opened.link->second, opened.link->first.lastWriteTime);
+    MemoryInput input = LinkInput(opened.link->second, opened.link->first.lastWriteTime);
     return compressor.Prepare(input, level, name);
   }
   ContentInput input(*opened.content);

@@ -1,0 +1,102 @@
+#include "stores/make_package.h"
+
+#include "engine/text.h"
+#include "platform/case_fold.h"
+#include "platform/path.h"
+#include "stores/package_store.h"
+
+namespace stores {
+namespace {
+
+// One item to put, collected under the list lock.
+struct PackageItem {
+  std::string relative;
+  engine::Store* side = nullptr;
+  std::string sidePath;
+  std::uint64_t size = 0;
+  platform::FileTime time = 0;
+  bool withContent = false;
+};
+
+bool carriesContent(PackageTask task, int action) {
+  switch (task) {
+    case PackageTask::UpdateTarget: return action == engine::action::kCopyToTarget;
+    case PackageTask::UpdateSource: return action == engine::action::kCopyToSource;
+    case PackageTask::Synchronize: return true;
+  }
+  return false;
+}
+
+std::vector<PackageItem> itemsToPut(engine::SyncEngine& engine, PackageTask task) {
+  std::vector<PackageItem> items;
+  const std::lock_guard lock(engine.Items().Lock());
+  for (const int index : engine.Order()) {
+    const engine::CompareItem& item = engine.Items().at(index);
+    if (item.isFolder() || !engine::IsSelected(item)) continue;
+    // A package carries files; a deletion has nothing to carry.
+    if (item.action != engine::action::kCopyToSource && item.action != engine::action::kCopyToTarget) continue;
+    const engine::StorePair& pair = engine.Pairs()[static_cast<std::size_t>(item.folderItem().folder->pairIndex)];
+    const bool fromTarget = item.action == engine::action::kCopyToSource;
+    PackageItem put;
+    put.relative = item.relativePath();
+    put.side = fromTarget ? pair.target.get() : pair.source.get();
+    put.sidePath = fromTarget ? item.targetPath() : item.sourcePath();
+    put.size = fromTarget ? item.targetSize : item.sourceSize;
+    put.time = fromTarget ? item.targetTime : item.sourceTime;
+    put.withContent = carriesContent(task, item.action);
+    items.push_back(std::move(put));
+  }
+  return items;
+}
+
+}  // namespace
+
+PackageResult MakePackage(engine::SyncEngine& engine, const std::string& packagePath, PackageTask task,
+                          const engine::StoreContext& context) {
+  PackageResult result;
+  if (!platform::equalNoCase(platform::extensionOf(packagePath), "pkg")) {
+    result.failures.push_back(engine::TranslateFormat("${A package file ends with .pkg:} %s", {packagePath}));
+    return result;
+  }
+  PackageStore package(context);
+  if (!package.Open(packagePath, {true, true, true})) {
+    result.failures.push_back(package.LastError());
+    return result;
+  }
+  for (const engine::StorePair& pair : engine.Pairs()) {
+    for (const engine::Store* side : {pair.source.get(), pair.target.get()}) {
+      if (side->Root() == package.Root()) {
+        result.failures.push_back(engine::TranslateFormat("${The package is one of the compared sides:} %s", {package.Root()}));
+        return result;
+      }
+    }
+  }
+  if (!package.Attach(&engine, false)) {
+    result.failures.push_back(package.LastError());
+    return result;
+  }
+  for (const PackageItem& item : itemsToPut(engine, task)) {
+    if (!engine.ShouldContinue()) {
+      result.cancelled = true;
+      break;
+    }
+    const std::string destination = platform::joinPath(package.Root(), item.relative);
+    bool put = false;
+    if (item.withContent) {
+      const engine::PutChecks checks{platform::ExpectedFile{true, item.size, item.time}, std::nullopt};
+      put = package.PutFile(destination, nullptr, *item.side, item.sidePath, 0, checks);
+    } else {
+      put = package.NoteListOnly(destination, static_cast<std::int64_t>(item.size), item.time);
+    }
+    if (!put) {
+      result.failures.push_back(package.LastError());
+      continue;
+    }
+    ++(item.withContent ? result.withContent : result.listOnly);
+  }
+  result.written = package.Finish();
+  if (!result.written) result.failures.push_back(package.LastError());
+  return result;
+}
+
+}  // namespace stores

@@ -1,0 +1,302 @@
+#include "stores/package_store.h"
+
+#include <algorithm>
+#include <sys/stat.h>
+
+#include "engine/text.h"
+#include "platform/case_fold.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+#include "stores/listing_text.h"
+#include "stores/zip_content.h"
+
+namespace stores {
+namespace {
+
+constexpr std::string_view kListEntry = "LIST/list.txt";
+constexpr std::string_view kContentFolder = "FILES/";
+
+}  // namespace
+
+PackageStore::PackageStore(engine::StoreContext context) : SnapshotStore(std::move(context)), backups_(settings()) {}
+
+PackageStore::~PackageStore() { archive_.Discard(); }
+
+bool PackageStore::fail(const std::string& text) {
+  setError(text);
+  return false;
+}
+
+bool PackageStore::Open(const std::string& root, engine::OpenOptions options) { return openFileRoot(root, options, true); }
+
+bool PackageStore::Attach(engine::ProgressSink* sink, bool) {
+  if (root_.empty()) return fail(engine::Translate("${No folder given}"));
+  sink_ = sink;
+  history_.Clear();
+  return readPackage();
+}
+
+bool PackageStore::ensureOpen(bool create) {
+  if (archive_.IsOpen()) return true;
+  try {
+    archive_.Open(root_, create);
+    return true;
+  } catch (const CZipException& failure) {
+    return fail(root_ + ": " + failure.what());
+  }
+}
+
+bool PackageStore::readPackage() {
+  clearListing();
+  content_.clear();
+  deleteQueue_.clear();
+  copies_.clear();
+  changed_ = false;
+  archive_.Discard();
+  // Only a package that does not exist is new and empty; one that cannot be read fails.
+  if (!platform::exists(root_)) return true;
+  if (!ensureOpen(false)) return false;
+  int list = -1;
+  for (int i = 0; i < archive_.Count(); ++i) {
+    const ZipEntry& entry = archive_.Entry(i);
+    if (entry.isFolder()) continue;
+    if (platform::equalNoCase(entry.name, kListEntry)) {
+      list = i;
+    } else if (entry.name.size() > kContentFolder.size() &&
+               platform::equalNoCase(std::string_view(entry.name).substr(0, kContentFolder.size()), kContentFolder)) {
+      const std::string relative = entry.name.substr(kContentFolder.size());
+      if (platform::isSafeRelativePath(relative)) {
+        content_[platform::caseKey(relative)] = entry.name;
+      } else {
+        addWarning(engine::TranslateFormat("${A name that would leave the folder is left out:} %s (%s)", {entry.name, root_}));
+      }
+    }
+  }
+  if (list < 0) return true;
+  std::string text;
+  try {
+    const auto reader = archive_.OpenEntry(list);
+    char buffer[65536];
+    while (const std::size_t got = reader->read(buffer, sizeof buffer)) text.append(buffer, got);
+  } catch (const CZipException& failure) {
+    return fail(engine::Translate("${cannot read}") + " " + root_ + ": " + failure.what());
+  }
+  return readListingText(text);
+}
+
+std::string PackageStore::contentEntry(const std::string& relative) const {
+  const auto found = content_.find(platform::caseKey(relative));
+  return found == content_.end() ? std::string() : found->second;
+}
+
+void PackageStore::dropContent(const std::string& relative) {
+  const std::string name = contentEntry(relative);
+  if (name.empty()) return;
+  if (std::find(deleteQueue_.begin(), deleteQueue_.end(), name) == deleteQueue_.end()) deleteQueue_.push_back(name);
+  content_.erase(platform::caseKey(relative));
+}
+
+void PackageStore::noteChange(const std::string& path) {
+  changed_ = true;
+  if (inBatch_) changedPaths_.push_back(path);
+}
+
+bool PackageStore::PutFile(const std::string& destination, const engine::CompareItem* item, engine::Store& source,
+                           const std::string& sourcePath, unsigned flags, const engine::PutChecks& checks) {
+  return ListingStore::PutFile(destination, item, source, sourcePath, flags, checks);
+}
+
+bool PackageStore::NoteWrittenFile(const std::string& path, const std::string& localPath, bool keepExisting) {
+  return ListingStore::NoteWrittenFile(path, localPath, keepExisting);
+}
+
+bool PackageStore::NoteWrittenContent(const std::string& path, platform::ContentReader& content) {
+  const auto relative = relativeOf(path);
+  if (!relative || relative->empty() || !IsListableName(*relative)) {
+    return fail(engine::TranslateFormat("${This name cannot be written in a listing line:} %s", {path}));
+  }
+  if (!ensureOpen(true)) return false;
+  const std::string old = contentEntry(*relative);
+  const std::string name = std::string(kContentFolder) + *relative;
+  // One entry more than the list and the content already hold.
+  if (old.empty() && archive_.Count() >= kMaxEntries) {
+    return fail(engine::TranslateFormat("${A package holds at most 65,535 entries:} %s", {root_}));
+  }
+  ContentInput input(content);
+  try {
+    archive_.AddEntry(input, name, -1, nullptr);
+    if (!old.empty() && old != name) archive_.DeleteNames({old}, nullptr);
+  } catch (const CZipException& failure) {
+    return fail(engine::Translate("${cannot write}") + " " + root_ + ": " + failure.what());
+  }
+  std::erase(deleteQueue_, name);
+  std::erase(deleteQueue_, old);
+  content_[platform::caseKey(*relative)] = name;
+  const ZipEntry& stored = archive_.Entry(archive_.FindName(name));
+  const int entry = putEntry(*relative, static_cast<std::int64_t>(stored.uncompressedSize), stored.lastWriteTime(), 0);
+  listing_.at(entry).state = 1;
+  listing_.at(entry).copyIndex = -1;
+  noteChange(path);
+  return true;
+}
+
+bool PackageStore::NoteListOnly(const std::string& path, std::int64_t size, engine::FileTime time) {
+  if (!recordLine(path, size, time)) return false;
+  dropContent(*relativeOf(path));
+  noteChange(path);
+  return true;
+}
+
+bool PackageStore::DeleteFile(const std::string& path) {
+  if (!removeLine(path)) return false;
+  dropContent(*relativeOf(path));
+  noteChange(path);
+  return true;
+}
+
+std::unique_ptr<platform::ContentReader> PackageStore::OpenContent(const std::string& path) {
+  const auto relative = relativeOf(path);
+  const int entry = relative ? findEntry(*relative) : -1;
+  const std::string name = relative ? contentEntry(*relative) : std::string();
+  if (entry < 0 || name.empty()) {
+    setError(path + ": " + engine::Translate("${not in package}"));
+    return nullptr;
+  }
+  if (!ensureOpen(false)) return nullptr;
+  const int index = archive_.FindName(name);
+  try {
+    auto content = std::make_unique<EntryContent>(archive_.OpenEntry(index), archive_.Entry(index), nullptr);
+    // The list line is what the comparison saw; the copy gets its time.
+    if (content->size() == static_cast<std::uint64_t>(listing_.at(entry).size)) content->SetListedTime(listing_.at(entry).time);
+    return content;
+  } catch (const CZipException& failure) {
+    setError(engine::Translate("${cannot read}") + " " + path + ": " + failure.what());
+    return nullptr;
+  }
+}
+
+bool PackageStore::HasContent(const std::string& path) {
+  const auto relative = relativeOf(path);
+  if (!relative) return false;
+  // A folder's files are copied one by one, each as far as the package carries it.
+  if (isFolder(*relative)) return true;
+  return findEntry(*relative) >= 0 && !contentEntry(*relative).empty();
+}
+
+bool PackageStore::IsEntryAvailable(int index) const {
+  return index >= 0 && index < listing_.SlotCount() && listing_.IsLive(index) && !contentEntry(listing_.at(index).path).empty();
+}
+
+int PackageStore::GetFile(const std::string& path, std::string& localPath, unsigned flags) {
+  const auto relative = relativeOf(path);
+  const int entry = relative ? findEntry(*relative) : -1;
+  if (entry < 0 || contentEntry(*relative).empty()) {
+    setError(path + ": " + engine::Translate("${not in package}"));
+    return -1;
+  }
+  const bool ownCopy = localPath.empty();
+  const std::string destination = ownCopy ? platform::joinPath(TempFolder(), *relative) : localPath;
+  if (ownCopy && !platform::createFolderChain(platform::parentOf(destination))) {
+    setError(destination + ": " + engine::Translate("${cannot be written}"));
+    return -1;
+  }
+  if (!ensureOpen(false)) return -1;
+  try {
+    archive_.Extract(archive_.FindName(contentEntry(*relative)), destination, nullptr);
+  } catch (const CZipException& failure) {
+    setError(path + ": " + failure.what());
+    return -1;
+  }
+  if (ownCopy) {
+    localPath = destination;
+    recordCopy(destination, entry);
+  }
+  // The content leaves the package only now that its copy is out; the line stays.
+  if ((flags & kRemoveAfterCopy) != 0) {
+    dropContent(*relative);
+    noteChange(path);
+  }
+  return 1;
+}
+
+bool PackageStore::BackupFile(const std::string& path) {
+  const auto relative = relativeOf(path);
+  // A line without content loses nothing when it is overwritten or removed.
+  if (!relative || contentEntry(*relative).empty()) return true;
+  auto content = OpenContent(path);
+  std::string error;
+  if (content && backups_.Keep(*relative, *content, error)) return true;
+  return fail(error.empty() ? LastError() : error);
+}
+
+void PackageStore::BeginBatch(unsigned) {
+  // Files a killed run left beside the package (a new package it did not finish).
+  if (platform::isFolder(platform::parentOf(root_))) platform::removeLeftoversIn(platform::parentOf(root_));
+  inBatch_ = true;
+}
+
+void PackageStore::EndBatch() {
+  if (!inBatch_) return;
+  inBatch_ = false;
+  if (changed_ && sink_ != nullptr) {
+    platform::FindData package;
+    (void)platform::statEntry(root_, package);
+    sink_->ProgressFile(engine::Translate("${Save to Package}"), package.size, 1, 0);
+  }
+  if (!commit()) lostWrites_ = std::move(changedPaths_);
+  changedPaths_.clear();
+}
+
+bool PackageStore::commit() {
+  if (!changed_) return true;
+  bool written = true;
+  try {
+    MemoryInput list(FormatListing(listing_), platform::fileTimeNow(), S_IFREG | platform::modeForCopy(0));
+    archive_.AddEntry(list, std::string(kListEntry), -1, nullptr);
+    if (!deleteQueue_.empty()) archive_.DeleteNames(deleteQueue_, nullptr);
+    archive_.Close();
+  } catch (const CZipException& failure) {
+    written = fail(engine::Translate("${cannot write}") + " " + root_ + ": " + failure.what());
+  }
+  if (written) {
+    changed_ = false;
+    deleteQueue_.clear();
+    return true;
+  }
+  // The package on disk is the old one: so is the listing again.
+  const std::string reason = LastError();
+  archive_.Discard();
+  (void)readPackage();
+  setError(reason);
+  return false;
+}
+
+bool PackageStore::WriteBackCopies() {
+  // Rows are read before any is added: a copy written back is a new row.
+  const std::vector<TempCopy> rows = copies_;
+  bool ok = true;
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    const TempCopy& copy = rows[row];
+    const bool current = copy.entry >= 0 && listing_.IsLive(copy.entry) &&
+                         listing_.at(copy.entry).copyIndex == static_cast<int>(row);
+    platform::FindData now;
+    if (!current || !platform::statEntry(copy.path, now) || (now.size == copy.size && now.lastWriteTime == copy.time)) continue;
+    const std::string path = platform::joinPath(root_, listing_.at(copy.entry).path);
+    if (!ListingStore::NoteWrittenFile(path, copy.path, false)) ok = false;
+  }
+  return ok;
+}
+
+bool PackageStore::Finish() {
+  bool ok = WriteBackCopies();
+  if (!commit()) ok = false;
+  if (!ok) return false;
+  for (const TempCopy& copy : copies_) (void)platform::deleteFile(copy.path);
+  copies_.clear();
+  for (int i = 0; i < listing_.SlotCount(); ++i) {
+    if (listing_.IsLive(i)) listing_.at(i).copyIndex = -1;
+  }
+  return true;
+}
+
+}  // namespace stores

@@ -1,0 +1,77 @@
+#pragma once
+// A package (".pkg"): a ZIP archive that carries the listing of a folder on another machine as
+// its entry "LIST/list.txt" and the content of chosen files under "FILES/". Compared with a local
+// folder it shows what that folder holds; copied from, it brings the files it carries.
+//
+// Nothing on disk changes before a commit (at the end of a batch, or at Finish): every change
+// of the list and of the files reaches the package in one new file renamed over the old one.
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/backup_path.h"
+#include "stores/snapshot_store.h"
+#include "stores/zip_container.h"
+
+namespace stores {
+
+class PackageStore : public SnapshotStore {
+ public:
+  // GetFile's flag: the entry's content leaves the package (at the next commit) once it has been
+  // copied out; its list line stays.
+  static constexpr unsigned kRemoveAfterCopy = 0x1;
+  // What the package's own format can count; a package never grows past it.
+  static constexpr int kMaxEntries = 65535;
+
+  explicit PackageStore(engine::StoreContext context);
+  ~PackageStore() override;
+
+  bool Open(const std::string& root, engine::OpenOptions options) override;
+  bool Attach(engine::ProgressSink* sink, bool recursive) override;
+  bool PutFile(const std::string& destination, const engine::CompareItem* item, engine::Store& source,
+               const std::string& sourcePath, unsigned flags, const engine::PutChecks& checks) override;
+  bool NoteWrittenFile(const std::string& path, const std::string& localPath, bool keepExisting) override;
+  // The content under "FILES/" (an entry of that name in any letter case replaced) and its line.
+  bool NoteWrittenContent(const std::string& path, platform::ContentReader& content) override;
+  // The line alone: the package describes the file without carrying it (a content entry of that
+  // name goes, so list and content never disagree).
+  bool NoteListOnly(const std::string& path, std::int64_t size, engine::FileTime time);
+  bool DeleteFile(const std::string& path) override;
+  int GetFile(const std::string& path, std::string& localPath, unsigned flags) override;
+  std::unique_ptr<platform::ContentReader> OpenContent(const std::string& path) override;
+  bool HasContent(const std::string& path) override;
+  bool IsEntryAvailable(int index) const override;
+  void BeginBatch(unsigned flag) override;
+  void EndBatch() override;
+  bool BackupFile(const std::string& path) override;
+  bool IsArchive() const override { return true; }
+  bool WriteBackCopies() override;
+  bool Finish() override;
+  std::vector<std::string> TakeLostWrites() override { return std::move(lostWrites_); }
+
+ private:
+  bool fail(const std::string& text);
+  // Reads the package as it is on disk: its list and which files it carries.
+  bool readPackage();
+  // The archive open for reading (`create`: for writing too, made when missing).
+  bool ensureOpen(bool create);
+  // The archive's name of the content of a relative path ("FILES/..."); empty when not carried.
+  [[nodiscard]] std::string contentEntry(const std::string& relative) const;
+  void dropContent(const std::string& relative);
+  void noteChange(const std::string& path);
+  // Writes the list and every change into the package at once; false with LastError when the
+  // package could not be written (it is then as it was, and so is the listing).
+  bool commit();
+
+  ZipContainer archive_;
+  // Content entries by the case key of their relative path.
+  std::unordered_map<std::string, std::string> content_;
+  std::vector<std::string> deleteQueue_;
+  bool changed_ = false;
+  bool inBatch_ = false;
+  std::vector<std::string> changedPaths_;
+  std::vector<std::string> lostWrites_;
+  engine::Backups backups_;
+};
+
+}  // namespace stores

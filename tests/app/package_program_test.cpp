@@ -1,0 +1,93 @@
+// Updates carried between two machines that never see each other, exactly as the README shows:
+// a snapshot written on B, a package made on A against it, the package brought in on B.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/app/program_test.h"
+#include "tests/support/tools.h"
+
+namespace {
+
+using testsupport::kOld;
+
+struct Packages : testsupport::ProgramTest {
+  // What a folder holds: each file's name and content.
+  std::string contentOf(const std::string& folder) {
+    std::vector<std::string> files = platform::filesBelow(tree.path(folder));
+    std::sort(files.begin(), files.end());
+    std::string out;
+    for (const std::string& file : files) {
+      out += file.substr(tree.path(folder).size() + 1) + "=" + platform::readWholeFile(file).value_or("?") + ";";
+    }
+    return out;
+  }
+};
+
+}  // namespace
+
+TEST_F(Packages, TheTwoMachineRoundTripOfTheReadme) {
+  VELKOR_REQUIRE_TOOL("unzip");
+  for (const char* side : {"A", "B"}) {
+    tree.writeWithTime(std::string(side) + "/work/kept.txt", "kept", kOld);
+    tree.writeWithTime(std::string(side) + "/work/changed.txt", "first version", kOld);
+    tree.writeWithTime(std::string(side) + "/work/deleted on A.txt", "still wanted on B", kOld);
+  }
+  const std::string workA = tree.path("A/work");
+  const std::string workB = tree.path("B/work");
+  const std::string snapshot = tree.path("B.pck");
+  const std::string package = tree.path("A2B.pkg");
+
+  // 1. On B: the snapshot of B's folder.
+  auto made = run({workB, snapshot, "-update", "-R", "-auto"});
+  ASSERT_EQ(made.exitCode, 0) << made.output << made.errorOutput;
+
+  // Work goes on at A: times written now, to the nanosecond.
+  tree.write("A/work/changed.txt", "second version, longer");
+  tree.write("A/work/new.txt", "new at A");
+  tree.write("A/work/new folder/deep.txt", "in a new subfolder");
+  ASSERT_TRUE(platform::deleteFile(tree.path("A/work/deleted on A.txt")));
+
+  // 2. On A: the package of what B lacks.
+  auto packed = run({workA, snapshot, "-update", "-R", "-package=" + package});
+  ASSERT_EQ(packed.exitCode, 0) << packed.output << packed.errorOutput;
+  EXPECT_NE(packed.output.find("3 files with content"), std::string::npos) << packed.output;
+  EXPECT_TRUE(packed.errorOutput.empty()) << packed.errorOutput;
+  testsupport::runTool({"unzip", "-tq", package});
+  EXPECT_EQ(tree.read("B.pck").find("new.txt"), std::string::npos) << "the snapshot is only read";
+
+  // 3. On B: the package brings B's folder up to date; what A deleted stays (an update never deletes).
+  auto updated = run({package, workB, "-update", "-R", "-auto"});
+  ASSERT_EQ(updated.exitCode, 0) << updated.output << updated.errorOutput;
+  EXPECT_EQ(contentOf("B/work"), "changed.txt=second version, longer;deleted on A.txt=still wanted on B;kept.txt=kept;"
+                                 "new folder/deep.txt=in a new subfolder;new.txt=new at A;");
+
+  // B's new snapshot and A's folder now agree: nothing left to carry.
+  ASSERT_EQ(run({workB, snapshot, "-update", "-R", "-auto"}).exitCode, 0);
+  auto again = run({workA, snapshot, "-update", "-R", "-scan"});
+  EXPECT_EQ(again.exitCode, 0) << again.errorOutput;
+  EXPECT_NE(again.output.find("Planned actions: 0"), std::string::npos) << again.output;
+}
+
+TEST_F(Packages, AListedFileThePackageDoesNotCarryIsNotDoneAndSaysSo) {
+  const std::string script = R"(
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], 'w') as z:
+    z.writestr('LIST/list.txt', '           7   01-02-2003 04:05:06  0  0  0   carried.txt\r\n'
+                                '           9   01-02-2003 04:05:06  0  0  0   missing.txt\r\n')
+    z.writestr('FILES/carried.txt', 'carried')
+)";
+  const auto written = testsupport::runPython(script, {tree.path("list only.pkg")});
+  if (written.exitCode != 0) GTEST_SKIP() << "Python could not write the package: " << written.errorOutput;
+  auto result = run({tree.path("list only.pkg"), tree.path("dst"), "-update", "-R", "-auto"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.errorOutput.find("missing.txt: not in package"), std::string::npos) << result.errorOutput;
+  EXPECT_NE(result.output.find("not in package: 1"), std::string::npos) << result.output;
+  EXPECT_EQ(tree.read("dst/carried.txt"), "carried");
+  EXPECT_FALSE(tree.exists("dst/missing.txt"));
+
+  auto refused = run({tree.path("dst"), tree.path("list only.pkg"), "-update", "-R", "-package=" + tree.path("x.zip")});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.errorOutput.find("x.zip"), std::string::npos) << refused.errorOutput;
+  EXPECT_FALSE(tree.exists("x.zip"));
+}
