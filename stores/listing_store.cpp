@@ -62,6 +62,11 @@ void ListingStore::clearListing() {
   foldersIndexed_ = false;
 }
 
+void ListingStore::replaceListing(engine::HistoryList listing) {
+  listing_ = std::move(listing);
+  foldersIndexed_ = false;
+}
+
 void ListingStore::indexFolders() const {
   if (foldersIndexed_) return;
   folders_.clear();

@@ -78,6 +78,8 @@ class ListingStore : public engine::Store {
   // Adds or replaces the listing entry of a relative path.
   int putEntry(const std::string& relative, std::int64_t size, engine::FileTime time, std::uint32_t checksum);
   void clearListing();
+  // Takes a whole listing read elsewhere, whose look-ups tell letter case apart.
+  void replaceListing(engine::HistoryList listing);
   [[nodiscard]] bool isFolder(const std::string& relative) const;
   // Records a copy inside the temporary folder; copies elsewhere are not the store's.
   void recordCopy(const std::string& path, int entry);

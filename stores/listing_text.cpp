@@ -1,6 +1,7 @@
 #include "stores/listing_text.h"
 
 #include "engine/history_file.h"
+#include "platform/case_fold.h"
 #include "platform/path.h"
 #include "platform/text_encoding.h"
 
@@ -31,19 +32,21 @@ bool IsListableName(std::string_view relative) {
 
 bool ParseListing(std::string_view text, engine::HistoryList& out, engine::RejectedNames& rejected) {
   out.Clear();
+  // "Index.html" and "index.html" are two files of a Linux folder: two lines.
+  out.SetIgnoreCase(false);
   if (!engine::LooksLikeHistoryFile(text)) return false;
+  const engine::ListLineFormat format = engine::ListLineFormat::Parse(engine::kHistoryLineFormat);
   std::string decoded;
-  decoded.reserve(text.size());
   for (const std::string_view line : engine::SplitLines(text)) {
-    decoded += platform::utf8OrWindows1252(line);
-    decoded += '\n';
-  }
-  engine::HistoryList parsed;
-  engine::ListerRecord lister;
-  lister.format = std::string(engine::kHistoryLineFormat);
-  if (!engine::ParseListText(decoded, lister, parsed, &rejected)) return false;
-  for (int i = 0; i < parsed.SlotCount(); ++i) {
-    engine::HistoryEntry entry = parsed.at(i);
+    std::string_view record = line;
+    if (!platform::isValidUtf8(line)) {
+      decoded = platform::windows1252ToUtf8(line);
+      record = decoded;
+    }
+    engine::ParsedEntry parsed;
+    engine::ParseRecord(record, format, parsed);
+    if (!engine::FinaliseEntry(parsed, true, &rejected)) continue;
+    engine::HistoryEntry& entry = parsed.entry;
     const auto slash = entry.path.rfind('/');
     entry.folder = slash == std::string::npos ? std::string() : entry.path.substr(0, slash + 1);
     out.Put(std::move(entry));

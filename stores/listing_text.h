@@ -15,9 +15,10 @@ namespace stores {
 // A relative path ("/" between names) that a listing line can carry and read back as it was: no
 // "\", control character, or blank at either end of a name.
 [[nodiscard]] bool IsListableName(std::string_view relative);
-// Reads a listing into `out` (cleared first; a name listed twice: the last line counts). Names
-// that would leave the folder are left out and added to `rejected`. False when a line is no
-// listing line: the file is something else and must not be read as a listing.
+// Reads a listing into `out` (cleared first, names told apart by letter case; a name listed twice:
+// the last line counts). Names that would leave the folder are left out and added to `rejected`.
+// False when a line is no listing line: the file is something else and must not be read as a
+// listing.
 [[nodiscard]] bool ParseListing(std::string_view text, engine::HistoryList& out, engine::RejectedNames& rejected);
 
 }  // namespace stores

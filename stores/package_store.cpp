@@ -49,6 +49,7 @@ bool PackageStore::ensureOpen(bool create) {
 bool PackageStore::readPackage() {
   clearListing();
   content_.clear();
+  contentByCase_.clear();
   deleteQueue_.clear();
   copies_.clear();
   changed_ = false;
@@ -66,7 +67,7 @@ bool PackageStore::readPackage() {
                platform::equalNoCase(std::string_view(entry.name).substr(0, kContentFolder.size()), kContentFolder)) {
       const std::string relative = entry.name.substr(kContentFolder.size());
       if (platform::isSafeRelativePath(relative)) {
-        content_[platform::caseKey(relative)] = entry.name;
+        noteContent(relative, entry.name);
       } else {
         addWarning(engine::TranslateFormat("${A name that would leave the folder is left out:} %s (%s)", {entry.name, root_}));
       }
@@ -84,8 +85,18 @@ bool PackageStore::readPackage() {
   return readListingText(text);
 }
 
+void PackageStore::noteContent(const std::string& relative, const std::string& name) {
+  content_[relative] = name;
+  contentByCase_[platform::caseKey(relative)] = relative;
+}
+
 std::string PackageStore::contentEntry(const std::string& relative) const {
-  const auto found = content_.find(platform::caseKey(relative));
+  auto found = content_.find(relative);
+  if (found == content_.end()) {
+    // A variant that has a line of its own is another file (Linux tells "A" and "a" apart).
+    const auto variant = contentByCase_.find(platform::caseKey(relative));
+    if (variant != contentByCase_.end() && findEntry(variant->second) < 0) found = content_.find(variant->second);
+  }
   return found == content_.end() ? std::string() : found->second;
 }
 
@@ -93,7 +104,10 @@ void PackageStore::dropContent(const std::string& relative) {
   const std::string name = contentEntry(relative);
   if (name.empty()) return;
   if (std::find(deleteQueue_.begin(), deleteQueue_.end(), name) == deleteQueue_.end()) deleteQueue_.push_back(name);
-  content_.erase(platform::caseKey(relative));
+  const std::string carried = name.substr(kContentFolder.size());
+  content_.erase(carried);
+  const auto variant = contentByCase_.find(platform::caseKey(carried));
+  if (variant != contentByCase_.end() && variant->second == carried) contentByCase_.erase(variant);
 }
 
 void PackageStore::noteChange(const std::string& path) {
@@ -131,7 +145,7 @@ bool PackageStore::NoteWrittenContent(const std::string& path, platform::Content
   }
   std::erase(deleteQueue_, name);
   std::erase(deleteQueue_, old);
-  content_[platform::caseKey(*relative)] = name;
+  noteContent(*relative, name);
   const ZipEntry& stored = archive_.Entry(archive_.FindName(name));
   const int entry = putEntry(*relative, static_cast<std::int64_t>(stored.uncompressedSize), stored.lastWriteTime(), 0);
   listing_.at(entry).state = 1;
@@ -249,14 +263,16 @@ void PackageStore::EndBatch() {
 
 bool PackageStore::commit() {
   if (!changed_) return true;
-  bool written = true;
-  try {
-    MemoryInput list(FormatListing(listing_), platform::fileTimeNow(), S_IFREG | platform::modeForCopy(0));
-    archive_.AddEntry(list, std::string(kListEntry), -1, nullptr);
-    if (!deleteQueue_.empty()) archive_.DeleteNames(deleteQueue_, nullptr);
-    archive_.Close();
-  } catch (const CZipException& failure) {
-    written = fail(engine::Translate("${cannot write}") + " " + root_ + ": " + failure.what());
+  bool written = ensureOpen(true);
+  if (written) {
+    try {
+      MemoryInput list(FormatListing(listing_), platform::fileTimeNow(), S_IFREG | platform::modeForCopy(0));
+      archive_.AddEntry(list, std::string(kListEntry), -1, nullptr);
+      if (!deleteQueue_.empty()) archive_.DeleteNames(deleteQueue_, nullptr);
+      archive_.Close();
+    } catch (const CZipException& failure) {
+      written = fail(engine::Translate("${cannot write}") + " " + root_ + ": " + failure.what());
+    }
   }
   if (written) {
     changed_ = false;

@@ -31,7 +31,8 @@ class PackageStore : public SnapshotStore {
   bool PutFile(const std::string& destination, const engine::CompareItem* item, engine::Store& source,
                const std::string& sourcePath, unsigned flags, const engine::PutChecks& checks) override;
   bool NoteWrittenFile(const std::string& path, const std::string& localPath, bool keepExisting) override;
-  // The content under "FILES/" (an entry of that name in any letter case replaced) and its line.
+  // The content under "FILES/" and its line; the content entry of the name is replaced, also
+  // when it is spelled in another letter case and no other line has that spelling.
   bool NoteWrittenContent(const std::string& path, platform::ContentReader& content) override;
   // The line alone: the package describes the file without carrying it (a content entry of that
   // name goes, so list and content never disagree).
@@ -55,7 +56,9 @@ class PackageStore : public SnapshotStore {
   bool readPackage();
   // The archive open for reading (`create`: for writing too, made when missing).
   bool ensureOpen(bool create);
-  // The archive's name of the content of a relative path ("FILES/..."); empty when not carried.
+  // The archive's name of the content of a relative path ("FILES/..."): the entry of exactly that
+  // name, else one whose name differs only in letter case and has no line of its own; empty when
+  // not carried.
   [[nodiscard]] std::string contentEntry(const std::string& relative) const;
   void dropContent(const std::string& relative);
   void noteChange(const std::string& path);
@@ -64,8 +67,13 @@ class PackageStore : public SnapshotStore {
   bool commit();
 
   ZipContainer archive_;
-  // Content entries by the case key of their relative path.
+  // Records that the package carries a relative path's content in the entry `name`.
+  void noteContent(const std::string& relative, const std::string& name);
+
+  // Content entries by their relative path; and by its case key, for packages made on Windows
+  // whose list and content spell a name differently.
   std::unordered_map<std::string, std::string> content_;
+  std::unordered_map<std::string, std::string> contentByCase_;
   std::vector<std::string> deleteQueue_;
   bool changed_ = false;
   bool inBatch_ = false;

@@ -43,10 +43,7 @@ bool SnapshotStore::readListingText(std::string_view text) {
   for (const std::string& name : rejected) {
     addWarning(engine::TranslateFormat("${A name that would leave the folder is left out:} %s (%s)", {name, root_}));
   }
-  for (int i = 0; i < parsed.SlotCount(); ++i) {
-    const engine::HistoryEntry& entry = parsed.at(i);
-    (void)putEntry(entry.path, entry.size, entry.time, 0);
-  }
+  replaceListing(std::move(parsed));
   return true;
 }
 

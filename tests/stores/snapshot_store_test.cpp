@@ -79,11 +79,14 @@ TEST_F(SnapshotFixture, ListingsOfTheWindowsProgramReadInEitherEncodingAndNamesT
     const std::string utf8 = golden("listing_utf8.pck");
     EXPECT_EQ(stores::FormatListing(listing), utf8.substr(0, utf8.find("           0   01-01-1999"))) << file;
   }
-  // Line ends of Unix editors are read too.
+  // Line ends of Unix editors are read too; names differing only in letter case are two files.
   engine::HistoryList listing;
   engine::RejectedNames rejected;
-  ASSERT_TRUE(stores::ParseListing("           5   03-03-2004 07:08:09  0  0  0   x y\\z.txt\n", listing, rejected));
-  EXPECT_EQ(linesOf(listing), (std::vector<Listed>{{"x y/z.txt", 5, testsupport::utcTime(2004, 3, 3, 7, 8, 9)}}));
+  ASSERT_TRUE(stores::ParseListing("           5   03-03-2004 07:08:09  0  0  0   x y\\z.txt\n"
+                                   "           6   03-03-2004 07:08:09  0  0  0   x y\\Z.txt\n",
+                                   listing, rejected));
+  EXPECT_EQ(linesOf(listing), (std::vector<Listed>{{"x y/z.txt", 5, testsupport::utcTime(2004, 3, 3, 7, 8, 9)},
+                                                   {"x y/Z.txt", 6, testsupport::utcTime(2004, 3, 3, 7, 8, 9)}}));
 }
 
 TEST_F(SnapshotFixture, OnlyAMissingFileListsAsEmpty) {
