@@ -109,6 +109,18 @@ bool ListingStore::openFileRoot(const std::string& root, const engine::OpenOptio
   return agreed;
 }
 
+bool ListingStore::startAttach(engine::ProgressSink* sink) {
+  if (root_.empty()) return fail(engine::Translate("${No folder given}"));
+  sink_ = sink;
+  history_.Clear();
+  return true;
+}
+
+bool ListingStore::fail(const std::string& text) {
+  setError(text);
+  return false;
+}
+
 bool ListingStore::Exists(const std::string& path) { return GetAttributes(path) != platform::attr::kInvalid; }
 
 std::uint32_t ListingStore::GetAttributes(const std::string& path) {

@@ -71,6 +71,10 @@ class ListingStore : public engine::Store {
   // `askToCreate` and the user agrees (asked unless quiet), or else without asking when not
   // `askToCreate`.
   [[nodiscard]] bool openFileRoot(const std::string& root, const engine::OpenOptions& options, bool askToCreate);
+  // What every Attach begins with: a root is needed; the sink and an empty history are taken.
+  [[nodiscard]] bool startAttach(engine::ProgressSink* sink);
+  // Sets LastError to `text`; false.
+  bool fail(const std::string& text);
   // The path below the root with "/" between folders; empty when the path is not below it.
   [[nodiscard]] std::optional<std::string> relativeOf(const std::string& path) const;
   // Listing index of a relative path (exactly as listed), or -1.

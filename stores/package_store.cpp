@@ -22,18 +22,10 @@ PackageStore::PackageStore(engine::StoreContext context) : SnapshotStore(std::mo
 
 PackageStore::~PackageStore() { archive_.Discard(); }
 
-bool PackageStore::fail(const std::string& text) {
-  setError(text);
-  return false;
-}
-
 bool PackageStore::Open(const std::string& root, engine::OpenOptions options) { return openFileRoot(root, options, true); }
 
 bool PackageStore::Attach(engine::ProgressSink* sink, bool) {
-  if (root_.empty()) return fail(engine::Translate("${No folder given}"));
-  sink_ = sink;
-  history_.Clear();
-  return readPackage();
+  return startAttach(sink) && readPackage();
 }
 
 bool PackageStore::ensureOpen(bool create) {

@@ -51,7 +51,6 @@ class PackageStore : public SnapshotStore {
   std::vector<std::string> TakeLostWrites() override { return std::move(lostWrites_); }
 
  private:
-  bool fail(const std::string& text);
   // Reads the package as it is on disk: its list and which files it carries.
   bool readPackage();
   // The archive open for reading (`create`: for writing too, made when missing).

@@ -13,12 +13,7 @@ SnapshotStore::SnapshotStore(engine::StoreContext context) : ListingStore(std::m
 bool SnapshotStore::Open(const std::string& root, engine::OpenOptions options) { return openFileRoot(root, options, false); }
 
 bool SnapshotStore::Attach(engine::ProgressSink* sink, bool) {
-  if (root_.empty()) {
-    setError(engine::Translate("${No folder given}"));
-    return false;
-  }
-  sink_ = sink;
-  history_.Clear();
+  if (!startAttach(sink)) return false;
   dirty_ = false;
   clearListing();
   if (!platform::exists(root_)) return true;

@@ -92,18 +92,11 @@ ZipStore::~ZipStore() {
   archive_.Discard();
 }
 
-bool ZipStore::fail(const std::string& text) {
-  setError(text);
-  return false;
-}
-
 bool ZipStore::Open(const std::string& root, engine::OpenOptions options) { return openFileRoot(root, options, true); }
 
 bool ZipStore::Attach(engine::ProgressSink* sink, bool) {
-  if (root_.empty()) return fail(engine::Translate("${No folder given}"));
-  sink_ = sink;
+  if (!startAttach(sink)) return false;
   readOnlyMedium_ = platform::driveTypeOf(platform::parentOf(root_)) == platform::DriveType::CdRom;
-  history_.Clear();
   return readListing();
 }
 

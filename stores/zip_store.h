@@ -72,7 +72,6 @@ class ZipStore : public ListingStore {
   using AddToArchive = std::function<void(const std::string& name, ZipProgressSink& progress)>;
 
   bool readListing();
-  bool fail(const std::string& text);
   // Adds an entry under a path below the archive by `add` (which may throw CZipException);
   // `link` marks a link entry.
   bool addEntry(const std::string& path, bool link, const AddToArchive& add);
