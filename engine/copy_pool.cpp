@@ -15,16 +15,21 @@ CopyPool::CopyPool(unsigned threads) {
 
 CopyPool::~CopyPool() {
   for (auto& thread : threads_) thread.request_stop();
-  changed_.notify_all();
   threads_.clear();
 }
 
 void CopyPool::Submit(Job job) {
+  bool wake = false;
   {
     const std::lock_guard lock(mutex_);
-    tasks_.push_back(std::make_shared<Task>(Task{std::move(job), false, false, {}}));
+    auto task = std::make_shared<Task>(Task{std::move(job), false, {}});
+    tasks_.push_back(task);
+    notStarted_.push_back(std::move(task));
+    // Idle threads are woken for a few copies at once, not for each: the run hands them in
+    // faster than a wake-up takes.
+    wake = idleThreads_ > 0 && notStarted_.size() >= kWakeBatch * threads_.size();
   }
-  changed_.notify_all();
+  if (wake) queued_.notify_all();
 }
 
 bool CopyPool::Pending() const {
@@ -32,15 +37,26 @@ bool CopyPool::Pending() const {
   return !tasks_.empty();
 }
 
-std::optional<CopyPool::Outcome> CopyPool::TakeOldest(bool wait) {
+bool CopyPool::oldestEnded(std::size_t count) const {
+  const std::size_t checked = std::min(count, tasks_.size());
+  return std::all_of(tasks_.begin(), tasks_.begin() + static_cast<std::ptrdiff_t>(checked),
+                     [](const auto& task) { return task->done; });
+}
+
+void CopyPool::WaitForOldest(std::size_t count) {
   std::unique_lock lock(mutex_);
-  if (tasks_.empty()) return std::nullopt;
-  const std::shared_ptr<Task> oldest = tasks_.front();
-  if (wait) {
-    changed_.wait(lock, [&] { return oldest->done; });
-  } else if (!oldest->done) {
-    return std::nullopt;
-  }
+  if (oldestEnded(count)) return;
+  if (idleThreads_ > 0 && !notStarted_.empty()) queued_.notify_all();
+  runWaitsFor_ = count;
+  finished_.wait(lock, [&] { return oldestEnded(count); });
+  runWaitsFor_ = 0;
+}
+
+std::optional<CopyPool::Outcome> CopyPool::TakeOldest(bool wait) {
+  if (wait) WaitForOldest(1);
+  const std::lock_guard lock(mutex_);
+  if (tasks_.empty() || !tasks_.front()->done) return std::nullopt;
+  const std::shared_ptr<Task> oldest = std::move(tasks_.front());
   tasks_.pop_front();
   return std::move(oldest->outcome);
 }
@@ -48,21 +64,19 @@ std::optional<CopyPool::Outcome> CopyPool::TakeOldest(bool wait) {
 void CopyPool::work(const std::stop_token& stop) {
   std::unique_lock lock(mutex_);
   for (;;) {
-    std::shared_ptr<Task> next;
-    changed_.wait(lock, stop, [&] {
-      const auto waiting = std::find_if(tasks_.begin(), tasks_.end(), [](const auto& task) { return !task->started; });
-      if (waiting != tasks_.end()) next = *waiting;
-      return next != nullptr;
-    });
-    if (stop.stop_requested()) return;
-    next->started = true;
+    ++idleThreads_;
+    const bool found = queued_.wait(lock, stop, [&] { return !notStarted_.empty(); });
+    --idleThreads_;
+    if (!found) return;
+    const std::shared_ptr<Task> next = std::move(notStarted_.front());
+    notStarted_.pop_front();
     lock.unlock();
     Outcome outcome;
     outcome.ok = next->job(outcome.error);
     lock.lock();
     next->outcome = std::move(outcome);
     next->done = true;
-    changed_.notify_all();
+    if (runWaitsFor_ > 0 && oldestEnded(runWaitsFor_)) finished_.notify_one();
   }
 }
 

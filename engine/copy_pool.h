@@ -32,19 +32,31 @@ class CopyPool {
   [[nodiscard]] bool Pending() const;
   // The oldest copy's outcome once it has ended; with `wait` false, empty while it runs.
   [[nodiscard]] std::optional<Outcome> TakeOldest(bool wait);
+  // Blocks until the oldest `count` copies handed in (all, when there are fewer) have ended: the
+  // run is woken once for them, not once for each.
+  void WaitForOldest(std::size_t count);
 
  private:
   struct Task {
     Job job;
-    bool started = false;
     bool done = false;
     Outcome outcome;
   };
   void work(const std::stop_token& stop);
+  [[nodiscard]] bool oldestEnded(std::size_t count) const;
+  static constexpr std::size_t kWakeBatch = 2;
 
   mutable std::mutex mutex_;
-  std::condition_variable_any changed_;
+  // Copy threads wait for a task, the run for the oldest outcome; each side is woken only while
+  // it waits (a wake-up is a system call).
+  std::condition_variable_any queued_;
+  std::condition_variable finished_;
+  unsigned idleThreads_ = 0;
+  // While the run waits: for how many of the oldest copies.
+  std::size_t runWaitsFor_ = 0;
+  // Every task handed in and not taken yet, in order; those no thread has started.
   std::deque<std::shared_ptr<Task>> tasks_;
+  std::deque<std::shared_ptr<Task>> notStarted_;
   std::vector<std::jthread> threads_;
 };
 

@@ -521,11 +521,13 @@ bool SyncEngine::copyInPool(int index, CopyPool& pool) {
 }
 
 void SyncEngine::reportPooled(CopyPool& pool, bool all) {
+  // A full pipeline is drained by half at a time, so the run sleeps once for many copies.
+  if (!all && inFlight_.size() >= kMaxInFlight) pool.WaitForOldest(kMaxInFlight / 2);
   while (!inFlight_.empty()) {
     const InFlight& front = inFlight_.front();
     CopyPool::Outcome outcome;
     if (front.submitted) {
-      const auto taken = pool.TakeOldest(all || inFlight_.size() >= kMaxInFlight);
+      const auto taken = pool.TakeOldest(all);
       if (!taken) return;
       outcome = *taken;
     }

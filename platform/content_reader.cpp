@@ -87,7 +87,11 @@ std::uint32_t processUmask() {
   return mask;
 }
 
-bool mayChangeOwners() { return geteuid() == 0; }
+bool mayChangeOwners() {
+  // Asked for every copy; the program never changes its user.
+  static const bool root = geteuid() == 0;
+  return root;
+}
 
 std::uint32_t modeForCopy(std::uint32_t sourceMode) {
   const std::uint32_t bits = sourceMode == 0 ? 0666 : (sourceMode & 0777);
