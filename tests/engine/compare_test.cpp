@@ -413,3 +413,31 @@ TEST(CompareOnDisk, OverlappingRootsAreRefusedBeforeAnyWalk) {
   EXPECT_FALSE(engine.RunComparison(session, observer)) << "a missing source is never taken as empty";
   EXPECT_FALSE(tree.exists("missing"));
 }
+
+TEST(CompareOnDisk, ListingBothSidesOnThreadsChangesNothing) {
+  // A local store listed only by the walk itself, one folder after the other.
+  struct ListedByTheWalk : engine::LocalStore {
+    using LocalStore::LocalStore;
+    bool ListsConcurrently() const override { return false; }
+  };
+  testsupport::TempTree tree;
+  for (int i = 0; i < 300; ++i) {
+    const std::string name = "d" + std::to_string(i % 7) + "/e" + std::to_string(i % 3) + "/f" + std::to_string(i) + ".txt";
+    tree.writeWithTime("src/" + name, "source " + std::to_string(i), kNoon + (i % 5 == 0 ? 1000 : 0));
+    if (i % 4 != 0) tree.writeWithTime("dst/" + name, "target " + std::to_string(i), kNoon);
+  }
+  tree.write("dst/only/here.txt", "x");
+  SessionSpec session;
+  session.source = tree.path("src");
+  session.target = tree.path("dst");
+  session.flags = engine::sessionflag::kSubfolders;
+  RecordingObserver observer;
+  CompareEngine threaded({}, {});
+  ASSERT_TRUE(threaded.RunComparison(session, observer));
+  CompareEngine walked({}, {});
+  ASSERT_TRUE(walked.CompareStores(session, observer, std::make_unique<ListedByTheWalk>(engine::StoreContext{}),
+                                   std::make_unique<ListedByTheWalk>(engine::StoreContext{})));
+  const std::string lines = plan(threaded);
+  EXPECT_EQ(lines, plan(walked)) << "same items, same order, same plan";
+  EXPECT_NE(lines.find("copy -> d0/e0/f0.txt"), std::string::npos) << lines;
+}
