@@ -172,7 +172,8 @@ int RunBatch(COptions& options, const RunOptions& run, const BatchIo& io, bool d
   leftAlone.links = met.links;
   leftAlone.caseClashes = met.caseClashes + met.kindClashes + met.refusedNames;
   leftAlone.unreadFolders = met.unreadFolders;
-  leftAlone.notCarried = reportNotCarried(engine, observer);
+  // A package lists what it cannot carry; a run cannot copy it.
+  if (run.packageFile.empty()) leftAlone.notCarried = reportNotCarried(engine, observer);
   if (plannedFiles(engine) == 0 && leftAlone.total() == 0 && !quiet) {
     io.out << engine::Translate(engine.FilesSeen() == 0 ? "${No files were found to synchronize!}"
                                                         : "${Folders seems to be identical!}")

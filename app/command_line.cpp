@@ -2,6 +2,8 @@
 
 #include "platform/case_fold.h"
 #include "platform/file_time.h"
+#include "platform/path.h"
+#include "platform/special_folders.h"
 
 namespace app {
 
@@ -126,7 +128,8 @@ void CAppCommandLine::parseSwitch(const std::string& text) {
     logMode = 2;
     logFileOverride = startsWithNoCase(text, "log=") ? text.substr(4) : std::string();
   } else if (startsWithNoCase(text, "package=") && text.size() > 8) {
-    run.packageFile = text.substr(8);
+    // The shell leaves "~/" after "=" as it is; it means the home folder here as anywhere.
+    run.packageFile = text.compare(8, 2, "~/") == 0 ? platform::joinPath(platform::homeFolder(), text.substr(10)) : text.substr(8);
   } else if (startsWithNoCase(text, "date:")) {
     parseDateRange(text.substr(5));
   } else {

@@ -18,13 +18,19 @@ int WritePackage(engine::SyncEngine& engine, const config::COptions& options, co
   stores::PackageResult result;
   engine.StartTask([&] { result = stores::MakePackage(engine, packageFile, task, context); }, true);
   for (const std::string& failure : result.failures) io.err << failure << '\n';
+  if (result.refused) return exitcode::kCouldNotStart;
+  if (result.nothingToPut) {
+    io.out << engine::TranslateFormat("${Nothing to put into a package; none was written:} %s", {packageFile}) << '\n';
+    return exitcode::kSuccess;
+  }
   if (!result.written) {
     io.err << engine::TranslateFormat("${Package not written:} %s", {packageFile}) << '\n';
     return exitcode::kItemsFailed;
   }
-  io.out << engine::TranslateFormat("${Package written:} %s (%s ${files with content}, %s ${list lines only})",
-                                    {packageFile, std::to_string(result.withContent), std::to_string(result.listOnly)})
-         << '\n';
+  io.out << engine::TranslateFormat("${Package written:} %s (${files with content}: %s, ${list lines only}: %s)",
+                                    {packageFile, std::to_string(result.withContent), std::to_string(result.listOnly)});
+  if (result.cancelled) io.out << ", " << engine::Translate("${cancelled: the package holds what was put before}");
+  io.out << '\n';
   return result.failures.empty() && !result.cancelled ? exitcode::kSuccess : exitcode::kItemsFailed;
 }
 

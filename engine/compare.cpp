@@ -263,7 +263,9 @@ int CompareEngine::folderItemFor(FolderContext& folder) {
 
 bool CompareEngine::AddFolderItem(FolderContext& folder, int kind) {
   if (!settings_.has(option::kHandleEmptyFolders)) return false;
-  const int act = kind == presence::kSource ? table_[kSourceOnly] : (kind == presence::kTarget ? table_[kTargetOnly] : table_[kSame]);
+  int act = kind == presence::kSource ? table_[kSourceOnly] : (kind == presence::kTarget ? table_[kTargetOnly] : table_[kSame]);
+  const Store& other = kind == presence::kSource ? *folder.target : *folder.source;
+  if (act == action::kDelete && !other.ListsWholeFolder()) act = action::kNone;
   const int index = folderItemFor(folder);
   CompareItem& item = items_.at(index);
   item.flags = itemflag::kFolder | itemflag::kFolderRow;
@@ -333,6 +335,7 @@ int CompareEngine::AddResult(FolderContext& folder, const FindData* source, cons
     const bool oneWaySource = kind == presence::kSource && pairs_[static_cast<std::size_t>(folder.pairIndex)].oneWay;
     const bool deletedThere = history && !oneWaySource && other.History().Find(otherFolder, name) >= 0 && unchanged;
     act = deletedThere ? table_[kDeletedOnOtherSide] : table_[kind == presence::kSource ? kSourceOnly : kTargetOnly];
+    if (act == action::kDelete && !other.ListsWholeFolder()) act = action::kNone;
   }
 
   if (restoresLinkOutside(folder, source, target, act)) return -1;

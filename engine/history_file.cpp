@@ -56,8 +56,9 @@ bool isDateOrTime(std::string_view text, std::string_view separators, std::size_
          isDigits(text.substr(second + 1), 1, lastDigits);
 }
 
-// The history line layout: size, date, time, three columns, then a name.
-bool isHistoryLine(std::string_view line) {
+}  // namespace
+
+bool IsHistoryLine(std::string_view line) {
   std::vector<std::string_view> columns;
   std::size_t at = 0;
   while (columns.size() < 7) {
@@ -73,8 +74,6 @@ bool isHistoryLine(std::string_view line) {
   return isDigits(size, 1, 19) && isDateOrTime(columns[1], "-./", 4) && isDateOrTime(columns[2], ":-.", 2) &&
          columns[3].find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
 }
-
-}  // namespace
 
 std::string FormatHistoryLine(const HistoryEntry& entry) {
   const platform::CalendarTime local = platform::localFromFileTime(entry.time);
@@ -99,7 +98,7 @@ bool IsHistoryName(std::string_view name) {
 
 bool LooksLikeHistoryFile(std::string_view text) {
   for (const std::string_view line : SplitLines(text)) {
-    if (line.find_first_not_of(" \t") != std::string_view::npos && !isHistoryLine(line)) return false;
+    if (line.find_first_not_of(" \t") != std::string_view::npos && !IsHistoryLine(line)) return false;
   }
   return true;
 }

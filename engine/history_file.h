@@ -17,6 +17,8 @@ class Store;
 // Names that the line format cannot carry: control characters, "\" (the format's folder
 // separator), leading or trailing blanks.
 [[nodiscard]] bool IsHistoryName(std::string_view name);
+// True when the line has the layout of a history line (size, date, time, three columns, name).
+[[nodiscard]] bool IsHistoryLine(std::string_view line);
 // True when every line of `text` has the layout of a history line (an empty text too): a file
 // named "synch.log" that is anything else is the user's own and is never read or written as a
 // history file.

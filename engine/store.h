@@ -164,6 +164,10 @@ class Store {
   // Names on this side compare without regard to letter case (a FAT disk, an archive made on
   // Windows); elsewhere "Index.html" and "index.html" are two files.
   [[nodiscard]] virtual bool IgnoresCase() const = 0;
+  // The listing is the whole folder: a file missing from it is not there. False for a package,
+  // which lists only what it carries to the other machine; nothing is deleted for being absent
+  // from it.
+  [[nodiscard]] virtual bool ListsWholeFolder() const { return true; }
   // The store keeps symbolic links as links (never following them).
   [[nodiscard]] virtual bool CanHoldLinks() const { return false; }
   // Sets the Unix permission bits; false when the store keeps none.

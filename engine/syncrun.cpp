@@ -472,7 +472,8 @@ void SyncEngine::finishCopy(const PreparedCopy& copy) {
     }
   }
   runDone_ += copy.size;
-  totals_.bytes += copy.size;
+  // A listing (a snapshot) records the file without taking its bytes.
+  if (to.HasContent(copy.toPath)) totals_.bytes += copy.size;
   ++(copy.toSource ? totals_.copiedToSource : totals_.copiedToTarget);
   markDone(copy.index, presence::kBoth);
 }

@@ -119,6 +119,11 @@ bool isFolder(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool isRegularFile(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 std::optional<FileTime> getLastWriteTime(const std::string& path) {
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) return std::nullopt;

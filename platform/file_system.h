@@ -46,6 +46,8 @@ class DirectorySearch {
 [[nodiscard]] bool setAttributes(const std::string& path, std::uint32_t attributes);
 [[nodiscard]] bool exists(const std::string& path);
 [[nodiscard]] bool isFolder(const std::string& path);
+// A regular file, following links (not a pipe, a device or a folder).
+[[nodiscard]] bool isRegularFile(const std::string& path);
 
 [[nodiscard]] std::optional<FileTime> getLastWriteTime(const std::string& path);
 // Sets only the last-write time, to the 100 ns.

@@ -536,7 +536,8 @@ bool FolderTree::putLink(std::string_view relative, const std::string& target, F
   return true;
 }
 
-bool FolderTree::writeWholeFile(std::string_view relative, std::string_view content, std::uint32_t mode, std::string* error) {
+bool FolderTree::writeWholeFile(std::string_view relative, std::string_view content, std::uint32_t mode, std::string* error,
+                                bool durable) {
   auto file = create(relative, mode, error);
   if (!file) return false;
   std::size_t written = 0;
@@ -549,7 +550,7 @@ bool FolderTree::writeWholeFile(std::string_view relative, std::string_view cont
     }
     written += static_cast<std::size_t>(put);
   }
-  return file->commit(std::nullopt, false, error);
+  return file->commit(std::nullopt, durable, error);
 }
 
 std::optional<std::string> FolderTree::systemPathOf(std::string_view relative, std::string* error) {

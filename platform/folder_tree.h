@@ -98,9 +98,10 @@ class FolderTree {
   // PendingFile::commit.
   [[nodiscard]] bool putLink(std::string_view relative, const std::string& target, FileTime lastWriteTime,
                              const std::optional<ExpectedFile>& expected, std::string* error = nullptr);
-  // Writes a whole small file through a file beside it (mode as given).
+  // Writes a whole small file through a file beside it (mode as given); `durable`: on the disk
+  // before it takes the old one's place.
   [[nodiscard]] bool writeWholeFile(std::string_view relative, std::string_view content, std::uint32_t mode,
-                                    std::string* error = nullptr);
+                                    std::string* error = nullptr, bool durable = false);
   // The path by which the system knows the entry, its folders resolved without links (for
   // services that take a path, such as the trash).
   [[nodiscard]] std::optional<std::string> systemPathOf(std::string_view relative, std::string* error = nullptr);

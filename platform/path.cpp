@@ -84,7 +84,9 @@ bool isSafeRelativePath(std::string_view path) {
 }
 
 bool isSafeRelativeName(std::string_view name) {
-  if (name.size() >= 2 && name[1] == ':') return false;
+  // A drive letter ("C:", "c:x"); "5:00 meeting.txt" is a name.
+  const bool driveLetter = name.size() >= 2 && name[1] == ':' && ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z'));
+  if (driveLetter) return false;
   return !name.starts_with('\\') && isSafeRelativePath(fromStoredName(name));
 }
 

@@ -95,7 +95,14 @@ bool ListingStore::openFileRoot(const std::string& root, const engine::OpenOptio
   if (!expandRoot(root, expanded)) return false;
   if (!platform::isAbsolutePath(expanded)) expanded = platform::joinPath(platform::currentFolder(), expanded);
   root_ = platform::withoutTrailingSeparator(expanded);
-  if (platform::isFolder(root_)) {
+  // A file named through a link is read and written where the link points: a new file put in
+  // its place would leave the one the user keeps behind.
+  platform::FindData entry;
+  if (platform::statEntry(root_, entry) && (entry.attributes & platform::attr::kLink) != 0) {
+    const std::string target = platform::canonicalPath(root_);
+    if (!target.empty()) root_ = target;
+  }
+  if (platform::exists(root_) && !platform::isRegularFile(root_)) {
     const std::string text = engine::Translate("${Can not open this file/archive}\n") + root_;
     if (!options.quiet) prompt().ShowMessage(text, engine::PromptIcon::Warning);
     setError(text);
@@ -151,7 +158,11 @@ void ListingStore::folderEntries(const std::string& folderKey, const std::string
     entries.push_back(data);
   }
   for (const int index : found->second.files) {
-    if (listing_.IsLive(index) && engine::MatchMask(listing_.at(index).name, mask)) entries.push_back(dataOf(listing_.at(index)));
+    if (!listing_.IsLive(index)) continue;
+    const std::string& name = listing_.at(index).name;
+    // History files and the program's temporary files are never synchronized, wherever they are.
+    if (name == engine::kHistoryFileName || platform::isTemporaryName(name)) continue;
+    if (engine::MatchMask(name, mask)) entries.push_back(dataOf(listing_.at(index)));
   }
 }
 

@@ -32,7 +32,8 @@ std::vector<PackageItem> itemsToPut(engine::SyncEngine& engine, PackageTask task
   const std::lock_guard lock(engine.Items().Lock());
   for (const int index : engine.Order()) {
     const engine::CompareItem& item = engine.Items().at(index);
-    if (item.isFolder() || !engine::IsSelected(item)) continue;
+    // Marked copies, also those the side cannot give (a snapshot's file): the package lists them.
+    if (item.isFolder() || (item.flags & engine::itemflag::kSelected) == 0) continue;
     // A package carries files; a deletion has nothing to carry.
     if (item.action != engine::action::kCopyToSource && item.action != engine::action::kCopyToTarget) continue;
     const engine::StorePair& pair = engine.Pairs()[static_cast<std::size_t>(item.folderItem().folder->pairIndex)];
@@ -54,48 +55,58 @@ std::vector<PackageItem> itemsToPut(engine::SyncEngine& engine, PackageTask task
 PackageResult MakePackage(engine::SyncEngine& engine, const std::string& packagePath, PackageTask task,
                           const engine::StoreContext& context) {
   PackageResult result;
-  if (!platform::equalNoCase(platform::extensionOf(packagePath), "pkg")) {
-    result.failures.push_back(engine::TranslateFormat("${A package file ends with .pkg:} %s", {packagePath}));
+  auto refuse = [&](std::string text) {
+    result.failures.push_back(std::move(text));
+    result.refused = true;
     return result;
+  };
+  if (!platform::equalNoCase(platform::extensionOf(packagePath), "pkg")) {
+    return refuse(engine::TranslateFormat("${A package file ends with .pkg:} %s", {packagePath}));
   }
   PackageStore package(context);
-  if (!package.Open(packagePath, {true, true, true})) {
-    result.failures.push_back(package.LastError());
-    return result;
-  }
+  if (!package.Open(packagePath, {true, true, true})) return refuse(package.LastError());
+  const std::string packageFile = platform::pathAsItWillBe(package.Root());
   for (const engine::StorePair& pair : engine.Pairs()) {
     for (const engine::Store* side : {pair.source.get(), pair.target.get()}) {
-      if (side->Root() == package.Root()) {
-        result.failures.push_back(engine::TranslateFormat("${The package is one of the compared sides:} %s", {package.Root()}));
-        return result;
+      if (platform::pathAsItWillBe(side->Root()) == packageFile) {
+        return refuse(engine::TranslateFormat("${The package is one of the compared sides:} %s", {package.Root()}));
       }
     }
   }
-  if (!package.Attach(&engine, false)) {
-    result.failures.push_back(package.LastError());
+  const std::vector<PackageItem> items = itemsToPut(engine, task);
+  if (items.empty()) {
+    result.nothingToPut = true;
     return result;
   }
-  for (const PackageItem& item : itemsToPut(engine, task)) {
+  if (!package.Attach(&engine, false)) return refuse(package.LastError());
+  package.BeginBatch(0);
+  for (const PackageItem& item : items) {
     if (!engine.ShouldContinue()) {
       result.cancelled = true;
       break;
     }
     const std::string destination = platform::joinPath(package.Root(), item.relative);
     bool put = false;
-    if (item.withContent) {
+    if (item.withContent && item.side->HasContent(item.sidePath)) {
       const engine::PutChecks checks{platform::ExpectedFile{true, item.size, item.time}, std::nullopt};
       put = package.PutFile(destination, nullptr, *item.side, item.sidePath, 0, checks);
+      if (put) ++result.withContent;
     } else {
+      // What the task copies the other way, or a side that holds no content (a snapshot):
+      // the package describes the file without carrying it.
       put = package.NoteListOnly(destination, static_cast<std::int64_t>(item.size), item.time);
+      if (put) ++result.listOnly;
     }
-    if (!put) {
-      result.failures.push_back(package.LastError());
-      continue;
-    }
-    ++(item.withContent ? result.withContent : result.listOnly);
+    if (!put) result.failures.push_back(package.LastError());
   }
-  result.written = package.Finish();
-  if (!result.written) result.failures.push_back(package.LastError());
+  package.EndBatch();
+  const std::vector<std::string> lost = package.TakeLostWrites();
+  if (!lost.empty()) {
+    result.failures.push_back(package.LastError());
+    result.withContent = result.listOnly = 0;
+  }
+  result.written = lost.empty() && package.Finish() && platform::exists(package.Root());
+  if (!result.written && result.failures.empty()) result.failures.push_back(package.LastError());
   return result;
 }
 

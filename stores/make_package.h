@@ -19,6 +19,10 @@ struct PackageResult {
   // One text per item that could not be put, and for a package that could not be written.
   std::vector<std::string> failures;
   bool cancelled = false;
+  // Nothing was tried: the path is no package, or it is one of the compared sides.
+  bool refused = false;
+  // The comparison selected nothing to put: no package is made.
+  bool nothingToPut = false;
   // The package on disk holds what was put.
   bool written = false;
 };

@@ -25,7 +25,7 @@ PackageStore::~PackageStore() { archive_.Discard(); }
 bool PackageStore::Open(const std::string& root, engine::OpenOptions options) { return openFileRoot(root, options, true); }
 
 bool PackageStore::Attach(engine::ProgressSink* sink, bool) {
-  return startAttach(sink) && readPackage();
+  return startAttach(sink) && readFile();
 }
 
 bool PackageStore::ensureOpen(bool create) {
@@ -38,13 +38,13 @@ bool PackageStore::ensureOpen(bool create) {
   }
 }
 
-bool PackageStore::readPackage() {
+bool PackageStore::readFile() {
   clearListing();
   content_.clear();
   contentByCase_.clear();
   deleteQueue_.clear();
   copies_.clear();
-  changed_ = false;
+  listEntry_.clear();
   archive_.Discard();
   // Only a package that does not exist is new and empty; one that cannot be read fails.
   if (!platform::exists(root_)) return true;
@@ -53,12 +53,14 @@ bool PackageStore::readPackage() {
   for (int i = 0; i < archive_.Count(); ++i) {
     const ZipEntry& entry = archive_.Entry(i);
     if (entry.isFolder()) continue;
-    if (platform::equalNoCase(entry.name, kListEntry)) {
+    // Packages made on Windows hold "\" between folders, whatever system their archiver said.
+    const std::string name = platform::fromStoredName(entry.name);
+    if (platform::equalNoCase(name, kListEntry)) {
       list = i;
-    } else if (entry.name.size() > kContentFolder.size() &&
-               platform::equalNoCase(std::string_view(entry.name).substr(0, kContentFolder.size()), kContentFolder)) {
-      const std::string relative = entry.name.substr(kContentFolder.size());
-      if (platform::isSafeRelativePath(relative)) {
+    } else if (name.size() > kContentFolder.size() &&
+               platform::equalNoCase(std::string_view(name).substr(0, kContentFolder.size()), kContentFolder)) {
+      const std::string relative = name.substr(kContentFolder.size());
+      if (platform::isSafeRelativeName(entry.name.substr(kContentFolder.size()))) {
         noteContent(relative, entry.name);
       } else {
         addWarning(engine::TranslateFormat("${A name that would leave the folder is left out:} %s (%s)", {entry.name, root_}));
@@ -66,6 +68,10 @@ bool PackageStore::readPackage() {
     }
   }
   if (list < 0) return true;
+  listEntry_ = archive_.Entry(list).name;
+  if (archive_.Entry(list).uncompressedSize > kMaxListSize) {
+    return fail(engine::TranslateFormat("${No listing of files can be read from this file:} %s", {root_}));
+  }
   std::string text;
   try {
     const auto reader = archive_.OpenEntry(list);
@@ -74,7 +80,25 @@ bool PackageStore::readPackage() {
   } catch (const CZipException& failure) {
     return fail(engine::Translate("${cannot read}") + " " + root_ + ": " + failure.what());
   }
-  return readListingText(text);
+  if (!readListingText(text)) return false;
+  // The line holds the local time to the second; a file the package carries with its exact time
+  // compares by that, wherever the package is read.
+  for (int i = 0; i < listing_.SlotCount(); ++i) {
+    if (!listing_.IsLive(i)) continue;
+    engine::HistoryEntry& line = listing_.at(i);
+    const std::string name = contentEntry(line.path);
+    if (name.empty()) continue;
+    const ZipEntry& carried = archive_.Entry(archive_.FindName(name));
+    const std::int64_t apart = carried.exactTime ? static_cast<std::int64_t>(*carried.exactTime / platform::kTicksPerSecond) -
+                                                       static_cast<std::int64_t>(line.time / platform::kTicksPerSecond)
+                                                 : 1;
+    // Written in another time zone: whole quarter hours apart, never more than the zones are.
+    const bool shiftedByZone = apart % 900 == 0 && apart >= -26 * 3600 && apart <= 26 * 3600;
+    if (carried.exactTime && carried.uncompressedSize == static_cast<std::uint64_t>(line.size) && shiftedByZone) {
+      line.time = *carried.exactTime;
+    }
+  }
+  return true;
 }
 
 void PackageStore::noteContent(const std::string& relative, const std::string& name) {
@@ -102,11 +126,6 @@ void PackageStore::dropContent(const std::string& relative) {
   if (variant != contentByCase_.end() && variant->second == carried) contentByCase_.erase(variant);
 }
 
-void PackageStore::noteChange(const std::string& path) {
-  changed_ = true;
-  if (inBatch_) changedPaths_.push_back(path);
-}
-
 bool PackageStore::PutFile(const std::string& destination, const engine::CompareItem* item, engine::Store& source,
                            const std::string& sourcePath, unsigned flags, const engine::PutChecks& checks) {
   return ListingStore::PutFile(destination, item, source, sourcePath, flags, checks);
@@ -124,8 +143,9 @@ bool PackageStore::NoteWrittenContent(const std::string& path, platform::Content
   if (!ensureOpen(true)) return false;
   const std::string old = contentEntry(*relative);
   const std::string name = std::string(kContentFolder) + *relative;
-  // One entry more than the list and the content already hold.
-  if (old.empty() && archive_.Count() >= kMaxEntries) {
+  // One entry more than the content and the list (to be written, if not there yet) hold.
+  const int entries = archive_.Count() + (archive_.FindName(std::string(kListEntry)) < 0 ? 1 : 0);
+  if (old.empty() && entries >= kMaxEntries) {
     return fail(engine::TranslateFormat("${A package holds at most 65,535 entries:} %s", {root_}));
   }
   ContentInput input(content);
@@ -149,14 +169,12 @@ bool PackageStore::NoteWrittenContent(const std::string& path, platform::Content
 bool PackageStore::NoteListOnly(const std::string& path, std::int64_t size, engine::FileTime time) {
   if (!recordLine(path, size, time)) return false;
   dropContent(*relativeOf(path));
-  noteChange(path);
   return true;
 }
 
 bool PackageStore::DeleteFile(const std::string& path) {
   if (!removeLine(path)) return false;
   dropContent(*relativeOf(path));
-  noteChange(path);
   return true;
 }
 
@@ -235,48 +253,37 @@ bool PackageStore::BackupFile(const std::string& path) {
   return fail(error.empty() ? LastError() : error);
 }
 
-void PackageStore::BeginBatch(unsigned) {
+void PackageStore::BeginBatch(unsigned flag) {
   // Files a killed run left beside the package (a new package it did not finish).
   if (platform::isFolder(platform::parentOf(root_))) platform::removeLeftoversIn(platform::parentOf(root_));
-  inBatch_ = true;
+  SnapshotStore::BeginBatch(flag);
 }
 
-void PackageStore::EndBatch() {
-  if (!inBatch_) return;
-  inBatch_ = false;
-  if (changed_ && sink_ != nullptr) {
+bool PackageStore::writeChanges(std::string& error) {
+  if (sink_ != nullptr) {
     platform::FindData package;
     (void)platform::statEntry(root_, package);
     sink_->ProgressFile(engine::Translate("${Save to Package}"), package.size, 1, 0);
   }
-  if (!commit()) lostWrites_ = std::move(changedPaths_);
-  changedPaths_.clear();
-}
-
-bool PackageStore::commit() {
-  if (!changed_) return true;
-  bool written = ensureOpen(true);
-  if (written) {
-    try {
-      MemoryInput list(FormatListing(listing_), platform::fileTimeNow(), S_IFREG | platform::modeForCopy(0));
-      archive_.AddEntry(list, std::string(kListEntry), -1, nullptr);
-      if (!deleteQueue_.empty()) archive_.DeleteNames(deleteQueue_, nullptr);
-      archive_.Close();
-    } catch (const CZipException& failure) {
-      written = fail(engine::Translate("${cannot write}") + " " + root_ + ": " + failure.what());
-    }
+  if (!ensureOpen(true)) {
+    error = LastError();
+    return false;
   }
-  if (written) {
-    changed_ = false;
-    deleteQueue_.clear();
-    return true;
+  try {
+    MemoryInput list(FormatListing(listing_), platform::fileTimeNow(), S_IFREG | platform::modeForCopy(0));
+    archive_.AddEntry(list, std::string(kListEntry), -1, nullptr);
+    // A list spelled otherwise by another program is the old list.
+    if (!listEntry_.empty() && listEntry_ != kListEntry) deleteQueue_.push_back(listEntry_);
+    if (!deleteQueue_.empty()) archive_.DeleteNames(deleteQueue_, nullptr);
+    archive_.Close();
+  } catch (const CZipException& failure) {
+    error = engine::Translate("${cannot write}") + " " + root_ + ": " + failure.what();
+    archive_.Discard();
+    return false;
   }
-  // The package on disk is the old one: so is the listing again.
-  const std::string reason = LastError();
-  archive_.Discard();
-  (void)readPackage();
-  setError(reason);
-  return false;
+  deleteQueue_.clear();
+  listEntry_ = std::string(kListEntry);
+  return true;
 }
 
 bool PackageStore::WriteBackCopies() {

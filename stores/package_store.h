@@ -20,8 +20,10 @@ class PackageStore : public SnapshotStore {
   // GetFile's flag: the entry's content leaves the package (at the next commit) once it has been
   // copied out; its list line stays.
   static constexpr unsigned kRemoveAfterCopy = 0x1;
-  // What the package's own format can count; a package never grows past it.
+  // What the package's own format can count, its list included; a package never grows past it.
   static constexpr int kMaxEntries = 65535;
+  // A list longer than this is no list of at most kMaxEntries names: it is refused unread.
+  static constexpr std::uint64_t kMaxListSize = 512ULL << 20;
 
   explicit PackageStore(engine::StoreContext context);
   ~PackageStore() override;
@@ -43,16 +45,17 @@ class PackageStore : public SnapshotStore {
   bool HasContent(const std::string& path) override;
   bool IsEntryAvailable(int index) const override;
   void BeginBatch(unsigned flag) override;
-  void EndBatch() override;
   bool BackupFile(const std::string& path) override;
   bool IsArchive() const override { return true; }
+  bool ListsWholeFolder() const override { return false; }
   bool WriteBackCopies() override;
   bool Finish() override;
-  std::vector<std::string> TakeLostWrites() override { return std::move(lostWrites_); }
 
  private:
-  // Reads the package as it is on disk: its list and which files it carries.
-  bool readPackage();
+  // The package as it is on disk: its list and which files it carries.
+  bool readFile() override;
+  // The list and every change into the package at once (a new file renamed over the old one).
+  bool writeChanges(std::string& error) override;
   // The archive open for reading (`create`: for writing too, made when missing).
   bool ensureOpen(bool create);
   // The archive's name of the content of a relative path ("FILES/..."): the entry of exactly that
@@ -60,24 +63,18 @@ class PackageStore : public SnapshotStore {
   // not carried.
   [[nodiscard]] std::string contentEntry(const std::string& relative) const;
   void dropContent(const std::string& relative);
-  void noteChange(const std::string& path);
-  // Writes the list and every change into the package at once; false with LastError when the
-  // package could not be written (it is then as it was, and so is the listing).
-  bool commit();
 
-  ZipContainer archive_;
   // Records that the package carries a relative path's content in the entry `name`.
   void noteContent(const std::string& relative, const std::string& name);
 
+  ZipContainer archive_;
+  // The list's entry as the package spells it ("LIST/list.txt" in any letter case); empty for none.
+  std::string listEntry_;
   // Content entries by their relative path; and by its case key, for packages made on Windows
   // whose list and content spell a name differently.
   std::unordered_map<std::string, std::string> content_;
   std::unordered_map<std::string, std::string> contentByCase_;
   std::vector<std::string> deleteQueue_;
-  bool changed_ = false;
-  bool inBatch_ = false;
-  std::vector<std::string> changedPaths_;
-  std::vector<std::string> lostWrites_;
   engine::Backups backups_;
 };
 

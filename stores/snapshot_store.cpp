@@ -12,9 +12,10 @@ SnapshotStore::SnapshotStore(engine::StoreContext context) : ListingStore(std::m
 
 bool SnapshotStore::Open(const std::string& root, engine::OpenOptions options) { return openFileRoot(root, options, false); }
 
-bool SnapshotStore::Attach(engine::ProgressSink* sink, bool) {
-  if (!startAttach(sink)) return false;
-  dirty_ = false;
+bool SnapshotStore::Attach(engine::ProgressSink* sink, bool) { return startAttach(sink) && readFile(); }
+
+bool SnapshotStore::readFile() {
+  changed_ = false;
   clearListing();
   if (!platform::exists(root_)) return true;
   std::string reason;
@@ -32,7 +33,7 @@ bool SnapshotStore::readListingText(std::string_view text) {
   // An empty listing as a side would plan deleting everything on the other: a file that is no
   // listing is never read as one.
   if (!ParseListing(text, parsed, rejected)) {
-    setError(engine::TranslateFormat("${This file is no snapshot listing:} %s", {root_}));
+    setError(engine::TranslateFormat("${No listing of files can be read from this file:} %s", {root_}));
     return false;
   }
   for (const std::string& name : rejected) {
@@ -49,7 +50,7 @@ bool SnapshotStore::recordLine(const std::string& path, std::int64_t size, engin
     return false;
   }
   (void)putEntry(*relative, size, time, 0);
-  dirty_ = true;
+  noteChange(path);
   return true;
 }
 
@@ -61,7 +62,7 @@ bool SnapshotStore::removeLine(const std::string& path) {
     return false;
   }
   listing_.Remove(entry);
-  dirty_ = true;
+  noteChange(path);
   return true;
 }
 
@@ -109,20 +110,43 @@ std::unique_ptr<platform::ContentReader> SnapshotStore::OpenContent(const std::s
   return nullptr;
 }
 
-bool SnapshotStore::Finish() {
-  if (!dirty_) return true;
+void SnapshotStore::noteChange(const std::string& path) {
+  changed_ = true;
+  if (inBatch_) changedPaths_.push_back(path);
+}
+
+void SnapshotStore::BeginBatch(unsigned) { inBatch_ = true; }
+
+void SnapshotStore::EndBatch() {
+  if (!inBatch_) return;
+  inBatch_ = false;
+  if (!commit()) lostWrites_ = std::move(changedPaths_);
+  changedPaths_.clear();
+}
+
+bool SnapshotStore::Finish() { return commit(); }
+
+bool SnapshotStore::commit() {
+  if (!changed_) return true;
   std::string error;
-  auto folder = platform::FolderTree::open(platform::parentOf(root_), &error);
+  if (writeChanges(error)) {
+    changed_ = false;
+    return true;
+  }
+  (void)readFile();
+  setError(error);
+  return false;
+}
+
+bool SnapshotStore::writeChanges(std::string& error) {
+  std::string reason;
+  auto folder = platform::FolderTree::open(platform::parentOf(root_), &reason);
   platform::FindData existing;
   const std::uint32_t mode = platform::statEntry(root_, existing) && existing.unixMode != 0 ? existing.unixMode & 07777
-                                                                                         : platform::modeForCopy(0);
-  if (!folder || !folder->writeWholeFile(platform::fileNameOf(root_), FormatListing(listing_), mode, &error)) {
-    // The file stays as it was and the listing in memory: the next Finish tries again.
-    setError(engine::Translate("${cannot write}") + " " + root_ + ": " + error);
-    return false;
-  }
-  dirty_ = false;
-  return true;
+                                                                                             : platform::modeForCopy(0);
+  if (folder && folder->writeWholeFile(platform::fileNameOf(root_), FormatListing(listing_), mode, &reason, true)) return true;
+  error = engine::Translate("${cannot write}") + " " + root_ + ": " + reason;
+  return false;
 }
 
 }  // namespace stores

@@ -27,16 +27,28 @@ class SnapshotStore : public ListingStore {
   bool HasContent(const std::string&) override { return false; }
   bool IsEntryAvailable(int) const override { return false; }
   std::uint32_t GetCapabilities() const override { return 0x13; }
-  void BeginBatch(unsigned) override {}
-  void EndBatch() override {}
+  void BeginBatch(unsigned flag) override;
+  // Writes what the batch changed; when that fails, the changed paths are lost writes.
+  void EndBatch() override;
+  std::vector<std::string> TakeLostWrites() override { return std::move(lostWrites_); }
   // Overwriting or removing a line loses no content: there is nothing to keep.
   bool BackupFile(const std::string&) override { return true; }
   bool IsArchive() const override { return false; }
   bool WriteBackCopies() override { return true; }
-  // Writes the listing anew (beside the file, then renamed over it) when it changed.
+  // Writes the listing anew (beside the file, on the disk, then renamed over it) when it changed.
   bool Finish() override;
 
  protected:
+  // A change of the listing, for the write at the end of the batch (or at Finish).
+  void noteChange(const std::string& path);
+  // Writes what changed; false with LastError when it could not: the file is then as it was,
+  // and so is the listing, read again.
+  bool commit();
+  [[nodiscard]] bool changed() const { return changed_; }
+  // Puts the changes in place on disk at once; false with `error` (the file then as it was).
+  [[nodiscard]] virtual bool writeChanges(std::string& error);
+  // Reads the file as it is on disk; false with LastError when it cannot be read.
+  virtual bool readFile();
   // Adds or replaces the line of `path`; false with LastError when the name cannot be listed.
   bool recordLine(const std::string& path, std::int64_t size, engine::FileTime time);
   // Removes the line of `path`; false when it is not listed.
@@ -45,7 +57,10 @@ class SnapshotStore : public ListingStore {
   bool readListingText(std::string_view text);
 
  private:
-  bool dirty_ = false;
+  bool changed_ = false;
+  bool inBatch_ = false;
+  std::vector<std::string> changedPaths_;
+  std::vector<std::string> lostWrites_;
 };
 
 }  // namespace stores

@@ -51,7 +51,7 @@ TEST_F(Packages, TheTwoMachineRoundTripOfTheReadme) {
   // 2. On A: the package of what B lacks.
   auto packed = run({workA, snapshot, "-update", "-R", "-package=" + package});
   ASSERT_EQ(packed.exitCode, 0) << packed.output << packed.errorOutput;
-  EXPECT_NE(packed.output.find("3 files with content"), std::string::npos) << packed.output;
+  EXPECT_NE(packed.output.find("files with content: 3"), std::string::npos) << packed.output;
   EXPECT_TRUE(packed.errorOutput.empty()) << packed.errorOutput;
   testsupport::runTool({"unzip", "-tq", package});
   EXPECT_EQ(tree.read("B.pck").find("new.txt"), std::string::npos) << "the snapshot is only read";
@@ -61,6 +61,12 @@ TEST_F(Packages, TheTwoMachineRoundTripOfTheReadme) {
   ASSERT_EQ(updated.exitCode, 0) << updated.output << updated.errorOutput;
   EXPECT_EQ(contentOf("B/work"), "changed.txt=second version, longer;deleted on A.txt=still wanted on B;kept.txt=kept;"
                                  "new folder/deep.txt=in a new subfolder;new.txt=new at A;");
+
+  // A package lists only what it carries: a mirror of it deletes nothing it does not list.
+  auto mirrored = run({package, workB, "-copy", "-R", "-auto"});
+  EXPECT_EQ(mirrored.exitCode, 0) << mirrored.output << mirrored.errorOutput;
+  EXPECT_TRUE(tree.exists("B/work/kept.txt"));
+  EXPECT_TRUE(tree.exists("B/work/deleted on A.txt"));
 
   // B's new snapshot and A's folder now agree: nothing left to carry.
   ASSERT_EQ(run({workB, snapshot, "-update", "-R", "-auto"}).exitCode, 0);
@@ -87,7 +93,13 @@ with zipfile.ZipFile(sys.argv[1], 'w') as z:
   EXPECT_FALSE(tree.exists("dst/missing.txt"));
 
   auto refused = run({tree.path("dst"), tree.path("list only.pkg"), "-update", "-R", "-package=" + tree.path("x.zip")});
-  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(refused.exitCode, 2) << "nothing was tried";
   EXPECT_NE(refused.errorOutput.find("x.zip"), std::string::npos) << refused.errorOutput;
   EXPECT_FALSE(tree.exists("x.zip"));
+
+  tree.write("changed/carried.txt", "changed");
+  auto nowhere = run({tree.path("changed"), tree.path("list only.pkg"), "-update", "-R", "-package=" + tree.path("no such folder/x.pkg")});
+  EXPECT_EQ(nowhere.exitCode, 1);
+  EXPECT_NE(nowhere.errorOutput.find("Package not written"), std::string::npos) << nowhere.errorOutput;
+  EXPECT_EQ(nowhere.output.find("Package written"), std::string::npos) << nowhere.output;
 }

@@ -93,6 +93,12 @@ TEST_F(PackageFixture, ListAndContentReachTheFileTogetherAtTheCommitAndOnlyOnce)
   EXPECT_EQ(again->GetFile(in("p.pkg", "only listed.txt"), local, 0), -1);
   EXPECT_NE(again->LastError().find("not in package"), std::string::npos) << again->LastError();
   EXPECT_EQ(again->OpenContent(in("p.pkg", "only listed.txt")), nullptr);
+
+  // Read where the clocks say another time: the file it carries keeps its exact time.
+  testsupport::ScopedTimeZone elsewhere("America/New_York");
+  auto away = open("p.pkg");
+  ASSERT_TRUE(away->GetFileInfo(in("p.pkg", "new.txt")));
+  EXPECT_EQ(away->CurrentEntry().lastWriteTime, testsupport::utcTime(2020, 5, 6, 7, 8, 9));
 }
 
 TEST_F(PackageFixture, OneContentEntryPerFileAndCopyingOutCanTakeItAway) {
@@ -155,11 +161,15 @@ TEST_F(PackageFixture, NamesFromElsewhereNeverLeaveTheFolderAndAFileThatIsNoPack
   const std::string script = R"(
 import sys, zipfile
 with zipfile.ZipFile(sys.argv[1], 'w') as z:
-    z.writestr('LIST/list.txt', '           4   01-02-2003 04:05:06  0  0  0   ok.txt\r\n'
+    z.writestr('LIST/LIST.TXT', '           4   01-02-2003 04:05:06  0  0  0   ok.txt\r\n'
                                 '           4   01-02-2003 04:05:06  0  0  0   ..\\..\\evil.txt\r\n'
-                                '           4   01-02-2003 04:05:06  0  0  0   /etc/evil.txt\r\n')
+                                '           4   01-02-2003 04:05:06  0  0  0   /etc/evil.txt\r\n'
+                                '           5   01-02-2003 04:05:06  0  0  0   dossier\\a.txt\r\n'
+                                '           3   01-02-2003 04:05:06  0  0  0   synch.log\r\n')
     z.writestr('FILES/ok.txt', 'fine')
     z.writestr('FILES/../../evil.txt', 'evil')
+    z.writestr('FILES\\dossier\\a.txt', 'inner')
+    z.writestr('FILES/synch.log', 'log')
 )";
   const auto made = testsupport::runPython(script, {tree.path("elsewhere.pkg")});
   if (made.exitCode != 0) GTEST_SKIP() << "Python could not write the package: " << made.output;
@@ -169,9 +179,14 @@ with zipfile.ZipFile(sys.argv[1], 'w') as z:
   std::string error;
   ASSERT_TRUE(package->ListFolder(package->Root() + "/", entries, error));
   for (const engine::FindData& entry : entries) listed.push_back(entry.name);
-  EXPECT_EQ(listed, (std::vector<std::string>{"ok.txt"}));
+  EXPECT_EQ(listed, (std::vector<std::string>{"dossier", "ok.txt"})) << "history files are never synchronized";
   const std::vector<std::string> warnings = package->TakeWarnings();
   EXPECT_EQ(warnings.size(), 3u);
+  EXPECT_TRUE(package->HasContent(in("elsewhere.pkg", "dossier/a.txt"))) << "\\ between folders, as on Windows";
+  ASSERT_TRUE(package->NoteListOnly(in("elsewhere.pkg", "new.txt"), 1, testsupport::utcTime(2010, 1, 1, 0, 0, 0)));
+  ASSERT_TRUE(package->Finish());
+  const std::string written = entriesOf(tree.path("elsewhere.pkg"));
+  EXPECT_EQ(written.find("LIST/LIST.TXT"), std::string::npos) << "one list: " << written;
 
   tree.write("broken.pkg", "this is no archive at all");
   stores::PackageStore broken(context);
@@ -224,4 +239,47 @@ TEST_F(PackageFixture, APackageMadeFromAComparisonCarriesTheContentTheTaskCopies
   EXPECT_FALSE(result.written);
   EXPECT_FALSE(platform::exists(tree.path("update.zip")));
   EXPECT_TRUE(engine.StartFinish(true));
+}
+
+TEST_F(PackageFixture, WhatASideCannotGiveIsListedTheSidesAreNeverThePackageAndNothingMakesNoPackage) {
+  stores::RegisterStores();
+  struct Quiet : engine::RunObserver {
+    int Confirm(const engine::ConfirmRequest&) override { return engine::confirm::kYesOnce; }
+  } observer;
+  auto compare = [&](engine::SyncEngine& engine, const std::string& target) {
+    engine::SessionSpec session;
+    session.source = tree.path("a");
+    session.target = tree.path(target);
+    session.flags = engine::sessionflag::kSubfolders;
+    ASSERT_TRUE(engine.StartCompare({session}, true));
+  };
+  tree.writeWithTime("a/newer in a.txt", "new a", testsupport::utcTime(2023, 1, 1, 0, 0, 0));
+  tree.writeWithTime("a/newer in b.txt", "old", testsupport::utcTime(2022, 1, 1, 0, 0, 0));
+  tree.write("b.pck", "           3   01-01-2022 00:00:00  0  0  0   newer in a.txt\r\n"
+                      "           9   01-01-2023 00:00:00  0  0  0   newer in b.txt\r\n");
+  {
+    engine::SyncEngine engine(settings, context, observer);
+    compare(engine, "b.pck");
+    const auto result = stores::MakePackage(engine, tree.path("sync.pkg"), stores::PackageTask::Synchronize, context);
+    EXPECT_TRUE(result.failures.empty()) << result.failures.front();
+    EXPECT_EQ(result.withContent, 1u);
+    EXPECT_EQ(result.listOnly, 1u) << "a snapshot cannot give the file newer there: its line goes in";
+    EXPECT_NE(listOf(tree.path("sync.pkg")).find("           9   01-01-2023 00:00:00  0  0  0   newer in b.txt"),
+              std::string::npos);
+  }
+  {
+    engine::SyncEngine engine(settings, context, observer);
+    compare(engine, "sync.pkg");
+    const auto refused = stores::MakePackage(engine, tree.path("a/../sync.pkg"), stores::PackageTask::Synchronize, context);
+    EXPECT_TRUE(refused.refused) << "a package is never made from itself";
+  }
+  {
+    tree.writeWithTime("same/newer in a.txt", "new a", testsupport::utcTime(2023, 1, 1, 0, 0, 0));
+    tree.writeWithTime("same/newer in b.txt", "old", testsupport::utcTime(2022, 1, 1, 0, 0, 0));
+    engine::SyncEngine engine(settings, context, observer);
+    compare(engine, "same");
+    const auto nothing = stores::MakePackage(engine, tree.path("nothing.pkg"), stores::PackageTask::Synchronize, context);
+    EXPECT_TRUE(nothing.nothingToPut);
+    EXPECT_FALSE(platform::exists(tree.path("nothing.pkg")));
+  }
 }

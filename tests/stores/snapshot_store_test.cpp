@@ -2,6 +2,7 @@
 // snapshot file that only ever holds a whole listing.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/file_system.h"
 #include "platform/path.h"
@@ -58,7 +59,9 @@ TEST_F(SnapshotFixture, TheLineOfAFileIsTheHistoryLineWithTheRelativeName) {
   EXPECT_EQ(stores::FormatListing(listing), "           5   03-03-2004 07:08:09  0  0  0   a\\b.txt\r\n");
 
   EXPECT_TRUE(stores::IsListableName("Ordner mit Leerzeichen/Größe ä.txt"));
-  for (const char* unlistable : {"a\\b.txt", "tab\tname", " lead", "trail /x", "x/line\nbreak", ""}) {
+  EXPECT_TRUE(stores::IsListableName("notes/5:00 meeting.txt"));
+  // What a reader would take for something else is never written: it would come back renamed.
+  for (const char* unlistable : {"a\\b.txt", "tab\tname", " lead", "trail /x", "x/line\nbreak", "", "caf\xE9.txt", "a:b.txt"}) {
     EXPECT_FALSE(stores::IsListableName(unlistable)) << unlistable;
   }
 }
@@ -97,6 +100,43 @@ TEST_F(SnapshotFixture, OnlyAMissingFileListsAsEmpty) {
   EXPECT_NE(other->LastError().find("other.pck"), std::string::npos) << other->LastError();
   tree.write("empty.pck", "");
   EXPECT_TRUE(open("empty.pck")->Attach(nullptr, true));
+  // Lines shaped like listing lines whose time or size cannot be: no listing either.
+  tree.write("impossible.pck", "           2   32-13-2023 25:61:61  0  0  0   f1\r\n");
+  EXPECT_FALSE(open("impossible.pck")->Attach(nullptr, true));
+  tree.write("negative.pck", "          -5   03-03-2004 07:08:09  0  0  0   f1\r\n");
+  EXPECT_FALSE(open("negative.pck")->Attach(nullptr, true));
+  // Never a pipe (reading it would wait for ever) nor a device.
+  ASSERT_EQ(mkfifo(tree.path("pipe.pck").c_str(), 0600), 0);
+  stores::SnapshotStore pipe(context);
+  EXPECT_FALSE(pipe.Open(tree.path("pipe.pck"), {true, false, false}));
+  ASSERT_EQ(symlink("/dev/null", tree.path("null.pck").c_str()), 0);
+  stores::SnapshotStore null(context);
+  EXPECT_FALSE(null.Open(tree.path("null.pck"), {true, false, false}));
+}
+
+TEST_F(SnapshotFixture, AWriteThatFailsIsLostForTheRunAndALinkIsWrittenThrough) {
+  tree.write("src/one.txt", "12345");
+  tree.write("real/kept.pck", "");
+  ASSERT_EQ(symlink("real/kept.pck", tree.path("link.pck").c_str()), 0);
+  auto linked = open("link.pck");
+  ASSERT_TRUE(linked->Attach(nullptr, true));
+  ASSERT_TRUE(linked->NoteWrittenFile(linked->Root() + "/one.txt", tree.path("src/one.txt"), false));
+  ASSERT_TRUE(linked->Finish());
+  EXPECT_NE(tree.read("real/kept.pck").find("one.txt"), std::string::npos) << "the file the link names is the snapshot";
+  platform::FindData link;
+  ASSERT_TRUE(platform::statEntry(tree.path("link.pck"), link));
+  EXPECT_NE(link.attributes & platform::attr::kLink, 0u) << "the link stays a link";
+
+  tree.folder("gone");
+  auto snapshot = open("gone/snap.pck");
+  ASSERT_TRUE(snapshot->Attach(nullptr, true));
+  snapshot->BeginBatch(0);
+  ASSERT_TRUE(snapshot->NoteWrittenFile(tree.path("gone/snap.pck/one.txt"), tree.path("src/one.txt"), false));
+  ASSERT_EQ(rmdir(tree.path("gone").c_str()), 0);
+  snapshot->EndBatch();
+  EXPECT_EQ(snapshot->TakeLostWrites(), std::vector<std::string>{tree.path("gone/snap.pck/one.txt")});
+  EXPECT_NE(snapshot->LastError().find("gone/snap.pck"), std::string::npos) << snapshot->LastError();
+  EXPECT_FALSE(snapshot->Exists(tree.path("gone/snap.pck/one.txt"))) << "the listing is the file on disk again";
 }
 
 TEST_F(SnapshotFixture, TheFileIsWrittenWholeAndOnlyWhenTheListingChanged) {

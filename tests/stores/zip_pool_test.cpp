@@ -98,7 +98,10 @@ struct ZipPool : ::testing::Test {
 
 TEST_F(ZipPool, AnArchiveWrittenAndReadOnCopyThreadsIsWhatOneThreadMakesAndReads) {
   // A source file edited between the comparison and the run fails alike with any thread count.
-  const auto edit = [&] { tree.write("src/d2/f101.txt", "edited after the comparison"); };
+  // A fixed time: what remains planned names it, and both runs must name the same.
+  const auto edit = [&] {
+    tree.writeWithTime("src/d2/f101.txt", "edited after the comparison", testsupport::utcTime(2030, 1, 1, 0, 0, 0));
+  };
   const Outcome one = run(tree.path("src"), tree.path("one.zip"), 1, edit, [&] { return entriesOf(tree.path("one.zip")); });
   tree.write("src/d2/f101.txt", "content of file 101");
   const Outcome pool = run(tree.path("src"), tree.path("pool.zip"), 4, edit, [&] { return entriesOf(tree.path("pool.zip")); });
