@@ -34,7 +34,7 @@ bool PackageStore::ensureOpen(bool create) {
     archive_.Open(root_, create);
     return true;
   } catch (const CZipException& failure) {
-    return fail(root_ + ": " + failure.what());
+    return fail(root_ + ": " + failure.ReasonAbout(root_));
   }
 }
 
@@ -78,7 +78,7 @@ bool PackageStore::readFile() {
     char buffer[65536];
     while (const std::size_t got = reader->read(buffer, sizeof buffer)) text.append(buffer, got);
   } catch (const CZipException& failure) {
-    return fail(engine::Translate("${cannot read}") + " " + root_ + ": " + failure.what());
+    return fail(engine::Translate("${cannot read}") + " " + root_ + ": " + failure.ReasonAbout(root_));
   }
   if (!readListingText(text)) return false;
   // The line holds the local time to the second; a file the package carries with its exact time
@@ -153,7 +153,7 @@ bool PackageStore::NoteWrittenContent(const std::string& path, platform::Content
     archive_.AddEntry(input, name, -1, nullptr);
     if (!old.empty() && old != name) archive_.DeleteNames({old}, nullptr);
   } catch (const CZipException& failure) {
-    return fail(engine::Translate("${cannot write}") + " " + root_ + ": " + failure.what());
+    return fail(engine::Translate("${cannot write}") + " " + root_ + ": " + failure.ReasonAbout(root_));
   }
   std::erase(deleteQueue_, name);
   std::erase(deleteQueue_, old);
@@ -277,7 +277,7 @@ bool PackageStore::writeChanges(std::string& error) {
     if (!deleteQueue_.empty()) archive_.DeleteNames(deleteQueue_, nullptr);
     archive_.Close();
   } catch (const CZipException& failure) {
-    error = engine::Translate("${cannot write}") + " " + root_ + ": " + failure.what();
+    error = engine::Translate("${cannot write}") + " " + root_ + ": " + failure.ReasonAbout(root_);
     archive_.Discard();
     return false;
   }

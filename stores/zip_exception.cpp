@@ -95,4 +95,17 @@ CZipException::CZipException(int code, const std::string& detail)
                                                : TextOf(code) + ": " + detail)),
       code_(code) {}
 
+std::string CZipException::ReasonAbout(const std::string& path) const {
+  const std::string text = what();
+  const std::size_t at = path.empty() ? std::string::npos : text.find(path);
+  if (at == std::string::npos) return text;
+  // "code text: PATH: system's reason" or "code text: PATH": the reason, said once.
+  std::string after = text.substr(at + path.size());
+  if (after.starts_with(": ")) after.erase(0, 2);
+  if (!after.empty()) return after;
+  std::string before = text.substr(0, at);
+  if (before.ends_with(": ")) before.resize(before.size() - 2);
+  return before.empty() ? text : before;
+}
+
 }  // namespace stores

@@ -36,6 +36,8 @@ class CZipException : public std::runtime_error {
   // `detail` is added to the code's text (a file name, the system's reason).
   explicit CZipException(int code, const std::string& detail = {});
   [[nodiscard]] int code() const { return code_; }
+  // The text for a message that names `path` already: the reason without the path.
+  [[nodiscard]] std::string ReasonAbout(const std::string& path) const;
 
   // The text of a code.
   [[nodiscard]] static std::string TextOf(int code);

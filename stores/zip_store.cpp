@@ -64,7 +64,7 @@ ZipStore::ArchiveScope::ArchiveScope(ZipStore& store, bool create) : store_(stor
   } catch (const CZipException& failure) {
     --store_.openCount_;
     counted_ = false;
-    store_.setError(store_.root_ + ": " + failure.what());
+    store_.setError(store_.root_ + ": " + failure.ReasonAbout(store_.root_));
   }
 }
 
@@ -79,7 +79,7 @@ bool ZipStore::ArchiveScope::Release() {
     store_.archive_.Close();
     return true;
   } catch (const CZipException& failure) {
-    store_.closeError_ = store_.root_ + ": " + failure.what();
+    store_.closeError_ = store_.root_ + ": " + failure.ReasonAbout(store_.root_);
     store_.setError(store_.closeError_);
     return false;
   }
@@ -166,7 +166,7 @@ bool ZipStore::addEntry(const std::string& path, bool link, const AddToArchive& 
   try {
     add(*relative, progress);
   } catch (const CZipException& failure) {
-    return fail(engine::Translate("${cannot write}") + " " + root_ + ": " + failure.what());
+    return fail(engine::Translate("${cannot write}") + " " + root_ + ": " + failure.ReasonAbout(root_));
   }
   const ZipEntry& stored = archive_.Entry(archive_.FindName(*relative));
   const int entry = putEntry(*relative, static_cast<std::int64_t>(stored.uncompressedSize), stored.lastWriteTime(), stored.crc);
@@ -292,7 +292,7 @@ void ZipStore::EndBatch() {
   try {
     applyDeleteQueue();
   } catch (const CZipException& failure) {
-    written = fail(root_ + ": " + failure.what());
+    written = fail(root_ + ": " + failure.ReasonAbout(root_));
   }
   if (!written) archive_.Discard();
   if (!held_->Release()) written = false;
@@ -352,7 +352,7 @@ bool ZipStore::WriteBackCopies() {
     try {
       archive_.AddFile(file, name, -1, &progress);
     } catch (const CZipException& failure) {
-      return fail(root_ + ": " + failure.what());
+      return fail(root_ + ": " + failure.ReasonAbout(root_));
     }
   }
   return scope.Release();
@@ -386,7 +386,7 @@ bool ZipStore::Finish() {
   try {
     applyDeleteQueue();
   } catch (const CZipException& failure) {
-    return fail(root_ + ": " + failure.what());
+    return fail(root_ + ": " + failure.ReasonAbout(root_));
   }
   if (changed && !WriteBackCopies()) ok = false;
   if (!scope.Release()) ok = false;
