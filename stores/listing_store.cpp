@@ -257,6 +257,14 @@ bool ListingStore::GetFileTime(const std::string& path, engine::CalendarTime& ti
   return true;
 }
 
+std::string ListingStore::copyDestination(const std::string& relative, const std::string& localPath) {
+  if (!localPath.empty()) return localPath;
+  const std::string destination = platform::joinPath(TempFolder(), relative);
+  if (platform::createFolderChain(platform::parentOf(destination))) return destination;
+  setError(destination + ": " + engine::Translate("${cannot be written}"));
+  return {};
+}
+
 bool ListingStore::insideTempFolder(const std::string& path) const {
   return path.starts_with(platform::withTrailingSeparator(temp_->path()));
 }

@@ -85,6 +85,9 @@ class ListingStore : public engine::Store {
   // Takes a whole listing read elsewhere, whose look-ups tell letter case apart.
   void replaceListing(engine::HistoryList listing);
   [[nodiscard]] bool isFolder(const std::string& relative) const;
+  // Where GetFile puts a copy: `localPath` when given, else the temporary folder plus the
+  // relative path, its folders made. Empty with LastError when they cannot be made.
+  [[nodiscard]] std::string copyDestination(const std::string& relative, const std::string& localPath);
   // Records a copy inside the temporary folder; copies elsewhere are not the store's.
   void recordCopy(const std::string& path, int entry);
   [[nodiscard]] bool insideTempFolder(const std::string& path) const;

@@ -219,11 +219,8 @@ int PackageStore::GetFile(const std::string& path, std::string& localPath, unsig
     return -1;
   }
   const bool ownCopy = localPath.empty();
-  const std::string destination = ownCopy ? platform::joinPath(TempFolder(), *relative) : localPath;
-  if (ownCopy && !platform::createFolderChain(platform::parentOf(destination))) {
-    setError(destination + ": " + engine::Translate("${cannot be written}"));
-    return -1;
-  }
+  const std::string destination = copyDestination(*relative, localPath);
+  if (destination.empty()) return -1;
   if (!ensureOpen(false)) return -1;
   try {
     archive_.Extract(archive_.FindName(contentEntry(*relative)), destination, nullptr);

@@ -235,11 +235,8 @@ int ZipStore::GetFile(const std::string& path, std::string& localPath, unsigned)
     return 1;
   }
   const bool ownCopy = localPath.empty();
-  const std::string destination = ownCopy ? platform::joinPath(TempFolder(), *relative) : localPath;
-  if (ownCopy && !platform::createFolderChain(platform::parentOf(destination))) {
-    setError(destination + ": " + engine::Translate("${cannot be written}"));
-    return -1;
-  }
+  const std::string destination = copyDestination(*relative, localPath);
+  if (destination.empty()) return -1;
   ArchiveScope scope(*this, false);
   if (!scope.IsOpen()) return -1;
   ProgressAdapter progress(*this);

@@ -98,12 +98,13 @@ struct ZipPool : ::testing::Test {
 
 TEST_F(ZipPool, AnArchiveWrittenAndReadOnCopyThreadsIsWhatOneThreadMakesAndReads) {
   // A source file edited between the comparison and the run fails alike with any thread count.
-  // A fixed time: what remains planned names it, and both runs must name the same.
+  // What remains planned names the source as compared: both runs must see it with the same time.
+  const platform::FileTime original = platform::getLastWriteTime(tree.path("src/d2/f101.txt")).value_or(0);
   const auto edit = [&] {
     tree.writeWithTime("src/d2/f101.txt", "edited after the comparison", testsupport::utcTime(2030, 1, 1, 0, 0, 0));
   };
   const Outcome one = run(tree.path("src"), tree.path("one.zip"), 1, edit, [&] { return entriesOf(tree.path("one.zip")); });
-  tree.write("src/d2/f101.txt", "content of file 101");
+  tree.writeWithTime("src/d2/f101.txt", "content of file 101", original);
   const Outcome pool = run(tree.path("src"), tree.path("pool.zip"), 4, edit, [&] { return entriesOf(tree.path("pool.zip")); });
   EXPECT_EQ(one.copied, 201u);
   EXPECT_EQ(one.failed, 1u);
