@@ -16,7 +16,7 @@ int WritePackage(engine::SyncEngine& engine, const config::COptions& options, co
   const stores::PackageTask task = todo == config::kSynchronize || todo == config::kSmart ? stores::PackageTask::Synchronize
                                                                                           : stores::PackageTask::UpdateTarget;
   stores::PackageResult result;
-  engine.StartTask([&] { result = stores::MakePackage(engine, packageFile, task, context); }, true);
+  engine.StartTask([&] { result = stores::MakePackage(engine, packageFile, task, context, true); }, true);
   for (const std::string& failure : result.failures) io.err << failure << '\n';
   if (result.refused) return exitcode::kCouldNotStart;
   if (result.nothingToPut) {

@@ -263,6 +263,7 @@ int CompareEngine::folderItemFor(FolderContext& folder) {
 
 bool CompareEngine::AddFolderItem(FolderContext& folder, int kind) {
   if (!settings_.has(option::kHandleEmptyFolders)) return false;
+  if (!folder.source->HoldsFolders() || !folder.target->HoldsFolders()) return false;
   int act = kind == presence::kSource ? table_[kSourceOnly] : (kind == presence::kTarget ? table_[kTargetOnly] : table_[kSame]);
   const Store& other = kind == presence::kSource ? *folder.target : *folder.source;
   if (act == action::kDelete && !other.ListsWholeFolder()) act = action::kNone;
@@ -336,6 +337,8 @@ int CompareEngine::AddResult(FolderContext& folder, const FindData* source, cons
     const bool deletedThere = history && !oneWaySource && other.History().Find(otherFolder, name) >= 0 && unchanged;
     act = deletedThere ? table_[kDeletedOnOtherSide] : table_[kind == presence::kSource ? kSourceOnly : kTargetOnly];
     if (act == action::kDelete && !other.ListsWholeFolder()) act = action::kNone;
+    const bool oneWay = pairs_[static_cast<std::size_t>(folder.pairIndex)].oneWay;
+    if (kind == presence::kTarget && oneWay && folder.target->DescribesOnly()) act = action::kDelete;
   }
 
   if (restoresLinkOutside(folder, source, target, act)) return -1;
@@ -368,7 +371,8 @@ int CompareEngine::AddResult(FolderContext& folder, const FindData* source, cons
 
 bool CompareEngine::CompareEntry(FolderContext& folder, const FindData* source, const FindData* target, int kind) {
   if (kind == presence::kSource && table_[kSourceOnly] == 0) return false;
-  if (kind == presence::kTarget && table_[kTargetOnly] == 0) return false;
+  const bool describedOnly = pairs_[static_cast<std::size_t>(folder.pairIndex)].oneWay && folder.target->DescribesOnly();
+  if (kind == presence::kTarget && table_[kTargetOnly] == 0 && !describedOnly) return false;
   const Verdict verdict = kind == presence::kBoth ? judgePair(folder, *source, *target) : Verdict::Same;
   return AddResult(folder, source, target, verdict, kind) >= 0;
 }

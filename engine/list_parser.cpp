@@ -163,6 +163,7 @@ void ParseDate(std::string_view pattern, std::string_view text, ParsedEntry& par
   std::size_t p = 0;
   while (t < text.size() && p < effective.size()) {
     long value = 0;
+    const std::size_t digitsFrom = t;
     if (!readNumber(text, t, value)) break;
     const char letter = effective[p];
     if (letter == 'M' || letter == 'm') {
@@ -171,8 +172,8 @@ void ParseDate(std::string_view pattern, std::string_view text, ParsedEntry& par
       day = value;
     } else if (letter == 'Y' || letter == 'y') {
       year = value;
-      if (year < 100) year += 1900;
-      if (year < 1940) year += 100;
+      // Only a two-digit year is a year of a century to guess: 40-99 the 1900s, 00-39 the 2000s.
+      if (t - digitsFrom <= 2) year += year < 40 ? 2000 : 1900;
     } else {
       break;
     }

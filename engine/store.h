@@ -168,6 +168,12 @@ class Store {
   // which lists only what it carries to the other machine; nothing is deleted for being absent
   // from it.
   [[nodiscard]] virtual bool ListsWholeFolder() const { return true; }
+  // The store keeps folders of their own, empty ones included (not archives and listings, whose
+  // folders come and go with their files).
+  [[nodiscard]] virtual bool HoldsFolders() const { return true; }
+  // A listing without any content (a snapshot): a one-way run into it keeps it the listing of its
+  // source, lines of files the source no longer has included, as removing a line loses nothing.
+  [[nodiscard]] virtual bool DescribesOnly() const { return false; }
   // The store keeps symbolic links as links (never following them).
   [[nodiscard]] virtual bool CanHoldLinks() const { return false; }
   // Sets the Unix permission bits; false when the store keeps none.

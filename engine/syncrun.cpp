@@ -473,7 +473,13 @@ void SyncEngine::finishCopy(const PreparedCopy& copy) {
   }
   runDone_ += copy.size;
   // A listing (a snapshot) records the file without taking its bytes.
-  if (to.HasContent(copy.toPath)) totals_.bytes += copy.size;
+  const std::uint64_t moved = to.HasContent(copy.toPath) ? copy.size : 0;
+  totals_.bytes += moved;
+  for (auto write = listedWrites_.rbegin(); write != listedWrites_.rend(); ++write) {
+    if (write->index != copy.index) continue;
+    write->bytes = moved;
+    break;
+  }
   ++(copy.toSource ? totals_.copiedToSource : totals_.copiedToTarget);
   markDone(copy.index, presence::kBoth);
 }
@@ -537,12 +543,15 @@ void SyncEngine::reportPooled(CopyPool& pool, bool all) {
     inFlight_.pop_front();
     // Reported in the order of the plan, whatever order the copies ended in.
     observer_.ItemStarting(Items().at(copy.index));
+    // An archive's write can still be lost when its batch ends: remembered as on the run's thread.
+    if (outcome.ok) rememberListedWrite(copy.index, *copy.to, copy.toPath);
     if (outcome.ok && copy.to->FinishCopyJob(copy.toPath)) {
       observer_.ProgressFile(platform::fileNameOf(copy.toPath), copy.size, 1);
       finishCopy(copy);
       observer_.ProgressBytes(copy.size, runDone_);
       observer_.ItemDone(Items().at(copy.index));
     } else {
+      if (outcome.ok && !listedWrites_.empty() && listedWrites_.back().index == copy.index) listedWrites_.pop_back();
       const std::string reason = outcome.ok ? copy.to->LastError() : outcome.error;
       reportError(copy.index, copy.toPath, ShouldContinue() ? reason : Translate("${Cancelled}"));
     }
@@ -623,7 +632,7 @@ void SyncEngine::undoLostWrites() {
                 --totals_.deleted;
               } else {
                 --(write.action == action::kCopyToSource ? totals_.copiedToSource : totals_.copiedToTarget);
-                totals_.bytes -= write.action == action::kCopyToSource ? write.targetSize : write.sourceSize;
+                totals_.bytes -= write.bytes;
               }
             }
             item.action = write.action;

@@ -205,6 +205,8 @@ class SyncEngine : public CompareEngine, public ProgressSink {
     std::uint64_t targetSize = 0;
     FileTime sourceTime = 0;
     FileTime targetTime = 0;
+    // What the copy added to the bytes moved.
+    std::uint64_t bytes = 0;
   };
   std::vector<ListedWrite> listedWrites_;
   std::deque<InFlight> inFlight_;

@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -117,6 +118,14 @@ bool exists(const std::string& path) {
 bool isFolder(const std::string& path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool readSymbolicLink(const std::string& path, std::string& target) {
+  std::vector<char> buffer(PATH_MAX);
+  const ssize_t length = readlink(path.c_str(), buffer.data(), buffer.size());
+  if (length < 0 || static_cast<std::size_t>(length) >= buffer.size()) return false;
+  target.assign(buffer.data(), static_cast<std::size_t>(length));
+  return true;
 }
 
 bool isRegularFile(const std::string& path) {

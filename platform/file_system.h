@@ -46,6 +46,8 @@ class DirectorySearch {
 [[nodiscard]] bool setAttributes(const std::string& path, std::uint32_t attributes);
 [[nodiscard]] bool exists(const std::string& path);
 [[nodiscard]] bool isFolder(const std::string& path);
+// The target text of a symbolic link; false when the path is no link.
+[[nodiscard]] bool readSymbolicLink(const std::string& path, std::string& target);
 // A regular file, following links (not a pipe, a device or a folder).
 [[nodiscard]] bool isRegularFile(const std::string& path);
 

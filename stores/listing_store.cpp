@@ -99,7 +99,12 @@ bool ListingStore::openFileRoot(const std::string& root, const engine::OpenOptio
   // its place would leave the one the user keeps behind.
   platform::FindData entry;
   if (platform::statEntry(root_, entry) && (entry.attributes & platform::attr::kLink) != 0) {
-    const std::string target = platform::canonicalPath(root_);
+    std::string target = platform::canonicalPath(root_);
+    // A link to a file not made yet: the file is made where it points.
+    if (target.empty() && platform::readSymbolicLink(root_, target) && !target.empty()) {
+      if (!platform::isAbsolutePath(target)) target = platform::joinPath(platform::parentOf(root_), target);
+      target = platform::pathAsItWillBe(target);
+    }
     if (!target.empty()) root_ = target;
   }
   if (platform::exists(root_) && !platform::isRegularFile(root_)) {

@@ -40,6 +40,7 @@ class ListingStore : public engine::Store {
   bool SetAttributes(const std::string&, std::uint32_t) override { return false; }
   bool GetFileInfo(const std::string& path) override;
   bool CreateFolder(const std::string&) override { return false; }
+  bool HoldsFolders() const override { return false; }
   bool GetChecksum(const std::string& path, std::uint32_t& value) override;
   bool GetFileTime(const std::string& path, engine::CalendarTime& time) override;
   bool SetFileTime(const std::string&, engine::FileTime) override { return false; }

@@ -54,6 +54,8 @@ bool ParseListing(std::string_view text, engine::HistoryList& out, engine::Rejec
     }
     engine::ParsedEntry parsed;
     engine::ParseRecord(line, format, parsed);
+    // Every line of a listing has a whole date and time: one without is no listing's line.
+    if (!parsed.haveDate || !parsed.haveTime) return false;
     const std::size_t refused = rejected.size();
     if (!engine::FinaliseEntry(parsed, true, &rejected)) {
       if (rejected.size() > refused) continue;

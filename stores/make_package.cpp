@@ -53,7 +53,7 @@ std::vector<PackageItem> itemsToPut(engine::SyncEngine& engine, PackageTask task
 }  // namespace
 
 PackageResult MakePackage(engine::SyncEngine& engine, const std::string& packagePath, PackageTask task,
-                          const engine::StoreContext& context) {
+                          const engine::StoreContext& context, bool replaceExisting) {
   PackageResult result;
   auto refuse = [&](std::string text) {
     result.failures.push_back(std::move(text));
@@ -80,6 +80,9 @@ PackageResult MakePackage(engine::SyncEngine& engine, const std::string& package
   }
   if (!package.Attach(&engine, false)) return refuse(package.LastError());
   package.BeginBatch(0);
+  // The package describes this comparison alone: what an earlier one put there goes (in the same
+  // commit, so the old package stays whole until the new one is).
+  if (replaceExisting) package.Empty();
   for (const PackageItem& item : items) {
     if (!engine.ShouldContinue()) {
       result.cancelled = true;
@@ -105,7 +108,9 @@ PackageResult MakePackage(engine::SyncEngine& engine, const std::string& package
     result.failures.push_back(package.LastError());
     result.withContent = result.listOnly = 0;
   }
-  result.written = lost.empty() && package.Finish() && platform::exists(package.Root());
+  // Written: something was put, and it reached the disk.
+  result.written = result.withContent + result.listOnly > 0 && lost.empty() && package.Finish() &&
+                   platform::exists(package.Root());
   if (!result.written && result.failures.empty()) result.failures.push_back(package.LastError());
   return result;
 }

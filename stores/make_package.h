@@ -27,10 +27,11 @@ struct PackageResult {
   bool written = false;
 };
 
-// Makes (or adds to) the package at `packagePath` (a ".pkg" file, made without asking) from the
-// selected copy items of the engine's last comparison: an item's file is taken from the side its
-// action copies from. Runs on the calling thread: through SyncEngine::StartTask for a window.
+// Makes the package at `packagePath` (a ".pkg" file, made without asking) from the selected copy
+// items of the engine's last comparison: an item's file is taken from the side its action copies
+// from. An existing package is added to, or with `replaceExisting` replaced whole. Runs on the
+// calling thread: through SyncEngine::StartTask for a window.
 [[nodiscard]] PackageResult MakePackage(engine::SyncEngine& engine, const std::string& packagePath, PackageTask task,
-                                        const engine::StoreContext& context);
+                                        const engine::StoreContext& context, bool replaceExisting);
 
 }  // namespace stores

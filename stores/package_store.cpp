@@ -56,6 +56,10 @@ bool PackageStore::readFile() {
     // Packages made on Windows hold "\" between folders, whatever system their archiver said.
     const std::string name = platform::fromStoredName(entry.name);
     if (platform::equalNoCase(name, kListEntry)) {
+      // Two lists (spelled differently) would be a guess between two folders.
+      if (list >= 0 && archive_.Entry(list).name != entry.name) {
+        return fail(engine::TranslateFormat("${This package holds more than one list:} %s", {root_}));
+      }
       list = i;
     } else if (name.size() > kContentFolder.size() &&
                platform::equalNoCase(std::string_view(name).substr(0, kContentFolder.size()), kContentFolder)) {
@@ -103,7 +107,9 @@ bool PackageStore::readFile() {
 
 void PackageStore::noteContent(const std::string& relative, const std::string& name) {
   content_[relative] = name;
-  contentByCase_[platform::caseKey(relative)] = relative;
+  // Two spellings of one case key: no guess between them (empty).
+  const auto [variant, added] = contentByCase_.emplace(platform::caseKey(relative), relative);
+  if (!added && variant->second != relative) variant->second.clear();
 }
 
 std::string PackageStore::contentEntry(const std::string& relative) const {
@@ -111,7 +117,9 @@ std::string PackageStore::contentEntry(const std::string& relative) const {
   if (found == content_.end()) {
     // A variant that has a line of its own is another file (Linux tells "A" and "a" apart).
     const auto variant = contentByCase_.find(platform::caseKey(relative));
-    if (variant != contentByCase_.end() && findEntry(variant->second) < 0) found = content_.find(variant->second);
+    if (variant != contentByCase_.end() && !variant->second.empty() && findEntry(variant->second) < 0) {
+      found = content_.find(variant->second);
+    }
   }
   return found == content_.end() ? std::string() : found->second;
 }
@@ -120,7 +128,7 @@ void PackageStore::dropContent(const std::string& relative) {
   const std::string name = contentEntry(relative);
   if (name.empty()) return;
   if (std::find(deleteQueue_.begin(), deleteQueue_.end(), name) == deleteQueue_.end()) deleteQueue_.push_back(name);
-  const std::string carried = name.substr(kContentFolder.size());
+  const std::string carried = platform::fromStoredName(name.substr(kContentFolder.size()));
   content_.erase(carried);
   const auto variant = contentByCase_.find(platform::caseKey(carried));
   if (variant != contentByCase_.end() && variant->second == carried) contentByCase_.erase(variant);
@@ -176,6 +184,18 @@ bool PackageStore::DeleteFile(const std::string& path) {
   if (!removeLine(path)) return false;
   dropContent(*relativeOf(path));
   return true;
+}
+
+void PackageStore::Empty() {
+  for (int i = 0; i < listing_.SlotCount(); ++i) {
+    if (listing_.IsLive(i)) (void)DeleteFile(platform::joinPath(root_, listing_.at(i).path));
+  }
+  // Content without a line goes too.
+  for (const auto& [relative, name] : content_) {
+    if (std::find(deleteQueue_.begin(), deleteQueue_.end(), name) == deleteQueue_.end()) deleteQueue_.push_back(name);
+  }
+  content_.clear();
+  contentByCase_.clear();
 }
 
 std::unique_ptr<platform::ContentReader> PackageStore::OpenContent(const std::string& path) {

@@ -40,6 +40,8 @@ class PackageStore : public SnapshotStore {
   // name goes, so list and content never disagree).
   bool NoteListOnly(const std::string& path, std::int64_t size, engine::FileTime time);
   bool DeleteFile(const std::string& path) override;
+  // Removes every line and every content entry (written at the next commit).
+  void Empty();
   int GetFile(const std::string& path, std::string& localPath, unsigned flags) override;
   std::unique_ptr<platform::ContentReader> OpenContent(const std::string& path) override;
   bool HasContent(const std::string& path) override;
@@ -48,6 +50,7 @@ class PackageStore : public SnapshotStore {
   bool BackupFile(const std::string& path) override;
   bool IsArchive() const override { return true; }
   bool ListsWholeFolder() const override { return false; }
+  bool DescribesOnly() const override { return false; }
   bool WriteBackCopies() override;
   bool Finish() override;
 

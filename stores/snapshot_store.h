@@ -34,6 +34,7 @@ class SnapshotStore : public ListingStore {
   // Overwriting or removing a line loses no content: there is nothing to keep.
   bool BackupFile(const std::string&) override { return true; }
   bool IsArchive() const override { return false; }
+  bool DescribesOnly() const override { return true; }
   bool WriteBackCopies() override { return true; }
   // Writes the listing anew (beside the file, on the disk, then renamed over it) when it changed.
   bool Finish() override;

@@ -134,6 +134,20 @@ TEST_F(PackageFixture, OneContentEntryPerFileAndCopyingOutCanTakeItAway) {
   ASSERT_TRUE(package->Finish());
   EXPECT_EQ(entriesOf(tree.path("p.pkg")), "LIST/list.txt;");
   EXPECT_NE(listOf(tree.path("p.pkg")).find("Docs\\Read Me.txt"), std::string::npos) << "the line stays";
+
+  // Two other spellings and no exact one: no guess between them.
+  {
+    stores::ZipContainer zip;
+    zip.Open(tree.path("two.pkg"), true);
+    stores::MemoryInput list("           5   01-01-2010 00:00:00  0  0  0   a.txt\r\n", 0, S_IFREG | 0644);
+    zip.AddEntry(list, "LIST/list.txt", -1, nullptr);
+    for (const char* name : {"FILES/A.TXT", "FILES/A.txt"}) {
+      stores::MemoryInput content("wrong", 0, S_IFREG | 0644);
+      zip.AddEntry(content, name, -1, nullptr);
+    }
+    zip.Close();
+  }
+  EXPECT_FALSE(open("two.pkg")->HasContent(in("two.pkg", "a.txt")));
 }
 
 TEST_F(PackageFixture, ACommitThatFailsLeavesTheOldPackageAndSaysWhichWritesWereLost) {
@@ -218,7 +232,7 @@ TEST_F(PackageFixture, APackageMadeFromAComparisonCarriesTheContentTheTaskCopies
   ASSERT_TRUE(engine.StartCompare({session}, true));
 
   stores::PackageResult result;
-  engine.StartTask([&] { result = stores::MakePackage(engine, tree.path("update.pkg"), stores::PackageTask::UpdateTarget, context); }, true);
+  engine.StartTask([&] { result = stores::MakePackage(engine, tree.path("update.pkg"), stores::PackageTask::UpdateTarget, context, false); }, true);
   EXPECT_TRUE(result.written);
   EXPECT_TRUE(result.failures.empty()) << result.failures.front();
   EXPECT_EQ(result.withContent, 2u);
@@ -235,7 +249,14 @@ TEST_F(PackageFixture, APackageMadeFromAComparisonCarriesTheContentTheTaskCopies
   }
   EXPECT_EQ(list.find("same.txt"), std::string::npos) << "only selected items";
 
-  result = stores::MakePackage(engine, tree.path("update.zip"), stores::PackageTask::UpdateTarget, context);
+  // Made again in place of the old one: only what this task carries is in it.
+  result = stores::MakePackage(engine, tree.path("update.pkg"), stores::PackageTask::UpdateSource, context, true);
+  EXPECT_TRUE(result.written);
+  EXPECT_EQ(result.withContent, 1u);
+  EXPECT_EQ(entriesOf(tree.path("update.pkg")), "LIST/list.txt;FILES/to source.txt;");
+  expectUnzipAccepts(tree.path("update.pkg"));
+
+  result = stores::MakePackage(engine, tree.path("update.zip"), stores::PackageTask::UpdateTarget, context, false);
   EXPECT_FALSE(result.written);
   EXPECT_FALSE(platform::exists(tree.path("update.zip")));
   EXPECT_TRUE(engine.StartFinish(true));
@@ -260,7 +281,7 @@ TEST_F(PackageFixture, WhatASideCannotGiveIsListedTheSidesAreNeverThePackageAndN
   {
     engine::SyncEngine engine(settings, context, observer);
     compare(engine, "b.pck");
-    const auto result = stores::MakePackage(engine, tree.path("sync.pkg"), stores::PackageTask::Synchronize, context);
+    const auto result = stores::MakePackage(engine, tree.path("sync.pkg"), stores::PackageTask::Synchronize, context, false);
     EXPECT_TRUE(result.failures.empty()) << result.failures.front();
     EXPECT_EQ(result.withContent, 1u);
     EXPECT_EQ(result.listOnly, 1u) << "a snapshot cannot give the file newer there: its line goes in";
@@ -270,7 +291,7 @@ TEST_F(PackageFixture, WhatASideCannotGiveIsListedTheSidesAreNeverThePackageAndN
   {
     engine::SyncEngine engine(settings, context, observer);
     compare(engine, "sync.pkg");
-    const auto refused = stores::MakePackage(engine, tree.path("a/../sync.pkg"), stores::PackageTask::Synchronize, context);
+    const auto refused = stores::MakePackage(engine, tree.path("a/../sync.pkg"), stores::PackageTask::Synchronize, context, false);
     EXPECT_TRUE(refused.refused) << "a package is never made from itself";
   }
   {
@@ -278,7 +299,7 @@ TEST_F(PackageFixture, WhatASideCannotGiveIsListedTheSidesAreNeverThePackageAndN
     tree.writeWithTime("same/newer in b.txt", "old", testsupport::utcTime(2022, 1, 1, 0, 0, 0));
     engine::SyncEngine engine(settings, context, observer);
     compare(engine, "same");
-    const auto nothing = stores::MakePackage(engine, tree.path("nothing.pkg"), stores::PackageTask::Synchronize, context);
+    const auto nothing = stores::MakePackage(engine, tree.path("nothing.pkg"), stores::PackageTask::Synchronize, context, false);
     EXPECT_TRUE(nothing.nothingToPut);
     EXPECT_FALSE(platform::exists(tree.path("nothing.pkg")));
   }

@@ -133,3 +133,27 @@ TEST_F(ZipPool, AnArchiveWrittenAndReadOnCopyThreadsIsWhatOneThreadMakesAndReads
   }
   EXPECT_TRUE(restoredOne == restoredPool) << "one thread: " << restoredOne.written << "\npool: " << restoredPool.written;
 }
+
+TEST_F(ZipPool, CopiesLostWithAnArchiveThatCannotBeWrittenCountAsFailedOnCopyThreadsToo) {
+  settings.copyThreads = 4;
+  // Another program makes a file at the archive's path while the run goes on: the run's new
+  // archive must not replace it, and nothing the run put there happened.
+  struct Intruder : Reports {
+    std::string archive;
+    void ItemDone(const engine::CompareItem&) override {
+      if (!platform::exists(archive)) (void)platform::writeFileReplacing(archive, "another program's file", 0644);
+    }
+  } reports;
+  reports.archive = tree.path("lost.zip");
+  engine::SyncEngine engine(settings, engine::StoreContext{}, reports);
+  engine::SessionSpec session;
+  session.source = tree.path("src");
+  session.target = reports.archive;
+  session.flags = engine::sessionflag::kSubfolders;
+  ASSERT_TRUE(engine.StartCompare({session}, true));
+  engine.StartSynchronize({}, true);
+  EXPECT_EQ(tree.read("lost.zip"), "another program's file");
+  EXPECT_EQ(engine.Totals().copiedToTarget, 0u);
+  EXPECT_EQ(engine.Totals().bytes, 0u);
+  EXPECT_EQ(engine.Totals().failed, 202u) << "every file and the link";
+}
