@@ -100,7 +100,7 @@ PackageResult MakePackage(engine::SyncEngine& engine, const std::string& package
       put = package.NoteListOnly(destination, static_cast<std::int64_t>(item.size), item.time);
       if (put) ++result.listOnly;
     }
-    if (!put) result.failures.push_back(package.LastError());
+    if (!put) result.failures.push_back(item.relative + ": " + package.LastError());
   }
   package.EndBatch();
   const std::vector<std::string> lost = package.TakeLostWrites();
