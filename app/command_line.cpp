@@ -139,6 +139,12 @@ void CAppCommandLine::parseSwitch(const std::string& text) {
 
 void CAppCommandLine::parseLetters(const std::string& text) {
   const std::string upper = platform::asciiUpper(text);
+  // A switch of one letter is that letter alone: "-mirror" is no "-M".
+  const bool alone = upper.size() == 1 || (upper.front() == 'R' && upper == "RM");
+  if (std::string_view("HMOR").find(upper.front()) != std::string_view::npos && !alone) {
+    badValues.push_back("-" + text);
+    return;
+  }
   switch (upper.front()) {
     case '?': batchFlags |= batchflag::kUsage; break;
     case '-': parseAge(text); break;

@@ -40,6 +40,12 @@ TEST(CommandLine, AgeSwitchClearsEarlierFilterFlags) {
   EXPECT_EQ(parse({"--W"}).pair.Filter.ageUnit, config::kThisWeek);
   EXPECT_EQ(parse({"--D"}).pair.Filter.lowerBound, app::LocalSecondsOfDate(2026, 12, 6, 0, 0, 0));
   EXPECT_FALSE(parse({"--Q"}).badValues.empty());
+  // A word that begins with a switch letter is no such switch: "-mirror" never means "-M".
+  for (const char* word : {"-mirror", "-overwrite", "-hidden", "-Recursive", "-RMx"}) {
+    const auto c = parse({"/a", "/b", word});
+    EXPECT_EQ(c.badValues, std::vector<std::string>{word}) << word;
+    EXPECT_EQ(c.pair.SFlags, 0u) << word;
+  }
 }
 
 TEST(CommandLine, ConfigurationFileForms) {
