@@ -42,9 +42,9 @@ TEST(CommandLine, AgeSwitchClearsEarlierFilterFlags) {
   EXPECT_FALSE(parse({"--Q"}).badValues.empty());
   // A word that begins with a switch letter is no such switch: "-mirror" never means "-M".
   for (const char* word : {"-mirror", "-overwrite", "-hidden", "-Recursive", "-RMx"}) {
-    const auto c = parse({"/a", "/b", word});
-    EXPECT_EQ(c.badValues, std::vector<std::string>{word}) << word;
-    EXPECT_EQ(c.pair.SFlags, 0u) << word;
+    const auto parsed = parse({"/a", "/b", word});
+    EXPECT_EQ(parsed.badValues, std::vector<std::string>{word}) << word;
+    EXPECT_EQ(parsed.pair.SFlags, 0u) << word;
   }
 }
 
