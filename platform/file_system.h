@@ -29,12 +29,20 @@ class DirectorySearch {
   DirectorySearch(const DirectorySearch&) = delete;
   DirectorySearch& operator=(const DirectorySearch&) = delete;
 
-  // Fills `entry` with the next entry; false at the end.
+  // Fills `entry` with the next entry; false at the end. "." and ".." come as folders without
+  // their times (nobody needs them, and asking costs two calls a folder).
   bool next(FindData& entry);
 
  private:
-  explicit DirectorySearch(void* dir);
-  void* dir_;
+  explicit DirectorySearch(int fd);
+  // Reads the next block of entries; false at the end or on failure.
+  bool fill();
+
+  int fd_;
+  // Entries as the system hands them out, read a block at a time.
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0;
+  std::size_t next_ = 0;
 };
 
 // Fills `entry` from the path itself (not following a final link); false when it does not exist.
