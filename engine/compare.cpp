@@ -378,6 +378,14 @@ bool CompareEngine::CompareEntry(FolderContext& folder, const FindData* source, 
 }
 
 bool CompareEngine::RunComparison(const SessionSpec& session, CompareObserver& observer) {
+  for (const std::string& path : {session.source, session.target}) {
+    const std::string kind = StoreFactory::UnknownKindOf(path, context_);
+    if (kind.empty()) continue;
+    lastError_ = TranslateFormat("${This program cannot open paths of the kind \"%s:\" (a local folder of that name is ./%s):} %s",
+                                 {kind, path, path});
+    observer.Problem(lastError_);
+    return false;
+  }
   return CompareStores(session, observer, StoreFactory::Create(session.source, context_),
                        StoreFactory::Create(session.target, context_));
 }

@@ -75,12 +75,31 @@ std::string StoreFactory::SchemeOf(const std::string& path) {
   return colon != std::string::npos && colon >= 3 && path.find('/') > colon ? path.substr(0, colon) : std::string();
 }
 
-std::unique_ptr<Store> StoreFactory::Create(const std::string& path, const StoreContext& context) {
+namespace {
+
+// The path a store is chosen for: expanded when it does not exist as given.
+std::string chosenPath(const std::string& path, const StoreContext& context) {
   std::string chosen = path;
   if (!platform::isFolder(path) && context.expandPath) {
     std::string expanded;
     if (context.expandPath(path, expanded)) chosen = expanded;
   }
+  return chosen;
+}
+
+}  // namespace
+
+std::string StoreFactory::UnknownKindOf(const std::string& path, const StoreContext& context) {
+  const std::string chosen = chosenPath(path, context);
+  const std::string scheme = platform::asciiLower(SchemeOf(chosen));
+  if (scheme.empty()) return {};
+  Registry& r = registry();
+  const std::lock_guard lock(r.guard);
+  return r.schemes.count(scheme) > 0 ? std::string() : SchemeOf(chosen);
+}
+
+std::unique_ptr<Store> StoreFactory::Create(const std::string& path, const StoreContext& context) {
+  const std::string chosen = chosenPath(path, context);
   if (StoreMaker maker = findMaker(chosen)) {
     if (auto store = maker(context)) return store;
   }

@@ -25,6 +25,10 @@ class StoreFactory {
   // A store for `path`; never empty (a local store when nothing else claims it). The path is
   // expanded first when it does not exist as given.
   [[nodiscard]] static std::unique_ptr<Store> Create(const std::string& path, const StoreContext& context);
+  // The kind a path names that no store is registered for ("ftp" of "ftp:Local" while no FTP
+  // store exists); empty when the path is one a store takes, a local folder included. Such a
+  // path is never taken as a local folder: "./ftp:Local" names the folder.
+  [[nodiscard]] static std::string UnknownKindOf(const std::string& path, const StoreContext& context);
   // The scheme of a path ("ftp" of "ftp:server/x"): the text before the first ":" when it has at
   // least three characters; else empty.
   [[nodiscard]] static std::string SchemeOf(const std::string& path);

@@ -525,3 +525,15 @@ TEST_F(Safety, TheDryRunRefusesWhatTheRunRefuses) {
   EXPECT_NE(result.errorOutput.find("would delete every file"), std::string::npos) << result.errorOutput;
   EXPECT_EQ(result.output.find("delete"), std::string::npos) << result.output;
 }
+
+TEST_F(Safety, APathOfAKindNoStoreOpensIsNeverTakenForALocalFolder) {
+  tree.write("src/a.txt", "a");
+  const auto refused = run({tree.path("src"), "ftp:Local", "-back", "-R", "-auto"});
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_NE(refused.errorOutput.find("ftp:Local"), std::string::npos) << refused.errorOutput;
+  EXPECT_FALSE(platform::exists(platform::joinPath(platform::currentFolder(), "ftp:Local")));
+  // Named as a local folder, it is one.
+  const auto local = run({tree.path("src"), tree.path("ftp:Local"), "-back", "-R", "-auto"});
+  EXPECT_EQ(local.exitCode, 0) << local.errorOutput;
+  EXPECT_EQ(tree.read("ftp:Local/a.txt"), "a");
+}
