@@ -7,7 +7,7 @@ _orvandi3() {
       return ;;
     -*)
       COMPREPLY=($(compgen -W "-sync -back -update -copy -smart -auto -scan -R -RM -M -O -H -X -XD -date: -I -log
-        -log= -nolog -? --help --version --history --no-history --backup --backup= --no-backup --trash
+        -log= -nolog -package= -? --help --version --history --no-history --backup --backup= --no-backup --trash
         --no-trash --empty-folders --compare= --quiet --verbose --list-names" -- "$cur"))
       return ;;
   esac
