@@ -63,12 +63,15 @@ void BatchObserver::showStatus(bool force) {
                      HumanBytes(runTotal_) + "  " + std::to_string(done_) + "/" + std::to_string(planned_) + "  " +
                      currentAction_ + " " + currentPath_ + " (" + HumanBytes(fileDone_) + "/" + HumanBytes(fileSize_) + ")";
   if (line.size() > kStatusWidth) line = line.substr(0, kStatusWidth - 3) + "...";
-  err_ << "\r\033[K" << line << std::flush;
+  err_ << "\r\033[K" << engine::PrintableText(line) << std::flush;
   statusShown_ = true;
 }
 
 void BatchObserver::logLine(const std::string& action, const std::string& path, const std::string& result) {
-  if (log_) *log_ << localNow() << '\t' << action << '\t' << path << '\t' << result << '\n' << std::flush;
+  if (log_) {
+    *log_ << localNow() << '\t' << action << '\t' << engine::PrintableText(path) << '\t' << engine::PrintableText(result) << '\n'
+          << std::flush;
+  }
 }
 
 void BatchObserver::Problem(const std::string& text) {
@@ -78,7 +81,7 @@ void BatchObserver::Problem(const std::string& text) {
 }
 
 void BatchObserver::Filtered(const std::string& path) {
-  if (verbosity_ == Verbosity::Verbose) out_ << engine::Translate("${left alone, filtered:} ") << path << '\n';
+  if (verbosity_ == Verbosity::Verbose) out_ << engine::Translate("${left alone, filtered:} ") << engine::PrintableText(path) << '\n';
 }
 
 void BatchObserver::NameSameFiles(engine::CompareEngine& engine) {
@@ -86,7 +89,7 @@ void BatchObserver::NameSameFiles(engine::CompareEngine& engine) {
   for (const int index : engine.Order()) {
     const engine::CompareItem& item = engine.Items().at(index);
     if (item.isFolder() || item.action != engine::action::kNone) continue;
-    out_ << engine::Translate("${left alone, the same on both sides:} ") << item.sourcePath() << '\n';
+    out_ << engine::Translate("${left alone, the same on both sides:} ") << engine::PrintableText(item.sourcePath()) << '\n';
   }
 }
 
@@ -102,7 +105,7 @@ void BatchObserver::ItemDone(const engine::CompareItem& item) {
   ++done_;
   logLine(currentAction_, actionPath(item), "ok");
   // Lines are flushed with the stream's buffer, not one system call each; the summary flushes.
-  if (actionLines_) out_ << currentAction_ << ' ' << currentPath_ << '\n';
+  if (actionLines_) out_ << currentAction_ << ' ' << engine::PrintableText(currentPath_) << '\n';
   showStatus(false);
 }
 

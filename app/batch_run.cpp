@@ -96,7 +96,7 @@ std::uint64_t leaveConflictsAlone(engine::SyncEngine& engine, std::ostream& out)
     if (item.isFolder() || item.action != engine::action::kConflict) continue;
     item.flags = static_cast<std::uint16_t>(item.flags & ~engine::itemflag::kSelected);
     ++conflicts;
-    out << engine::TranslateFormat("${conflict, changed on both sides:} %s", {item.relativePath()}) << '\n';
+    out << engine::PrintableText(engine::TranslateFormat("${conflict, changed on both sides:} %s", {item.relativePath()})) << '\n';
   }
   return conflicts;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "engine/text.h"
 #include "platform/path.h"
 
 namespace engine {
@@ -51,7 +52,7 @@ void WritePlan(std::ostream& out, const CompareEngine& engine, bool withSame) {
     const CompareItem& item = engine.Items().at(index);
     if (item.isFolder() && !item.isFolderRow()) continue;
     if (item.action == action::kNone && !withSame) continue;
-    out << PlanLine(item) << '\n';
+    out << PrintableText(PlanLine(item)) << '\n';
   }
 }
 

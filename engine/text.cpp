@@ -60,4 +60,20 @@ std::string TranslateFormat(std::string_view format, const std::vector<std::stri
   return FormatText(Translate(format), args);
 }
 
+std::string PrintableText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      out += c;
+      continue;
+    }
+    const char octal[5] = {'\\', static_cast<char>('0' + (byte >> 6)), static_cast<char>('0' + ((byte >> 3) & 7)),
+                           static_cast<char>('0' + (byte & 7)), '\0'};
+    out += octal;
+  }
+  return out;
+}
+
 }  // namespace engine

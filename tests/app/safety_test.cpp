@@ -537,3 +537,14 @@ TEST_F(Safety, APathOfAKindNoStoreOpensIsNeverTakenForALocalFolder) {
   EXPECT_EQ(local.exitCode, 0) << local.errorOutput;
   EXPECT_EQ(tree.read("ftp:Local/a.txt"), "a");
 }
+
+TEST_F(Safety, ANameCannotForgeALineOfTheOutput) {
+  tree.write("src/evil\ncopy -> fake.txt", "x");
+  for (const char* mode : {"-scan", "-auto"}) {
+    const auto result = run({tree.path("src"), tree.path("dst"), "-back", "-R", mode});
+    EXPECT_EQ(result.exitCode, 0) << result.errorOutput;
+    EXPECT_NE(result.output.find("evil\\012copy -> fake.txt"), std::string::npos) << result.output;
+    EXPECT_EQ(result.output.find("\ncopy -> fake.txt"), std::string::npos) << result.output;
+  }
+  EXPECT_EQ(tree.read("dst/evil\ncopy -> fake.txt"), "x") << "the file itself keeps its name";
+}
