@@ -8,6 +8,7 @@
 #include "engine/text.h"
 #include "platform/case_fold.h"
 #include "platform/path.h"
+#include "stores/ftp_store.h"
 #include "platform/file_time.h"
 
 namespace app {
@@ -166,6 +167,19 @@ std::string DescribeSession(const CSession& session, std::optional<int> compareM
   const std::string filter = describeFilter(session.Filter);
   if (!filter.empty()) text += "; " + filter;
   return text;
+}
+
+void RegisterConnections(const config::COptions& options) {
+  std::vector<stores::FtpServerRecord> servers;
+  for (const config::FtpServer& server : options.ftpServers) {
+    servers.push_back({server.Name, server.Server, server.User, server.Pass, server.Port, server.Firewall, server.Flags,
+                       server.Folder});
+  }
+  std::vector<stores::FtpProxyRecord> proxies;
+  for (const config::FtpProxy& proxy : options.ftpProxies) {
+    proxies.push_back({proxy.FServer, proxy.FUser, proxy.FPass, std::to_string(proxy.FPort)});
+  }
+  stores::RegisterFtpStores(std::move(servers), std::move(proxies));
 }
 
 }  // namespace app

@@ -16,6 +16,8 @@ namespace app {
 // One line that says what runs: name, action, paths, masks, subfolders, comparison mode, filters.
 // `compareMode`, when given, is the run's own choice instead of the session's.
 [[nodiscard]] std::string DescribeSession(const config::CSession& session, std::optional<int> compareMode = std::nullopt);
+// Makes the stored FTP connections reachable as "ftp:NAME" sides.
+void RegisterConnections(const config::COptions& options);
 // The store context of the options: their path variables expand every path.
 [[nodiscard]] engine::StoreContext MakeStoreContext(const config::COptions& options, engine::Prompt* prompt);
 

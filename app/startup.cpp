@@ -4,6 +4,7 @@
 
 #include "app/batch_run.h"
 #include "app/command_line.h"
+#include "app/run_setup.h"
 #include "config/config_location.h"
 #include "config/options.h"
 #include "engine/store_factory.h"
@@ -156,6 +157,7 @@ int StartUp(const std::vector<std::string>& arguments, const std::string& execut
   }
   COptions options;
   options.Load(profile);
+  RegisterConnections(options);
   options.logMode = commandLine.logMode;
   options.logFileOverride = commandLine.logFileOverride;
   if (!options.language.empty() && hooks.loadDictionary) hooks.loadDictionary(options.language);

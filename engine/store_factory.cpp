@@ -1,5 +1,6 @@
 #include "engine/store_factory.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -71,8 +72,11 @@ void StoreFactory::ClearRegistrations() {
 }
 
 std::string StoreFactory::SchemeOf(const std::string& path) {
-  const auto colon = path.find(':');
-  return colon != std::string::npos && colon >= 3 && path.find('/') > colon ? path.substr(0, colon) : std::string();
+  // Blanks around a typed " ftp: Name" do not count.
+  const auto start = std::min(path.find_first_not_of(" \t"), path.size());
+  const auto colon = path.find(':', start);
+  return colon != std::string::npos && colon >= start + 3 && path.find('/') > colon ? path.substr(start, colon - start)
+                                                                                     : std::string();
 }
 
 namespace {

@@ -7,10 +7,12 @@
 #include "engine/local_store.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "stores/ftp_store.h"
 #include "stores/package_store.h"
 #include "stores/snapshot_store.h"
 #include "stores/zip_store.h"
 #include "tests/support/memory_store.h"
+#include "tests/support/ftp_server.h"
 #include "tests/support/temp_tree.h"
 
 namespace {
@@ -29,6 +31,24 @@ std::unique_ptr<engine::Store> makeLocal(const engine::StoreContext& context) {
 }
 std::unique_ptr<engine::Store> makeZip(const engine::StoreContext& context) {
   return std::make_unique<stores::ZipStore>(context);
+}
+// One server for the process, serving a folder of its own.
+testsupport::FtpServer& contractServer() {
+  static testsupport::TempTree served;
+  static testsupport::FtpServer server(served.folder("server"));
+  return server;
+}
+std::unique_ptr<engine::Store> makeFtp(const engine::StoreContext& context) {
+  const testsupport::FtpServer& server = contractServer();
+  stores::FtpServerRecord record;
+  record.name = "Contract";
+  record.server = "127.0.0.1";
+  record.port = server.port();
+  record.user = "velkor";
+  record.password = "secret pass";
+  record.flags = 2;
+  return std::make_unique<stores::FtpStore>(context, std::vector<stores::FtpServerRecord>{record},
+                                            std::vector<stores::FtpProxyRecord>{});
 }
 std::unique_ptr<engine::Store> makeSnapshot(const engine::StoreContext& context) {
   return std::make_unique<stores::SnapshotStore>(context);
@@ -62,8 +82,10 @@ TEST_P(StoreContract, PutListReadDeleteFinish) {
   ASSERT_TRUE(source.Open(tree.path("source"), {true, false}));
   ASSERT_TRUE(source.Attach(nullptr, true));
 
+  if (GetParam().make == &makeFtp && !contractServer().running()) GTEST_SKIP() << contractServer().why();
   auto store = GetParam().make(context);
-  const std::string root = tree.path(GetParam().root);
+  // "ftp:NAME" names a connection, anything else a path below the test's folder.
+  const std::string root = std::string(GetParam().root).starts_with("ftp:") ? GetParam().root : tree.path(GetParam().root);
   ASSERT_TRUE(store->Open(root, {true, false, true})) << store->LastError();
   ASSERT_TRUE(store->Attach(nullptr, true)) << store->LastError();
   for (const char* name : {"a.txt", "sub/b.txt"}) {
@@ -106,5 +128,6 @@ INSTANTIATE_TEST_SUITE_P(EveryStore, StoreContract,
                                            StoreKind{"Local", &makeLocal, "folder"},
                                            StoreKind{"Zip", &makeZip, "archive.zip"},
                                            StoreKind{"Snapshot", &makeSnapshot, "listing.pck"},
-                                           StoreKind{"Package", &makePackage, "update.pkg"}),
+                                           StoreKind{"Package", &makePackage, "update.pkg"},
+                                           StoreKind{"Ftp", &makeFtp, "ftp:Contract"}),
                          [](const ::testing::TestParamInfo<StoreKind>& kind) { return std::string(kind.param.name); });

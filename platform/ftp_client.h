@@ -1,0 +1,71 @@
+#pragma once
+// A connection to an FTP server, through libcurl: folder listings, downloads, uploads and
+// deletions, each naming its file by the full path from the login folder. One control connection
+// is kept and reused. Failures come back with the server's or the system's words; the password
+// is never part of a URL or a message.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/content_reader.h"
+#include "platform/file_time.h"
+
+namespace platform {
+
+struct FtpSettings {
+  std::string host;
+  int port = 21;
+  std::string user;
+  std::string password;
+  bool passive = true;
+  // "host:port"; empty for none.
+  std::string proxy;
+  std::string proxyUser;
+  std::string proxyPassword;
+};
+
+struct FtpEntry {
+  std::string name;
+  bool folder = false;
+  std::uint64_t size = 0;
+  // UTC, exact as the server keeps it (MLSD "modify").
+  std::optional<FileTime> time;
+};
+
+// One line of an MLSD reply ("type=file;size=5;modify=20240101120000; a.txt"); false for lines
+// that name no file or folder of the listed one ("cdir", "pdir", links, unknown types).
+[[nodiscard]] bool ParseMlsdLine(std::string_view line, FtpEntry& entry);
+
+class FtpClient {
+ public:
+  explicit FtpClient(FtpSettings settings);
+  ~FtpClient();
+  FtpClient(const FtpClient&) = delete;
+  FtpClient& operator=(const FtpClient&) = delete;
+
+  // The entries of a folder ("" for the login folder, else "a/b"), by MLSD.
+  [[nodiscard]] bool List(const std::string& folder, std::vector<FtpEntry>& entries, std::string& error);
+  // The file's bytes, handed to `write` as they come; false when `write` refuses or the transfer fails.
+  [[nodiscard]] bool Download(const std::string& path, const std::function<bool(const char*, std::size_t)>& write,
+                              std::string& error);
+  // Sends the content to a temporary name in the file's folder (made as needed), verifies it,
+  // renames it over `path` and sets the file's time when given (a server without MFMT keeps
+  // its own). A failure leaves an existing file as it was.
+  [[nodiscard]] bool Upload(const std::string& path, ContentReader& content, std::optional<FileTime> time,
+                            std::string& error);
+  [[nodiscard]] bool Delete(const std::string& path, std::string& error);
+
+ private:
+  [[nodiscard]] std::string urlOf(const std::string& path, bool folder) const;
+  // Sets what every request shares and clears what one request set.
+  void reset();
+  [[nodiscard]] bool perform(std::string& error);
+
+  FtpSettings settings_;
+  void* curl_ = nullptr;
+  char errorText_[256] = {};
+};
+
+}  // namespace platform

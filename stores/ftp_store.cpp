@@ -1,0 +1,240 @@
+#include "stores/ftp_store.h"
+
+#include <unistd.h>
+
+#include "engine/store_factory.h"
+#include "engine/text.h"
+#include "platform/case_fold.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+#include "platform/temp_names.h"
+
+namespace stores {
+namespace {
+
+std::string trimmed(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+}
+
+std::string withoutSlashes(std::string text) {
+  while (!text.empty() && text.front() == '/') text.erase(0, 1);
+  while (!text.empty() && text.back() == '/') text.pop_back();
+  return text;
+}
+
+std::string joined(const std::string& a, const std::string& b) { return a.empty() ? b : (b.empty() ? a : a + "/" + b); }
+
+}  // namespace
+
+FtpStore::FtpStore(engine::StoreContext context, std::vector<FtpServerRecord> servers, std::vector<FtpProxyRecord> proxies)
+    : ListingStore(std::move(context)), servers_(std::move(servers)), proxies_(std::move(proxies)), backups_(settings()) {}
+
+FtpStore::~FtpStore() = default;
+
+bool FtpStore::Open(const std::string& root, engine::OpenOptions) {
+  std::string expanded;
+  if (!expandRoot(root, expanded)) return false;
+  const std::string name = trimmed(trimmed(expanded).substr(std::min<std::size_t>(4, trimmed(expanded).size())));
+  const FtpServerRecord* found = nullptr;
+  for (const FtpServerRecord& server : servers_) {
+    if (platform::equalNoCase(trimmed(server.name), name)) {
+      found = &server;
+      break;
+    }
+  }
+  if (found == nullptr || name.empty()) {
+    return fail(engine::TranslateFormat("${There is no FTP connection of this name:} %s", {expanded}));
+  }
+  record_ = *found;
+  root_ = "ftp:" + trimmed(record_.name);
+  return true;
+}
+
+std::string FtpStore::remotePathOf(const std::string& relative) const { return joined(base_, relative); }
+
+bool FtpStore::Attach(engine::ProgressSink* sink, bool recursive) {
+  if (!startAttach(sink)) return false;
+  clearListing();
+  copies_.clear();
+  deleteQueue_.clear();
+  // "ftp://host:port/pub", "host:port" or "host": the path is where the store starts.
+  std::string server = trimmed(record_.server);
+  if (platform::equalNoCase(server.substr(0, std::min<std::size_t>(6, server.size())), "ftp://")) server.erase(0, 6);
+  const auto slash = server.find('/');
+  std::string hostPort = server.substr(0, slash);
+  const std::string urlPath = slash == std::string::npos ? std::string() : server.substr(slash);
+  platform::FtpSettings settings;
+  settings.port = record_.port;
+  const auto colon = hostPort.rfind(':');
+  if (colon != std::string::npos && hostPort.find_first_not_of("0123456789", colon + 1) == std::string::npos) {
+    settings.port = std::atoi(hostPort.c_str() + colon + 1);
+    hostPort.resize(colon);
+  }
+  if (hostPort.empty()) return fail(engine::TranslateFormat("${Please enter a valid FTP URL}: %s", {root_}));
+  settings.host = hostPort;
+  const bool anonymous = (record_.flags & 1) != 0;
+  settings.user = anonymous ? "anonymous" : record_.user;
+  settings.password = anonymous ? std::string() : record_.password;
+  settings.passive = (record_.flags & 2) != 0;
+  if (record_.firewall >= 0 && record_.firewall < static_cast<int>(proxies_.size())) {
+    const FtpProxyRecord& proxy = proxies_[static_cast<std::size_t>(record_.firewall)];
+    settings.proxy = proxy.port.empty() ? proxy.server : proxy.server + ":" + proxy.port;
+    settings.proxyUser = proxy.user;
+    settings.proxyPassword = proxy.password;
+  }
+  base_ = joined(withoutSlashes(urlPath), withoutSlashes(record_.folder));
+  client_ = std::make_unique<platform::FtpClient>(settings);
+  return listTree(recursive);
+}
+
+bool FtpStore::listTree(bool recursive) {
+  std::vector<std::string> folders{""};
+  while (!folders.empty()) {
+    const std::string folder = folders.back();
+    folders.pop_back();
+    std::vector<platform::FtpEntry> entries;
+    std::string error;
+    // A folder that cannot be listed fails the whole listing: a partial one would look like
+    // files deleted on the server.
+    if (!client_->List(remotePathOf(folder), entries, error)) {
+      return fail(engine::Translate("${cannot read}") + " " + joined(root_, folder) + ": " + error);
+    }
+    for (const platform::FtpEntry& entry : entries) {
+      const std::string relative = joined(folder, entry.name);
+      if (entry.name.find('/') != std::string::npos || !platform::isSafeRelativePath(relative) ||
+          entry.name.find('\\') != std::string::npos) {
+        addWarning(engine::TranslateFormat("${A name that would leave the folder is left out:} %s (%s)", {entry.name, root_}));
+        continue;
+      }
+      if (entry.folder) {
+        if (recursive) folders.push_back(relative);
+        continue;
+      }
+      (void)putEntry(relative, static_cast<std::int64_t>(entry.size), entry.time.value_or(0), 0);
+    }
+  }
+  return true;
+}
+
+bool FtpStore::NoteWrittenContent(const std::string& path, platform::ContentReader& content) {
+  const auto relative = relativeOf(path);
+  if (!relative || relative->empty() || !platform::isSafeRelativePath(*relative) || relative->find('\\') != std::string::npos) {
+    return fail(engine::TranslateFormat("${This name cannot be sent to a server:} %s", {path}));
+  }
+  if (!client_) return fail(path + ": " + engine::Translate("${not connected}"));
+  if (sink_ != nullptr) sink_->ProgressFile(platform::fileNameOf(path), content.size(), 1, 0);
+  std::string error;
+  if (!client_->Upload(remotePathOf(*relative), content, content.lastWriteTime(), error)) {
+    return fail(engine::Translate("${cannot write}") + " " + path + ": " + error);
+  }
+  const int entry = putEntry(*relative, static_cast<std::int64_t>(content.size()), content.lastWriteTime(), 0);
+  listing_.at(entry).copyIndex = -1;
+  std::erase(deleteQueue_, remotePathOf(*relative));
+  return true;
+}
+
+bool FtpStore::DeleteFile(const std::string& path) {
+  const auto relative = relativeOf(path);
+  const int entry = relative ? findEntry(*relative) : -1;
+  if (entry < 0) return fail(path + ": " + engine::Translate("${not on the server}"));
+  deleteQueue_.push_back(remotePathOf(*relative));
+  listing_.Remove(entry);
+  return true;
+}
+
+int FtpStore::GetFile(const std::string& path, std::string& localPath, unsigned) {
+  const auto relative = relativeOf(path);
+  const int entry = relative ? findEntry(*relative) : -1;
+  if (entry < 0 || !client_) {
+    setError(path + ": " + engine::Translate("${not on the server}"));
+    return -1;
+  }
+  const bool ownCopy = localPath.empty();
+  const std::string destination = copyDestination(*relative, localPath);
+  if (destination.empty()) return -1;
+  // Into a file beside the destination, put in place only when whole.
+  std::string temporary;
+  std::string error;
+  const int fd = platform::createTempFileBeside(destination, temporary, &error);
+  if (fd < 0) {
+    setError(engine::Translate("${cannot write}") + " " + destination + ": " + error);
+    return -1;
+  }
+  std::uint64_t received = 0;
+  bool written = true;
+  const bool downloaded = client_->Download(remotePathOf(*relative), [&](const char* data, std::size_t length) {
+    for (std::size_t done = 0; done < length;) {
+      const ssize_t put = ::write(fd, data + done, length - done);
+      if (put <= 0) return written = false;
+      done += static_cast<std::size_t>(put);
+    }
+    received += length;
+    return true;
+  }, error);
+  const bool closed = ::close(fd) == 0;
+  const engine::HistoryEntry& listed = listing_.at(entry);
+  const bool whole = downloaded && written && closed && received == static_cast<std::uint64_t>(listed.size);
+  if (!whole || !platform::setLastWriteTime(temporary, listed.time) || !platform::renameReplace(temporary, destination)) {
+    (void)platform::deleteFile(temporary);
+    if (error.empty()) error = engine::TranslateFormat("${%s bytes came of %s}", {std::to_string(received), std::to_string(listed.size)});
+    setError(engine::Translate("${cannot read}") + " " + path + ": " + error);
+    return -1;
+  }
+  if (ownCopy) {
+    localPath = destination;
+    recordCopy(destination, entry);
+  }
+  return 1;
+}
+
+bool FtpStore::BackupFile(const std::string& path) {
+  const auto relative = relativeOf(path);
+  auto content = relative ? OpenContent(path) : nullptr;
+  std::string error;
+  if (content && backups_.Keep(*relative, *content, error)) return true;
+  return fail(error.empty() ? LastError() : error);
+}
+
+bool FtpStore::WriteBackCopies() {
+  // Rows are read before any is added: a copy written back is a new row.
+  const std::vector<TempCopy> rows = copies_;
+  bool ok = true;
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    const TempCopy& copy = rows[row];
+    const bool current = copy.entry >= 0 && listing_.IsLive(copy.entry) && listing_.at(copy.entry).copyIndex == static_cast<int>(row);
+    platform::FindData now;
+    if (!current || !platform::statEntry(copy.path, now) || (now.size == copy.size && now.lastWriteTime == copy.time)) continue;
+    if (!NoteWrittenFile(joined(root_, listing_.at(copy.entry).path), copy.path, false)) ok = false;
+  }
+  return ok;
+}
+
+bool FtpStore::Finish() {
+  bool ok = WriteBackCopies();
+  std::vector<std::string> failed;
+  std::string reasons;
+  for (const std::string& remote : deleteQueue_) {
+    std::string error;
+    if (client_ && client_->Delete(remote, error)) continue;
+    failed.push_back(remote);
+    reasons += (reasons.empty() ? "" : "; ") + engine::Translate("${cannot delete}") + " " + root_ + " " + remote + ": " + error;
+  }
+  // Only what was done leaves the queue: the next Finish tries the rest again.
+  deleteQueue_ = std::move(failed);
+  if (!deleteQueue_.empty()) {
+    setError(reasons);
+    ok = false;
+  }
+  return ok;
+}
+
+void RegisterFtpStores(std::vector<FtpServerRecord> servers, std::vector<FtpProxyRecord> proxies) {
+  engine::StoreFactory::RegisterScheme("ftp", [servers = std::move(servers), proxies = std::move(proxies)](
+                                                  const engine::StoreContext& context) {
+    return std::make_unique<FtpStore>(context, servers, proxies);
+  });
+}
+
+}  // namespace stores

@@ -1,0 +1,76 @@
+#pragma once
+// A folder on an FTP server as one side of a session, named "ftp:NAME" after a connection kept
+// in the configuration. The whole tree is listed when the store is attached; files are read
+// through local copies; uploads go to a temporary name and are renamed into place; deletions
+// wait for Finish.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/backup_path.h"
+#include "platform/ftp_client.h"
+#include "stores/listing_store.h"
+
+namespace stores {
+
+// One named connection, as the configuration keeps it.
+struct FtpServerRecord {
+  std::string name;
+  // A host, "host:port" or a URL ("ftp://host/pub": the path is where the store starts).
+  std::string server;
+  std::string user;
+  std::string password;
+  int port = 21;
+  // Index of the proxy record; -1 for none.
+  int firewall = -1;
+  // Bit 0: anonymous login; bit 1: passive mode.
+  int flags = 0;
+  // The starting folder, below the login folder.
+  std::string folder;
+};
+
+struct FtpProxyRecord {
+  std::string server;
+  std::string user;
+  std::string password;
+  std::string port;
+};
+
+class FtpStore : public ListingStore {
+ public:
+  FtpStore(engine::StoreContext context, std::vector<FtpServerRecord> servers, std::vector<FtpProxyRecord> proxies);
+  ~FtpStore() override;
+
+  bool Open(const std::string& root, engine::OpenOptions options) override;
+  bool Attach(engine::ProgressSink* sink, bool recursive) override;
+  bool NoteWrittenContent(const std::string& path, platform::ContentReader& content) override;
+  bool DeleteFile(const std::string& path) override;
+  int GetFile(const std::string& path, std::string& localPath, unsigned flags) override;
+  std::uint32_t GetCapabilities() const override { return 0x13; }
+  void BeginBatch(unsigned) override {}
+  void EndBatch() override {}
+  bool BackupFile(const std::string& path) override;
+  bool IsArchive() const override { return false; }
+  bool WriteBackCopies() override;
+  // Deletes what waits for deletion and sends back changed copies; each failure is named.
+  bool Finish() override;
+
+ private:
+  // The path on the server, from the login folder.
+  [[nodiscard]] std::string remotePathOf(const std::string& relative) const;
+  bool listTree(bool recursive);
+
+  std::vector<FtpServerRecord> servers_;
+  std::vector<FtpProxyRecord> proxies_;
+  FtpServerRecord record_;
+  std::unique_ptr<platform::FtpClient> client_;
+  // The folder the store starts at, from the login folder ("" for it).
+  std::string base_;
+  std::vector<std::string> deleteQueue_;
+  engine::Backups backups_;
+};
+
+// Makes the store factory hand out FTP stores for "ftp:NAME" paths, with these connections.
+void RegisterFtpStores(std::vector<FtpServerRecord> servers, std::vector<FtpProxyRecord> proxies);
+
+}  // namespace stores

@@ -1,0 +1,76 @@
+// A folder on a real FTP server (pyftpdlib on 127.0.0.1) as a side, through the binary.
+#include <gtest/gtest.h>
+
+#include "tests/app/program_test.h"
+#include "tests/support/ftp_server.h"
+
+namespace {
+
+struct Ftp : testsupport::ProgramTest {
+  std::unique_ptr<testsupport::FtpServer> server;
+
+  void SetUp() override {
+    ProgramTest::SetUp();
+    server = std::make_unique<testsupport::FtpServer>(tree.folder("server"));
+    if (!server->running()) GTEST_SKIP() << server->why();
+    tree.folder("server/start");
+    tree.folder("server/pub");
+    const std::string port = std::to_string(server->port());
+    // One connection starting in a folder, one whose server text is a URL with a path.
+    (void)platform::writeFileReplacing(ini,
+                                       "[Options]\nVersion=1\nFTPList=2\n"
+                                       "[FTPServer1]\nName=My Server\nServer=127.0.0.1\nPort=" + port +
+                                           "\nUser=velkor\nPass=secret pass\nFolder=start\nFlags=2\nFirewall=-1\n"
+                                           "[FTPServer2]\nName=Url\nServer=ftp://127.0.0.1:" + port +
+                                           "/pub\nUser=velkor\nPass=secret pass\nFlags=2\nFirewall=-1\n",
+                                       0600);
+  }
+  std::string all(const platform::ProcessResult& result) { return result.output + result.errorOutput; }
+};
+
+}  // namespace
+
+TEST_F(Ftp, BackUpUpdateRestoreAndDeleteOnAServer) {
+  tree.writeWithTime("src/a.txt", "alpha", testsupport::kOld);
+  tree.write("src/sub dir/ü b.txt", "written just now");
+  auto backup = run({tree.path("src"), " FTP: my server ", "-back", "-R", "-auto"});
+  ASSERT_EQ(backup.exitCode, 0) << all(backup);
+  EXPECT_EQ(tree.read("server/start/sub dir/ü b.txt"), "written just now");
+  EXPECT_EQ(all(backup).find("secret pass"), std::string::npos) << "a password is never printed";
+
+  auto again = run({tree.path("src"), "ftp:My Server", "-back", "-R", "-auto"});
+  EXPECT_EQ(again.exitCode, 0) << all(again);
+  EXPECT_NE(again.output.find("Folders seems to be identical!"), std::string::npos) << "times kept exactly: " << all(again);
+
+  tree.write("src/a.txt", "alpha, edited");
+  ASSERT_EQ(run({tree.path("src"), "ftp:My Server", "-back", "-R", "-auto"}).exitCode, 0);
+  EXPECT_EQ(tree.read("server/start/a.txt"), "alpha, edited");
+
+  auto restore = run({"ftp:My Server", tree.path("restored"), "-copy", "-R", "-auto"});
+  ASSERT_EQ(restore.exitCode, 0) << all(restore);
+  EXPECT_EQ(tree.read("restored/a.txt"), "alpha, edited");
+  EXPECT_EQ(tree.read("restored/sub dir/ü b.txt"), "written just now");
+
+  ASSERT_TRUE(platform::deleteFile(tree.path("src/a.txt")));
+  auto mirror = run({tree.path("src"), "ftp:My Server", "-copy", "-R", "-auto"});
+  EXPECT_EQ(mirror.exitCode, 0) << all(mirror);
+  EXPECT_FALSE(tree.exists("server/start/a.txt")) << "deleted when the store finished";
+
+  auto url = run({tree.path("src"), "ftp:Url", "-back", "-R", "-auto"});
+  EXPECT_EQ(url.exitCode, 0) << all(url);
+  EXPECT_EQ(tree.read("server/pub/sub dir/ü b.txt"), "written just now") << "the URL's path is where the store starts";
+
+  auto unknown = run({tree.path("src"), "ftp:Nobody", "-back", "-R", "-auto"});
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_NE(unknown.errorOutput.find("ftp:Nobody"), std::string::npos) << all(unknown);
+}
+
+TEST_F(Ftp, AServerThatGoesAwayFailsTheItemsAndLeavesTheOldFiles) {
+  tree.write("server/start/kept.txt", "the server's own");
+  tree.write("src/kept.txt", "newer, longer text");
+  tree.write("src/other.txt", "other");
+  server->stop();
+  auto gone = run({tree.path("src"), "ftp:My Server", "-back", "-R", "-auto"});
+  EXPECT_EQ(gone.exitCode, 2) << "a side that cannot be listed is never compared: " << all(gone);
+  EXPECT_EQ(tree.read("server/start/kept.txt"), "the server's own");
+}

@@ -1,0 +1,64 @@
+// The FTP store against a real server (pyftpdlib on 127.0.0.1), and the reading of MLSD lines.
+#include <gtest/gtest.h>
+
+#include "platform/content_reader.h"
+#include "platform/file_system.h"
+#include "platform/ftp_client.h"
+#include "stores/ftp_store.h"
+#include "tests/support/ftp_server.h"
+#include "tests/support/temp_tree.h"
+
+namespace {
+
+struct FtpFixture : ::testing::Test {
+  testsupport::TempTree tree;
+  engine::EngineSettings settings;
+  engine::StoreContext context{&settings, nullptr, {}};
+  std::unique_ptr<testsupport::FtpServer> server;
+
+  void SetUp() override {
+    server = std::make_unique<testsupport::FtpServer>(tree.folder("server"));
+    if (!server->running()) GTEST_SKIP() << server->why();
+  }
+  std::unique_ptr<stores::FtpStore> attach() {
+    stores::FtpServerRecord record{"Test", "127.0.0.1", "velkor", "secret pass", server->port(), -1, 2, ""};
+    auto store = std::make_unique<stores::FtpStore>(context, std::vector<stores::FtpServerRecord>{record},
+                                                    std::vector<stores::FtpProxyRecord>{});
+    EXPECT_TRUE(store->Open("ftp:test", {true, false, false})) << store->LastError();
+    EXPECT_TRUE(store->Attach(nullptr, true)) << store->LastError();
+    return store;
+  }
+};
+
+}  // namespace
+
+TEST(FtpListing, MlsdLinesGiveFilesAndFoldersWithExactTimes) {
+  platform::FtpEntry entry;
+  ASSERT_TRUE(platform::ParseMlsdLine("type=file;size=5;modify=20240301120000.5;perm=r; a b.txt\r", entry));
+  EXPECT_EQ(entry.name, "a b.txt");
+  EXPECT_EQ(entry.size, 5u);
+  EXPECT_EQ(entry.time, testsupport::utcTime(2024, 3, 1, 12, 0, 0, 500));
+  EXPECT_FALSE(entry.folder);
+  ASSERT_TRUE(platform::ParseMlsdLine("Type=dir;Modify=20240301120000; sub", entry));
+  EXPECT_TRUE(entry.folder);
+  for (const char* skipped : {"type=cdir; .", "type=pdir; ..", "type=OS.unix=slink:/etc; link", "no facts", "type=file;size=1;"}) {
+    EXPECT_FALSE(platform::ParseMlsdLine(skipped, entry)) << skipped;
+  }
+}
+
+TEST_F(FtpFixture, AnUploadThatCannotBeCompletedLeavesTheServersFile) {
+  tree.write("server/kept.txt", "the server's own");
+  tree.write("server/back\\slash.txt", "a name that is no path here");
+  tree.write("local/kept.txt", "newer, longer text");
+  auto store = attach();
+  std::vector<std::string> warnings = store->TakeWarnings();
+  ASSERT_EQ(warnings.size(), 1u) << "a name holding \\ is left out and named";
+  EXPECT_NE(warnings[0].find("back\\slash.txt"), std::string::npos);
+  server->stop();
+  auto content = platform::FileReader::open(tree.path("local/kept.txt"));
+  ASSERT_TRUE(content);
+  EXPECT_FALSE(store->NoteWrittenContent(store->Root() + "/kept.txt", *content));
+  EXPECT_NE(store->LastError().find("ftp:Test/kept.txt"), std::string::npos) << store->LastError();
+  EXPECT_EQ(tree.read("server/kept.txt"), "the server's own");
+  EXPECT_EQ(store->LastError().find("secret pass"), std::string::npos);
+}
