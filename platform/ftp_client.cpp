@@ -138,6 +138,26 @@ bool ParseMlsdLine(std::string_view line, FtpEntry& entry) {
   return type == "file" || type == "dir";
 }
 
+bool ParseListLine(std::string_view line, FtpEntry& entry) {
+  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+  if (line.size() < 10 || (line[0] != '-' && line[0] != 'd')) return false;
+  // Eight columns (mode, links, owner, group, size, month, day, time or year), then the name.
+  std::size_t at = 0;
+  std::string_view columns[8];
+  for (std::string_view& column : columns) {
+    while (at < line.size() && line[at] == ' ') ++at;
+    const std::size_t end = std::min(line.find(' ', at), line.size());
+    column = line.substr(at, end - at);
+    at = end;
+  }
+  if (at >= line.size() || columns[4].empty() || columns[4].find_first_not_of("0123456789") != std::string_view::npos) return false;
+  entry = FtpEntry{};
+  entry.name = std::string(line.substr(at + 1));
+  entry.folder = line[0] == 'd';
+  for (const char c : columns[4]) entry.size = entry.size * 10 + static_cast<std::uint64_t>(c - '0');
+  return !entry.name.empty() && entry.name != "." && entry.name != "..";
+}
+
 FtpClient::FtpClient(FtpSettings settings) : settings_(std::move(settings)) {
   useLibrary();
   curl_ = curl_easy_init();
@@ -214,23 +234,56 @@ size_t supply(char* buffer, size_t size, size_t count, void* source) {
 
 }  // namespace
 
-bool FtpClient::List(const std::string& folder, std::vector<FtpEntry>& entries, std::string& error) {
+bool FtpClient::listing(const std::string& folder, bool mlsd, std::string& reply, std::string& error) {
   reset();
   CURL* curl = static_cast<CURL*>(curl_);
-  std::string reply;
   const std::string url = urlOf(folder, true);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "MLSD");
+  if (mlsd) curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "MLSD");
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply);
-  if (!perform(error)) return false;
+  return perform(error);
+}
+
+std::optional<FileTime> FtpClient::modifiedTime(const std::string& path) {
+  reset();
+  CURL* curl = static_cast<CURL*>(curl_);
+  const std::string url = urlOf(path, false);
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+  curl_easy_setopt(curl, CURLOPT_FILETIME, 1L);
+  std::string error;
+  curl_off_t seconds = -1;
+  if (!perform(error) || curl_easy_getinfo(curl, CURLINFO_FILETIME_T, &seconds) != CURLE_OK || seconds < 0) {
+    return std::nullopt;
+  }
+  return fileTimeFromUnixSeconds(static_cast<std::int64_t>(seconds));
+}
+
+bool FtpClient::List(const std::string& folder, std::vector<FtpEntry>& entries, std::string& error) {
+  std::string reply;
+  if (!withoutMlsd_ && !listing(folder, true, reply, error)) {
+    long code = 0;
+    curl_easy_getinfo(static_cast<CURL*>(curl_), CURLINFO_RESPONSE_CODE, &code);
+    // "Command not understood" and its kin: a server of the time before MLSD.
+    if (code != 500 && code != 501 && code != 502 && code != 504) return false;
+    withoutMlsd_ = true;
+    reply.clear();
+  }
+  if (withoutMlsd_ && !listing(folder, false, reply, error)) return false;
   std::size_t start = 0;
   while (start < reply.size()) {
     std::size_t end = reply.find('\n', start);
     if (end == std::string::npos) end = reply.size();
+    const std::string_view line = std::string_view(reply).substr(start, end - start);
     FtpEntry entry;
-    if (ParseMlsdLine(std::string_view(reply).substr(start, end - start), entry)) entries.push_back(std::move(entry));
+    if (withoutMlsd_ ? ParseListLine(line, entry) : ParseMlsdLine(line, entry)) entries.push_back(std::move(entry));
     start = end + 1;
+  }
+  if (withoutMlsd_) {
+    for (FtpEntry& entry : entries) {
+      if (!entry.folder) entry.time = modifiedTime(folder.empty() ? entry.name : folder + "/" + entry.name);
+    }
   }
   return true;
 }

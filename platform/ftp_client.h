@@ -34,6 +34,10 @@ struct FtpEntry {
   std::optional<FileTime> time;
 };
 
+// One line of a Unix-style LIST reply ("-rw-r--r-- 1 u g 3 Dec 07 01:10 x y.txt") for servers
+// without MLSD: name, kind and size (the time it shows is not exact); false for links and lines
+// that are no entry.
+[[nodiscard]] bool ParseListLine(std::string_view line, FtpEntry& entry);
 // One line of an MLSD reply ("type=file;size=5;modify=20240101120000; a.txt"); false for lines
 // that name no file or folder of the listed one ("cdir", "pdir", links, unknown types).
 [[nodiscard]] bool ParseMlsdLine(std::string_view line, FtpEntry& entry);
@@ -45,7 +49,8 @@ class FtpClient {
   FtpClient(const FtpClient&) = delete;
   FtpClient& operator=(const FtpClient&) = delete;
 
-  // The entries of a folder ("" for the login folder, else "a/b"), by MLSD.
+  // The entries of a folder ("" for the login folder, else "a/b"), by MLSD; a server without it
+  // is listed by LIST and asked each file's exact time (MDTM).
   [[nodiscard]] bool List(const std::string& folder, std::vector<FtpEntry>& entries, std::string& error);
   // The file's bytes, handed to `write` as they come; false when `write` refuses or the transfer fails.
   [[nodiscard]] bool Download(const std::string& path, const std::function<bool(const char*, std::size_t)>& write,
@@ -62,9 +67,13 @@ class FtpClient {
   // Sets what every request shares and clears what one request set.
   void reset();
   [[nodiscard]] bool perform(std::string& error);
+  [[nodiscard]] bool listing(const std::string& folder, bool mlsd, std::string& reply, std::string& error);
+  // The file's time as the server keeps it (MDTM); empty when it says none.
+  [[nodiscard]] std::optional<FileTime> modifiedTime(const std::string& path);
 
   FtpSettings settings_;
   void* curl_ = nullptr;
+  bool withoutMlsd_ = false;
   char errorText_[256] = {};
 };
 

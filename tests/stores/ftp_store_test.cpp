@@ -22,6 +22,9 @@ struct FtpFixture : ::testing::Test {
   }
   std::unique_ptr<stores::FtpStore> attach() {
     stores::FtpServerRecord record{"Test", "127.0.0.1", "velkor", "secret pass", server->port(), -1, 2, ""};
+    return attachTo(record);
+  }
+  std::unique_ptr<stores::FtpStore> attachTo(const stores::FtpServerRecord& record) {
     auto store = std::make_unique<stores::FtpStore>(context, std::vector<stores::FtpServerRecord>{record},
                                                     std::vector<stores::FtpProxyRecord>{});
     EXPECT_TRUE(store->Open("ftp:test", {true, false, false})) << store->LastError();
@@ -44,6 +47,26 @@ TEST(FtpListing, MlsdLinesGiveFilesAndFoldersWithExactTimes) {
   for (const char* skipped : {"type=cdir; .", "type=pdir; ..", "type=OS.unix=slink:/etc; link", "no facts", "type=file;size=1;"}) {
     EXPECT_FALSE(platform::ParseMlsdLine(skipped, entry)) << skipped;
   }
+}
+
+TEST_F(FtpFixture, AServerWithoutMlsdIsListedByListWithTheTimesItKeeps) {
+  server = std::make_unique<testsupport::FtpServer>(tree.folder("server"), true);
+  ASSERT_TRUE(server->running()) << server->why();
+  tree.writeWithTime("server/a b.txt", "12345", testsupport::utcTime(2021, 5, 6, 7, 8, 9));
+  tree.writeWithTime("server/sub/c.txt", "1", testsupport::utcTime(2001, 1, 2, 3, 4, 5));
+  auto store = attach();
+  ASSERT_TRUE(store->GetFileInfo(store->Root() + "/a b.txt"));
+  EXPECT_EQ(store->CurrentEntry().size, 5u);
+  EXPECT_EQ(store->CurrentEntry().lastWriteTime, testsupport::utcTime(2021, 5, 6, 7, 8, 9)) << "MDTM, to the second";
+  ASSERT_TRUE(store->GetFileInfo(store->Root() + "/sub/c.txt"));
+  EXPECT_EQ(store->CurrentEntry().lastWriteTime, testsupport::utcTime(2001, 1, 2, 3, 4, 5));
+
+  platform::FtpEntry entry;
+  ASSERT_TRUE(platform::ParseListLine("-rw-r--r--   1 root     root     4294967296 Dec 07 01:10  two  blanks.txt\r", entry));
+  EXPECT_EQ(entry.name, " two  blanks.txt");
+  EXPECT_EQ(entry.size, 4294967296u);
+  EXPECT_FALSE(platform::ParseListLine("lrwxrwxrwx 1 u g 4 Dec 07 01:10 link -> x", entry)) << "links are not followed";
+  EXPECT_FALSE(platform::ParseListLine("total 12", entry));
 }
 
 TEST_F(FtpFixture, AnUploadThatCannotBeCompletedLeavesTheServersFile) {
