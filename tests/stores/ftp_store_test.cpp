@@ -69,6 +69,35 @@ TEST_F(FtpFixture, AServerWithoutMlsdIsListedByListWithTheTimesItKeeps) {
   EXPECT_FALSE(platform::ParseListLine("total 12", entry));
 }
 
+namespace {
+
+// Content that ends the server when half of it was sent: a connection lost in the middle.
+struct Interrupted : platform::ContentReader {
+  Interrupted(testsupport::FtpServer& server, std::uint64_t size) : server_(server) { size_ = size; }
+  std::int64_t read(char* buffer, std::size_t capacity) override {
+    if (sent_ >= size_) return 0;
+    if (sent_ >= size_ / 2) server_.stop();
+    const std::size_t part = std::min<std::uint64_t>(capacity, size_ - sent_);
+    std::fill_n(buffer, part, 'x');
+    sent_ += part;
+    return static_cast<std::int64_t>(part);
+  }
+  bool verify() override { return true; }
+  testsupport::FtpServer& server_;
+  std::uint64_t sent_ = 0;
+};
+
+}  // namespace
+
+TEST_F(FtpFixture, AConnectionLostInTheMiddleOfAnUploadLeavesTheServersFile) {
+  tree.write("server/big.bin", "the server's own");
+  auto store = attach();
+  Interrupted content(*server, 64 << 20);
+  EXPECT_FALSE(store->NoteWrittenContent(store->Root() + "/big.bin", content));
+  EXPECT_FALSE(store->LastError().empty());
+  EXPECT_EQ(tree.read("server/big.bin"), "the server's own");
+}
+
 TEST_F(FtpFixture, AnUploadThatCannotBeCompletedLeavesTheServersFile) {
   tree.write("server/kept.txt", "the server's own");
   tree.write("server/back\\slash.txt", "a name that is no path here");
