@@ -33,7 +33,8 @@ FtpStore::FtpStore(engine::StoreContext context, std::vector<FtpServerRecord> se
 
 FtpStore::~FtpStore() = default;
 
-bool FtpStore::Open(const std::string& root, engine::OpenOptions) {
+bool FtpStore::Open(const std::string& root, engine::OpenOptions options) {
+  mayBeMissing_ = options.allowMissing;
   std::string expanded;
   if (!expandRoot(root, expanded)) return false;
   const std::string name = trimmed(trimmed(expanded).substr(std::min<std::size_t>(4, trimmed(expanded).size())));
@@ -85,7 +86,7 @@ bool FtpStore::Attach(engine::ProgressSink* sink, bool recursive) {
     settings.proxyPassword = proxy.password;
   }
   base_ = joined(withoutSlashes(urlPath), withoutSlashes(record_.folder));
-  client_ = std::make_unique<platform::FtpClient>(settings);
+  client_ = std::make_unique<platform::FtpConnection>(settings);
   return listTree(recursive);
 }
 
@@ -99,6 +100,7 @@ bool FtpStore::listTree(bool recursive) {
     // A folder that cannot be listed fails the whole listing: a partial one would look like
     // files deleted on the server.
     if (!client_->List(remotePathOf(folder), entries, error)) {
+      if (folder.empty() && mayBeMissing_ && client_->FolderRefused()) return true;
       return fail(engine::Translate("${cannot read}") + " " + joined(root_, folder) + ": " + error);
     }
     for (const platform::FtpEntry& entry : entries) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/backup_path.h"
-#include "platform/ftp_client.h"
+#include "platform/ftp_connection.h"
 #include "stores/listing_store.h"
 
 namespace stores {
@@ -63,10 +63,12 @@ class FtpStore : public ListingStore {
   std::vector<FtpServerRecord> servers_;
   std::vector<FtpProxyRecord> proxies_;
   FtpServerRecord record_;
-  std::unique_ptr<platform::FtpClient> client_;
+  std::unique_ptr<platform::FtpConnection> client_;
   // The folder the store starts at, from the login folder ("" for it).
   std::string base_;
   std::vector<std::string> deleteQueue_;
+  // The starting folder may be missing: the side is then empty, and made by the first upload.
+  bool mayBeMissing_ = false;
   engine::Backups backups_;
 };
 

@@ -3,7 +3,7 @@
 
 #include "platform/content_reader.h"
 #include "platform/file_system.h"
-#include "platform/ftp_client.h"
+#include "platform/ftp_connection.h"
 #include "stores/ftp_store.h"
 #include "tests/support/ftp_server.h"
 #include "tests/support/temp_tree.h"

@@ -1,4 +1,4 @@
-#include "platform/ftp_client.h"
+#include "platform/ftp_connection.h"
 
 #include <curl/curl.h>
 
@@ -158,22 +158,22 @@ bool ParseListLine(std::string_view line, FtpEntry& entry) {
   return !entry.name.empty() && entry.name != "." && entry.name != "..";
 }
 
-FtpClient::FtpClient(FtpSettings settings) : settings_(std::move(settings)) {
+FtpConnection::FtpConnection(FtpSettings settings) : settings_(std::move(settings)) {
   useLibrary();
   curl_ = curl_easy_init();
 }
 
-FtpClient::~FtpClient() {
+FtpConnection::~FtpConnection() {
   if (curl_ != nullptr) curl_easy_cleanup(static_cast<CURL*>(curl_));
 }
 
-std::string FtpClient::urlOf(const std::string& path, bool folder) const {
+std::string FtpConnection::urlOf(const std::string& path, bool folder) const {
   std::string url = "ftp://" + settings_.host + ":" + std::to_string(settings_.port) + "/" + encodedPath(path);
   if (folder && !path.empty()) url += '/';
   return url;
 }
 
-void FtpClient::reset() {
+void FtpConnection::reset() {
   CURL* curl = static_cast<CURL*>(curl_);
   curl_easy_reset(curl);
   curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText_);
@@ -193,12 +193,13 @@ void FtpClient::reset() {
   errorText_[0] = '\0';
 }
 
-bool FtpClient::perform(std::string& error) {
+bool FtpConnection::perform(std::string& error) {
   if (curl_ == nullptr) {
     error = "cannot start the FTP client";
     return false;
   }
   const CURLcode code = curl_easy_perform(static_cast<CURL*>(curl_));
+  errorCode_ = static_cast<int>(code);
   if (code == CURLE_OK) return true;
   error = errorText_[0] != '\0' ? std::string(errorText_) : std::string(curl_easy_strerror(code));
   return false;
@@ -234,7 +235,7 @@ size_t supply(char* buffer, size_t size, size_t count, void* source) {
 
 }  // namespace
 
-bool FtpClient::listing(const std::string& folder, bool mlsd, std::string& reply, std::string& error) {
+bool FtpConnection::listing(const std::string& folder, bool mlsd, std::string& reply, std::string& error) {
   reset();
   CURL* curl = static_cast<CURL*>(curl_);
   const std::string url = urlOf(folder, true);
@@ -242,10 +243,13 @@ bool FtpClient::listing(const std::string& folder, bool mlsd, std::string& reply
   if (mlsd) curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "MLSD");
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply);
-  return perform(error);
+  errorCode_ = 0;
+  const bool done = perform(error);
+  folderRefused_ = !done && errorCode_ == CURLE_REMOTE_ACCESS_DENIED;
+  return done;
 }
 
-std::optional<FileTime> FtpClient::modifiedTime(const std::string& path) {
+std::optional<FileTime> FtpConnection::modifiedTime(const std::string& path) {
   reset();
   CURL* curl = static_cast<CURL*>(curl_);
   const std::string url = urlOf(path, false);
@@ -260,7 +264,7 @@ std::optional<FileTime> FtpClient::modifiedTime(const std::string& path) {
   return fileTimeFromUnixSeconds(static_cast<std::int64_t>(seconds));
 }
 
-bool FtpClient::List(const std::string& folder, std::vector<FtpEntry>& entries, std::string& error) {
+bool FtpConnection::List(const std::string& folder, std::vector<FtpEntry>& entries, std::string& error) {
   std::string reply;
   if (!withoutMlsd_ && !listing(folder, true, reply, error)) {
     long code = 0;
@@ -288,7 +292,7 @@ bool FtpClient::List(const std::string& folder, std::vector<FtpEntry>& entries, 
   return true;
 }
 
-bool FtpClient::Download(const std::string& path, const std::function<bool(const char*, std::size_t)>& write,
+bool FtpConnection::Download(const std::string& path, const std::function<bool(const char*, std::size_t)>& write,
                          std::string& error) {
   reset();
   CURL* curl = static_cast<CURL*>(curl_);
@@ -299,7 +303,7 @@ bool FtpClient::Download(const std::string& path, const std::function<bool(const
   return perform(error);
 }
 
-bool FtpClient::Upload(const std::string& path, ContentReader& content, std::optional<FileTime> time, std::string& error) {
+bool FtpConnection::Upload(const std::string& path, ContentReader& content, std::optional<FileTime> time, std::string& error) {
   reset();
   CURL* curl = static_cast<CURL*>(curl_);
   const std::string temporary = temporaryName();
@@ -326,7 +330,7 @@ bool FtpClient::Upload(const std::string& path, ContentReader& content, std::opt
   return false;
 }
 
-bool FtpClient::Delete(const std::string& path, std::string& error) {
+bool FtpConnection::Delete(const std::string& path, std::string& error) {
   reset();
   CURL* curl = static_cast<CURL*>(curl_);
   const std::string url = urlOf(folderOf(path), true);

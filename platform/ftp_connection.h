@@ -42,16 +42,18 @@ struct FtpEntry {
 // that name no file or folder of the listed one ("cdir", "pdir", links, unknown types).
 [[nodiscard]] bool ParseMlsdLine(std::string_view line, FtpEntry& entry);
 
-class FtpClient {
+class FtpConnection {
  public:
-  explicit FtpClient(FtpSettings settings);
-  ~FtpClient();
-  FtpClient(const FtpClient&) = delete;
-  FtpClient& operator=(const FtpClient&) = delete;
+  explicit FtpConnection(FtpSettings settings);
+  ~FtpConnection();
+  FtpConnection(const FtpConnection&) = delete;
+  FtpConnection& operator=(const FtpConnection&) = delete;
 
   // The entries of a folder ("" for the login folder, else "a/b"), by MLSD; a server without it
   // is listed by LIST and asked each file's exact time (MDTM).
   [[nodiscard]] bool List(const std::string& folder, std::vector<FtpEntry>& entries, std::string& error);
+  // After a List that failed: the server refused to enter the folder (it is missing, or closed).
+  [[nodiscard]] bool FolderRefused() const { return folderRefused_; }
   // The file's bytes, handed to `write` as they come; false when `write` refuses or the transfer fails.
   [[nodiscard]] bool Download(const std::string& path, const std::function<bool(const char*, std::size_t)>& write,
                               std::string& error);
@@ -74,6 +76,9 @@ class FtpClient {
   FtpSettings settings_;
   void* curl_ = nullptr;
   bool withoutMlsd_ = false;
+  bool folderRefused_ = false;
+  // curl's code of the last request.
+  int errorCode_ = 0;
   char errorText_[256] = {};
 };
 
