@@ -86,6 +86,7 @@ bool FtpStore::Attach(engine::ProgressSink* sink, bool recursive) {
     settings.proxyPassword = proxy.password;
   }
   base_ = joined(withoutSlashes(urlPath), withoutSlashes(record_.folder));
+  settings_ = settings;
   client_ = std::make_unique<platform::FtpConnection>(settings);
   return listTree(recursive);
 }

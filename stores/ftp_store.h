@@ -4,6 +4,8 @@
 // through local copies; uploads go to a temporary name and are renamed into place; deletions
 // wait for Finish.
 #include <memory>
+#include <mutex>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,12 @@ class FtpStore : public ListingStore {
   bool WriteBackCopies() override;
   // Deletes what waits for deletion and sends back changed copies; each failure is named.
   bool Finish() override;
+  // New files are sent on copy threads, each over a connection of its own: a server's answers
+  // take longer than sending small files, so waiting for two at once halves the time.
+  engine::CopyPool::Job CopyJob(const std::string& destination, engine::Store& source, const std::string& sourcePath,
+                                const engine::PutChecks& checks, const std::atomic<bool>& cancelled) override;
+  bool TakesCopyJobs() const override { return true; }
+  bool FinishCopyJob(const std::string& destination) override;
 
  private:
   // The path on the server, from the login folder.
@@ -63,7 +71,17 @@ class FtpStore : public ListingStore {
   std::vector<FtpServerRecord> servers_;
   std::vector<FtpProxyRecord> proxies_;
   FtpServerRecord record_;
+  // A connection for a copy thread: an idle one, or a new one.
+  [[nodiscard]] std::unique_ptr<platform::FtpConnection> takeConnection();
+  void giveBack(std::unique_ptr<platform::FtpConnection> connection);
+
   std::unique_ptr<platform::FtpConnection> client_;
+  platform::FtpSettings settings_;
+  // Connections of copy threads not in use, and what their uploads sent, by destination, until
+  // FinishCopyJob lists it.
+  std::mutex jobsMutex_;
+  std::vector<std::unique_ptr<platform::FtpConnection>> idle_;
+  std::unordered_map<std::string, std::pair<std::uint64_t, platform::FileTime>> sent_;
   // The folder the store starts at, from the login folder ("" for it).
   std::string base_;
   std::vector<std::string> deleteQueue_;
