@@ -249,7 +249,7 @@ bool FtpConnection::listing(const std::string& folder, bool mlsd, std::string& r
   return done;
 }
 
-std::optional<FileTime> FtpConnection::modifiedTime(const std::string& path) {
+std::optional<std::pair<std::uint64_t, FileTime>> FtpConnection::FileState(const std::string& path) {
   reset();
   CURL* curl = static_cast<CURL*>(curl_);
   const std::string url = urlOf(path, false);
@@ -258,10 +258,12 @@ std::optional<FileTime> FtpConnection::modifiedTime(const std::string& path) {
   curl_easy_setopt(curl, CURLOPT_FILETIME, 1L);
   std::string error;
   curl_off_t seconds = -1;
-  if (!perform(error) || curl_easy_getinfo(curl, CURLINFO_FILETIME_T, &seconds) != CURLE_OK || seconds < 0) {
+  curl_off_t size = -1;
+  if (!perform(error) || curl_easy_getinfo(curl, CURLINFO_FILETIME_T, &seconds) != CURLE_OK || seconds < 0 ||
+      curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size) != CURLE_OK || size < 0) {
     return std::nullopt;
   }
-  return fileTimeFromUnixSeconds(static_cast<std::int64_t>(seconds));
+  return std::pair{static_cast<std::uint64_t>(size), fileTimeFromUnixSeconds(static_cast<std::int64_t>(seconds))};
 }
 
 bool FtpConnection::List(const std::string& folder, std::vector<FtpEntry>& entries, std::string& error) {
@@ -286,7 +288,9 @@ bool FtpConnection::List(const std::string& folder, std::vector<FtpEntry>& entri
   }
   if (withoutMlsd_) {
     for (FtpEntry& entry : entries) {
-      if (!entry.folder) entry.time = modifiedTime(folder.empty() ? entry.name : folder + "/" + entry.name);
+      if (entry.folder) continue;
+      const auto state = FileState(folder.empty() ? entry.name : folder + "/" + entry.name);
+      if (state) entry.time = state->second;
     }
   }
   return true;

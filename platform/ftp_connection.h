@@ -63,6 +63,9 @@ class FtpConnection {
   [[nodiscard]] bool Upload(const std::string& path, ContentReader& content, std::optional<FileTime> time,
                             std::string& error);
   [[nodiscard]] bool Delete(const std::string& path, std::string& error);
+  // The file's size and time as the server keeps them now (SIZE and MDTM, the time to the
+  // second); empty when the server says neither.
+  [[nodiscard]] std::optional<std::pair<std::uint64_t, FileTime>> FileState(const std::string& path);
 
  private:
   [[nodiscard]] std::string urlOf(const std::string& path, bool folder) const;
@@ -70,8 +73,6 @@ class FtpConnection {
   void reset();
   [[nodiscard]] bool perform(std::string& error);
   [[nodiscard]] bool listing(const std::string& folder, bool mlsd, std::string& reply, std::string& error);
-  // The file's time as the server keeps it (MDTM); empty when it says none.
-  [[nodiscard]] std::optional<FileTime> modifiedTime(const std::string& path);
 
   FtpSettings settings_;
   void* curl_ = nullptr;

@@ -209,7 +209,18 @@ bool FtpStore::WriteBackCopies() {
     const bool current = copy.entry >= 0 && listing_.IsLive(copy.entry) && listing_.at(copy.entry).copyIndex == static_cast<int>(row);
     platform::FindData now;
     if (!current || !platform::statEntry(copy.path, now) || (now.size == copy.size && now.lastWriteTime == copy.time)) continue;
-    if (!NoteWrittenFile(joined(root_, listing_.at(copy.entry).path), copy.path, false)) ok = false;
+    const engine::HistoryEntry& listed = listing_.at(copy.entry);
+    const std::string path = joined(root_, listed.path);
+    // Only over the file the copy was made of: one changed on the server since is a conflict.
+    const auto there = client_ ? client_->FileState(remotePathOf(listed.path)) : std::nullopt;
+    const bool unchanged = there && there->first == static_cast<std::uint64_t>(listed.size) &&
+                           there->second / platform::kTicksPerSecond == listed.time / platform::kTicksPerSecond;
+    if (!unchanged) {
+      setError(engine::TranslateFormat("${changed on the server since it was copied out; not written back:} %s", {path}));
+      ok = false;
+      continue;
+    }
+    if (!NoteWrittenFile(path, copy.path, false)) ok = false;
   }
   return ok;
 }

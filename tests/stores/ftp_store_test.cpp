@@ -114,3 +114,21 @@ TEST_F(FtpFixture, AnUploadThatCannotBeCompletedLeavesTheServersFile) {
   EXPECT_EQ(tree.read("server/kept.txt"), "the server's own");
   EXPECT_EQ(store->LastError().find("secret pass"), std::string::npos);
 }
+
+TEST_F(FtpFixture, AChangedCopyIsSentBackOnlyOverTheFileItWasMadeOf) {
+  tree.writeWithTime("server/a.txt", "first", testsupport::utcTime(2020, 1, 1, 0, 0, 0));
+  tree.writeWithTime("server/b.txt", "second", testsupport::utcTime(2020, 1, 1, 0, 0, 0));
+  auto store = attach();
+  std::string copyA;
+  std::string copyB;
+  ASSERT_EQ(store->GetFile(store->Root() + "/a.txt", copyA, 0), 1);
+  ASSERT_EQ(store->GetFile(store->Root() + "/b.txt", copyB, 0), 1);
+  (void)platform::writeFileReplacing(copyA, "first, edited here", 0644);
+  (void)platform::writeFileReplacing(copyB, "second, edited here", 0644);
+  // Someone else changes b.txt on the server meanwhile.
+  tree.writeWithTime("server/b.txt", "second, edited there", testsupport::utcTime(2021, 1, 1, 0, 0, 0));
+  EXPECT_FALSE(store->Finish());
+  EXPECT_NE(store->LastError().find("b.txt"), std::string::npos) << store->LastError();
+  EXPECT_EQ(tree.read("server/a.txt"), "first, edited here");
+  EXPECT_EQ(tree.read("server/b.txt"), "second, edited there") << "never written over";
+}
