@@ -93,6 +93,8 @@ std::string mfmtTime(FileTime time) {
   return text;
 }
 
+size_t discardText(char*, size_t size, size_t count, void*) { return size * count; }
+
 // curl's list of commands, freed with it.
 struct CommandList {
   curl_slist* list = nullptr;
@@ -131,6 +133,8 @@ bool ParseMlsdLine(std::string_view line, FtpEntry& entry) {
       entry.size = size;
     } else if (key == "modify") {
       entry.time = mlsdTime(value);
+    } else if (key == "unique") {
+      entry.unique = std::string(value);
     }
   }
   // Links ("OS.unix=slink...") and the listed folder itself are no entries to follow.
@@ -176,6 +180,8 @@ std::string FtpConnection::urlOf(const std::string& path, bool folder) const {
 void FtpConnection::reset() {
   CURL* curl = static_cast<CURL*>(curl_);
   curl_easy_reset(curl);
+  // What a request does not collect goes nowhere (curl would print it on standard output).
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, discardText);
   curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText_);
   curl_easy_setopt(curl, CURLOPT_USERNAME, settings_.user.c_str());
   curl_easy_setopt(curl, CURLOPT_PASSWORD, settings_.password.c_str());

@@ -32,6 +32,8 @@ struct FtpEntry {
   std::uint64_t size = 0;
   // UTC, exact as the server keeps it (MLSD "modify").
   std::optional<FileTime> time;
+  // MLSD "unique": the same for two names of one folder (a link the server follows).
+  std::string unique;
 };
 
 // One line of a Unix-style LIST reply ("-rw-r--r-- 1 u g 3 Dec 07 01:10 x y.txt") for servers

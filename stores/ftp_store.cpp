@@ -1,6 +1,9 @@
 #include "stores/ftp_store.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <unordered_map>
 
 #include "engine/store_factory.h"
 #include "engine/text.h"
@@ -60,6 +63,7 @@ bool FtpStore::Attach(engine::ProgressSink* sink, bool recursive) {
   clearListing();
   copies_.clear();
   deleteQueue_.clear();
+  leftovers_.clear();
   // "ftp://host:port/pub", "host:port" or "host": the path is where the store starts.
   std::string server = trimmed(record_.server);
   if (platform::equalNoCase(server.substr(0, std::min<std::size_t>(6, server.size())), "ftp://")) server.erase(0, 6);
@@ -86,6 +90,10 @@ bool FtpStore::Attach(engine::ProgressSink* sink, bool recursive) {
     settings.proxyPassword = proxy.password;
   }
   base_ = joined(withoutSlashes(urlPath), withoutSlashes(record_.folder));
+  // The side's folder is below the login folder: never "..", never the parent of where it says.
+  if (!base_.empty() && !platform::isSafeRelativePath(base_)) {
+    return fail(engine::TranslateFormat("${An FTP folder must lie below the login folder:} %s (%s)", {base_, root_}));
+  }
   settings_ = settings;
   client_ = std::make_unique<platform::FtpConnection>(settings);
   return listTree(recursive);
@@ -93,6 +101,10 @@ bool FtpStore::Attach(engine::ProgressSink* sink, bool recursive) {
 
 bool FtpStore::listTree(bool recursive) {
   std::vector<std::string> folders{""};
+  // Folders by the server's "unique" fact: one met under two names is a link the server
+  // follows. Neither name is listed (a deletion through one would delete the other's files),
+  // and the walk never goes round a link to a folder above.
+  std::unordered_map<std::string, std::vector<std::string>> byUnique;
   while (!folders.empty()) {
     const std::string folder = folders.back();
     folders.pop_back();
@@ -108,17 +120,44 @@ bool FtpStore::listTree(bool recursive) {
       const std::string relative = joined(folder, entry.name);
       if (entry.name.find('/') != std::string::npos || !platform::isSafeRelativePath(relative) ||
           entry.name.find('\\') != std::string::npos) {
-        addWarning(engine::TranslateFormat("${A name that would leave the folder is left out:} %s (%s)", {entry.name, root_}));
+        addWarning(engine::TranslateFormat("${A name that cannot be a file here is left out:} %s (%s)",
+                                           {engine::PrintableText(entry.name), root_}));
+        continue;
+      }
+      if (platform::isTemporaryName(entry.name)) {
+        if (!entry.folder) leftovers_.push_back(remotePathOf(relative));
         continue;
       }
       if (entry.folder) {
-        if (recursive) folders.push_back(relative);
+        if (!recursive) continue;
+        std::vector<std::string>* names = entry.unique.empty() ? nullptr : &byUnique[entry.unique];
+        if (names != nullptr) names->push_back(relative);
+        if (names == nullptr || names->size() == 1) folders.push_back(relative);
         continue;
       }
       (void)putEntry(relative, static_cast<std::int64_t>(entry.size), entry.time.value_or(0), 0);
     }
   }
+  for (const auto& [unique, names] : byUnique) {
+    if (names.size() < 2) continue;
+    for (const std::string& name : names) {
+      addWarning(engine::TranslateFormat("${A folder the server shows under two names is left out:} %s/%s",
+                                         {root_, engine::PrintableText(name)}));
+      for (int i = 0; i < listing_.SlotCount(); ++i) {
+        if (listing_.IsLive(i) && (listing_.at(i).path.starts_with(name + "/"))) listing_.Remove(i);
+      }
+    }
+  }
   return true;
+}
+
+void FtpStore::BeginBatch(unsigned) {
+  // Only a real run gets here; a dry run leaves the server as it is.
+  for (const std::string& leftover : leftovers_) {
+    std::string ignored;
+    if (client_) (void)client_->Delete(leftover, ignored);
+  }
+  leftovers_.clear();
 }
 
 bool FtpStore::NoteWrittenContent(const std::string& path, platform::ContentReader& content) {
@@ -176,7 +215,9 @@ int FtpStore::GetFile(const std::string& path, std::string& localPath, unsigned)
     received += length;
     return true;
   }, error);
-  const bool closed = ::close(fd) == 0;
+  // A server keeps no permissions of ours: the copy is made as a new file would be.
+  const bool moded = ::fchmod(fd, platform::modeForCopy(0)) == 0;
+  const bool closed = ::close(fd) == 0 && moded;
   const engine::HistoryEntry& listed = listing_.at(entry);
   const bool whole = downloaded && written && closed && received == static_cast<std::uint64_t>(listed.size);
   if (!whole || !platform::setLastWriteTime(temporary, listed.time) || !platform::renameReplace(temporary, destination)) {

@@ -49,7 +49,8 @@ class FtpStore : public ListingStore {
   bool DeleteFile(const std::string& path) override;
   int GetFile(const std::string& path, std::string& localPath, unsigned flags) override;
   std::uint32_t GetCapabilities() const override { return 0x13; }
-  void BeginBatch(unsigned) override {}
+  // Removes temporary files that killed runs left on the server.
+  void BeginBatch(unsigned flag) override;
   void EndBatch() override {}
   bool BackupFile(const std::string& path) override;
   bool IsArchive() const override { return false; }
@@ -85,6 +86,8 @@ class FtpStore : public ListingStore {
   // The folder the store starts at, from the login folder ("" for it).
   std::string base_;
   std::vector<std::string> deleteQueue_;
+  // Temporary files of killed uploads met by the listing, by their path on the server.
+  std::vector<std::string> leftovers_;
   // The starting folder may be missing: the side is then empty, and made by the first upload.
   bool mayBeMissing_ = false;
   engine::Backups backups_;

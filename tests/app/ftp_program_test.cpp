@@ -1,7 +1,9 @@
 // A folder on a real FTP server (pyftpdlib on 127.0.0.1) as a side, through the binary.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "tests/app/program_test.h"
+#include "platform/content_reader.h"
 #include "tests/support/ftp_server.h"
 
 namespace {
@@ -73,4 +75,21 @@ TEST_F(Ftp, AServerThatGoesAwayFailsTheItemsAndLeavesTheOldFiles) {
   auto gone = run({tree.path("src"), "ftp:My Server", "-back", "-R", "-auto"});
   EXPECT_EQ(gone.exitCode, 2) << "a side that cannot be listed is never compared: " << all(gone);
   EXPECT_EQ(tree.read("server/start/kept.txt"), "the server's own");
+}
+
+TEST_F(Ftp, AServerWithoutMlsdPrintsNothingOfItsOwnAndCopiesComeAsNewFiles) {
+  server = std::make_unique<testsupport::FtpServer>(tree.path("server"), true);
+  ASSERT_TRUE(server->running()) << server->why();
+  (void)platform::writeFileReplacing(ini,
+                                     "[Options]\nVersion=1\nFTPList=1\n[FTPServer1]\nName=Plain\nServer=127.0.0.1\nPort=" +
+                                         std::to_string(server->port()) + "\nUser=velkor\nPass=secret pass\nFlags=2\nFirewall=-1\n",
+                                     0600);
+  tree.write("server/pub/p.txt", "from the server");
+  auto restore = run({"ftp:Plain", tree.path("restored"), "-copy", "-R", "-auto", "--quiet"});
+  EXPECT_EQ(restore.exitCode, 0) << all(restore);
+  EXPECT_EQ(restore.output.find("Last-Modified"), std::string::npos) << restore.output;
+  EXPECT_EQ(tree.read("restored/pub/p.txt"), "from the server");
+  struct stat st {};
+  ASSERT_EQ(stat(tree.path("restored/pub/p.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, platform::modeForCopy(0)) << "made as a new file is made";
 }

@@ -1,5 +1,6 @@
 // The FTP store against a real server (pyftpdlib on 127.0.0.1), and the reading of MLSD lines.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "platform/content_reader.h"
 #include "platform/file_system.h"
@@ -27,7 +28,7 @@ struct FtpFixture : ::testing::Test {
   std::unique_ptr<stores::FtpStore> attachTo(const stores::FtpServerRecord& record) {
     auto store = std::make_unique<stores::FtpStore>(context, std::vector<stores::FtpServerRecord>{record},
                                                     std::vector<stores::FtpProxyRecord>{});
-    EXPECT_TRUE(store->Open("ftp:test", {true, false, false})) << store->LastError();
+    EXPECT_TRUE(store->Open("ftp: " + record.name, {true, false, false})) << store->LastError();
     EXPECT_TRUE(store->Attach(nullptr, true)) << store->LastError();
     return store;
   }
@@ -131,4 +132,27 @@ TEST_F(FtpFixture, AChangedCopyIsSentBackOnlyOverTheFileItWasMadeOf) {
   EXPECT_NE(store->LastError().find("b.txt"), std::string::npos) << store->LastError();
   EXPECT_EQ(tree.read("server/a.txt"), "first, edited here");
   EXPECT_EQ(tree.read("server/b.txt"), "second, edited there") << "never written over";
+}
+
+TEST_F(FtpFixture, FoldersTheServerShowsTwiceLeftoversAndPathsAboveTheLoginAreNeverWorkedThrough) {
+  tree.write("server/al/real/x.txt", "kept");
+  ASSERT_EQ(symlink("real", tree.path("server/al/alias").c_str()), 0);
+  ASSERT_EQ(symlink("..", tree.path("server/al/real/up").c_str()), 0);
+  tree.write("server/al/.ovand~AbC123.tmp", "half an upload");
+  stores::FtpServerRecord record{"Links", "127.0.0.1", "velkor", "secret pass", server->port(), -1, 2, "al"};
+  auto store = attachTo(record);
+  EXPECT_FALSE(store->Exists(store->Root() + "/real/x.txt")) << "a deletion through one name would delete the other's";
+  EXPECT_FALSE(store->Exists(store->Root() + "/alias/x.txt"));
+  EXPECT_FALSE(store->TakeWarnings().empty());
+  // The leftover of a killed upload goes in a real run only.
+  EXPECT_TRUE(tree.exists("server/al/.ovand~AbC123.tmp"));
+  store->BeginBatch(0);
+  EXPECT_FALSE(tree.exists("server/al/.ovand~AbC123.tmp"));
+
+  for (const char* above : {"../..", "a/../../b"}) {
+    record.folder = above;
+    stores::FtpStore refused(context, {record}, {});
+    ASSERT_TRUE(refused.Open("ftp:Links", {true, false, false}));
+    EXPECT_FALSE(refused.Attach(nullptr, true)) << above;
+  }
 }
