@@ -162,22 +162,58 @@ bool ParseListLine(std::string_view line, FtpEntry& entry) {
   return !entry.name.empty() && entry.name != "." && entry.name != "..";
 }
 
-FtpConnection::FtpConnection(FtpSettings settings) : settings_(std::move(settings)) {
+
+// FtpConnection through libcurl's easy interface.
+class CurlFtpConnection final : public FtpConnection {
+ public:
+  explicit CurlFtpConnection(FtpSettings settings);
+  ~CurlFtpConnection() override;
+  CurlFtpConnection(const CurlFtpConnection&) = delete;
+  CurlFtpConnection& operator=(const CurlFtpConnection&) = delete;
+
+  bool List(const std::string& folder, std::vector<FtpEntry>& entries, std::string& error) override;
+  bool FolderRefused() const override { return folderRefused_; }
+  bool Download(const std::string& path, const std::function<bool(const char*, std::size_t)>& write, std::string& error) override;
+  bool Upload(const std::string& path, ContentReader& content, std::optional<FileTime> time, std::string& error) override;
+  bool Delete(const std::string& path, std::string& error) override;
+  std::optional<std::pair<std::uint64_t, FileTime>> FileState(const std::string& path) override;
+
+ private:
+  [[nodiscard]] std::string urlOf(const std::string& path, bool folder) const;
+  // Sets what every request shares and clears what one request set.
+  void reset();
+  [[nodiscard]] bool perform(std::string& error);
+  [[nodiscard]] bool listing(const std::string& folder, bool mlsd, std::string& reply, std::string& error);
+
+  FtpSettings settings_;
+  void* curl_ = nullptr;
+  bool withoutMlsd_ = false;
+  bool folderRefused_ = false;
+  // curl's code of the last request.
+  int errorCode_ = 0;
+  char errorText_[256] = {};
+};
+
+std::unique_ptr<FtpConnection> FtpConnection::Open(FtpSettings settings) {
+  return std::make_unique<CurlFtpConnection>(std::move(settings));
+}
+
+CurlFtpConnection::CurlFtpConnection(FtpSettings settings) : settings_(std::move(settings)) {
   useLibrary();
   curl_ = curl_easy_init();
 }
 
-FtpConnection::~FtpConnection() {
+CurlFtpConnection::~CurlFtpConnection() {
   if (curl_ != nullptr) curl_easy_cleanup(static_cast<CURL*>(curl_));
 }
 
-std::string FtpConnection::urlOf(const std::string& path, bool folder) const {
+std::string CurlFtpConnection::urlOf(const std::string& path, bool folder) const {
   std::string url = "ftp://" + settings_.host + ":" + std::to_string(settings_.port) + "/" + encodedPath(path);
   if (folder && !path.empty()) url += '/';
   return url;
 }
 
-void FtpConnection::reset() {
+void CurlFtpConnection::reset() {
   CURL* curl = static_cast<CURL*>(curl_);
   curl_easy_reset(curl);
   // What a request does not collect goes nowhere (curl would print it on standard output).
@@ -199,7 +235,7 @@ void FtpConnection::reset() {
   errorText_[0] = '\0';
 }
 
-bool FtpConnection::perform(std::string& error) {
+bool CurlFtpConnection::perform(std::string& error) {
   if (curl_ == nullptr) {
     error = "cannot start the FTP client";
     return false;
@@ -241,7 +277,7 @@ size_t supply(char* buffer, size_t size, size_t count, void* source) {
 
 }  // namespace
 
-bool FtpConnection::listing(const std::string& folder, bool mlsd, std::string& reply, std::string& error) {
+bool CurlFtpConnection::listing(const std::string& folder, bool mlsd, std::string& reply, std::string& error) {
   reset();
   CURL* curl = static_cast<CURL*>(curl_);
   const std::string url = urlOf(folder, true);
@@ -255,7 +291,7 @@ bool FtpConnection::listing(const std::string& folder, bool mlsd, std::string& r
   return done;
 }
 
-std::optional<std::pair<std::uint64_t, FileTime>> FtpConnection::FileState(const std::string& path) {
+std::optional<std::pair<std::uint64_t, FileTime>> CurlFtpConnection::FileState(const std::string& path) {
   reset();
   CURL* curl = static_cast<CURL*>(curl_);
   const std::string url = urlOf(path, false);
@@ -272,7 +308,7 @@ std::optional<std::pair<std::uint64_t, FileTime>> FtpConnection::FileState(const
   return std::pair{static_cast<std::uint64_t>(size), fileTimeFromUnixSeconds(static_cast<std::int64_t>(seconds))};
 }
 
-bool FtpConnection::List(const std::string& folder, std::vector<FtpEntry>& entries, std::string& error) {
+bool CurlFtpConnection::List(const std::string& folder, std::vector<FtpEntry>& entries, std::string& error) {
   std::string reply;
   if (!withoutMlsd_ && !listing(folder, true, reply, error)) {
     long code = 0;
@@ -302,7 +338,7 @@ bool FtpConnection::List(const std::string& folder, std::vector<FtpEntry>& entri
   return true;
 }
 
-bool FtpConnection::Download(const std::string& path, const std::function<bool(const char*, std::size_t)>& write,
+bool CurlFtpConnection::Download(const std::string& path, const std::function<bool(const char*, std::size_t)>& write,
                          std::string& error) {
   reset();
   CURL* curl = static_cast<CURL*>(curl_);
@@ -313,7 +349,7 @@ bool FtpConnection::Download(const std::string& path, const std::function<bool(c
   return perform(error);
 }
 
-bool FtpConnection::Upload(const std::string& path, ContentReader& content, std::optional<FileTime> time, std::string& error) {
+bool CurlFtpConnection::Upload(const std::string& path, ContentReader& content, std::optional<FileTime> time, std::string& error) {
   reset();
   CURL* curl = static_cast<CURL*>(curl_);
   const std::string temporary = temporaryName();
@@ -340,7 +376,7 @@ bool FtpConnection::Upload(const std::string& path, ContentReader& content, std:
   return false;
 }
 
-bool FtpConnection::Delete(const std::string& path, std::string& error) {
+bool CurlFtpConnection::Delete(const std::string& path, std::string& error) {
   reset();
   CURL* curl = static_cast<CURL*>(curl_);
   const std::string url = urlOf(folderOf(path), true);

@@ -5,6 +5,7 @@
 // is never part of a URL or a message.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,45 +45,31 @@ struct FtpEntry {
 // that name no file or folder of the listed one ("cdir", "pdir", links, unknown types).
 [[nodiscard]] bool ParseMlsdLine(std::string_view line, FtpEntry& entry);
 
+// The store's link to a server. The store sees only this; tests may hand it a fake.
 class FtpConnection {
  public:
-  explicit FtpConnection(FtpSettings settings);
-  ~FtpConnection();
-  FtpConnection(const FtpConnection&) = delete;
-  FtpConnection& operator=(const FtpConnection&) = delete;
+  virtual ~FtpConnection() = default;
+
+  // A connection through libcurl (one control connection, kept and reused).
+  [[nodiscard]] static std::unique_ptr<FtpConnection> Open(FtpSettings settings);
 
   // The entries of a folder ("" for the login folder, else "a/b"), by MLSD; a server without it
   // is listed by LIST and asked each file's exact time (MDTM).
-  [[nodiscard]] bool List(const std::string& folder, std::vector<FtpEntry>& entries, std::string& error);
+  [[nodiscard]] virtual bool List(const std::string& folder, std::vector<FtpEntry>& entries, std::string& error) = 0;
   // After a List that failed: the server refused to enter the folder (it is missing, or closed).
-  [[nodiscard]] bool FolderRefused() const { return folderRefused_; }
+  [[nodiscard]] virtual bool FolderRefused() const = 0;
   // The file's bytes, handed to `write` as they come; false when `write` refuses or the transfer fails.
-  [[nodiscard]] bool Download(const std::string& path, const std::function<bool(const char*, std::size_t)>& write,
-                              std::string& error);
+  [[nodiscard]] virtual bool Download(const std::string& path, const std::function<bool(const char*, std::size_t)>& write,
+                                      std::string& error) = 0;
   // Sends the content to a temporary name in the file's folder (made as needed), verifies it,
   // renames it over `path` and sets the file's time when given (a server without MFMT keeps
   // its own). A failure leaves an existing file as it was.
-  [[nodiscard]] bool Upload(const std::string& path, ContentReader& content, std::optional<FileTime> time,
-                            std::string& error);
-  [[nodiscard]] bool Delete(const std::string& path, std::string& error);
+  [[nodiscard]] virtual bool Upload(const std::string& path, ContentReader& content, std::optional<FileTime> time,
+                                    std::string& error) = 0;
+  [[nodiscard]] virtual bool Delete(const std::string& path, std::string& error) = 0;
   // The file's size and time as the server keeps them now (SIZE and MDTM, the time to the
   // second); empty when the server says neither.
-  [[nodiscard]] std::optional<std::pair<std::uint64_t, FileTime>> FileState(const std::string& path);
-
- private:
-  [[nodiscard]] std::string urlOf(const std::string& path, bool folder) const;
-  // Sets what every request shares and clears what one request set.
-  void reset();
-  [[nodiscard]] bool perform(std::string& error);
-  [[nodiscard]] bool listing(const std::string& folder, bool mlsd, std::string& reply, std::string& error);
-
-  FtpSettings settings_;
-  void* curl_ = nullptr;
-  bool withoutMlsd_ = false;
-  bool folderRefused_ = false;
-  // curl's code of the last request.
-  int errorCode_ = 0;
-  char errorText_[256] = {};
+  [[nodiscard]] virtual std::optional<std::pair<std::uint64_t, FileTime>> FileState(const std::string& path) = 0;
 };
 
 }  // namespace platform

@@ -31,8 +31,13 @@ std::string joined(const std::string& a, const std::string& b) { return a.empty(
 
 }  // namespace
 
-FtpStore::FtpStore(engine::StoreContext context, std::vector<FtpServerRecord> servers, std::vector<FtpProxyRecord> proxies)
-    : ListingStore(std::move(context)), servers_(std::move(servers)), proxies_(std::move(proxies)), backups_(settings()) {}
+FtpStore::FtpStore(engine::StoreContext context, std::vector<FtpServerRecord> servers, std::vector<FtpProxyRecord> proxies,
+                   Connector connect)
+    : ListingStore(std::move(context)),
+      servers_(std::move(servers)),
+      connect_(std::move(connect)),
+      proxies_(std::move(proxies)),
+      backups_(settings()) {}
 
 FtpStore::~FtpStore() = default;
 
@@ -95,7 +100,7 @@ bool FtpStore::Attach(engine::ProgressSink* sink, bool recursive) {
     return fail(engine::TranslateFormat("${An FTP folder must lie below the login folder:} %s (%s)", {base_, root_}));
   }
   settings_ = settings;
-  client_ = std::make_unique<platform::FtpConnection>(settings);
+  client_ = connect_(settings);
   return listTree(recursive);
 }
 
@@ -274,7 +279,8 @@ bool FtpStore::Finish() {
     std::string error;
     if (client_ && client_->Delete(remote, error)) continue;
     failed.push_back(remote);
-    reasons += (reasons.empty() ? "" : "; ") + engine::Translate("${cannot delete}") + " " + root_ + " " + remote + ": " + error;
+    const std::string relative = base_.empty() ? remote : remote.substr(std::min(remote.size(), base_.size() + 1));
+    reasons += (reasons.empty() ? "" : "; ") + engine::Translate("${cannot delete}") + " " + joined(root_, relative) + ": " + error;
   }
   // Only what was done leaves the queue: the next Finish tries the rest again.
   deleteQueue_ = std::move(failed);

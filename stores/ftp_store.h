@@ -3,6 +3,7 @@
 // in the configuration. The whole tree is listed when the store is attached; files are read
 // through local copies; uploads go to a temporary name and are renamed into place; deletions
 // wait for Finish.
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -40,7 +41,11 @@ struct FtpProxyRecord {
 
 class FtpStore : public ListingStore {
  public:
-  FtpStore(engine::StoreContext context, std::vector<FtpServerRecord> servers, std::vector<FtpProxyRecord> proxies);
+  // Makes the link to a server: libcurl's by default, a fake in tests.
+  using Connector = std::function<std::unique_ptr<platform::FtpConnection>(const platform::FtpSettings& settings)>;
+
+  FtpStore(engine::StoreContext context, std::vector<FtpServerRecord> servers, std::vector<FtpProxyRecord> proxies,
+           Connector connect = platform::FtpConnection::Open);
   ~FtpStore() override;
 
   bool Open(const std::string& root, engine::OpenOptions options) override;
@@ -70,6 +75,7 @@ class FtpStore : public ListingStore {
   bool listTree(bool recursive);
 
   std::vector<FtpServerRecord> servers_;
+  Connector connect_;
   std::vector<FtpProxyRecord> proxies_;
   FtpServerRecord record_;
   // A connection for a copy thread: an idle one, or a new one.

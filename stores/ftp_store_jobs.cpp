@@ -15,7 +15,7 @@ std::unique_ptr<platform::FtpConnection> FtpStore::takeConnection() {
       return connection;
     }
   }
-  return std::make_unique<platform::FtpConnection>(settings_);
+  return connect_(settings_);
 }
 
 void FtpStore::giveBack(std::unique_ptr<platform::FtpConnection> connection) {

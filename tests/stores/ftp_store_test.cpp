@@ -1,10 +1,13 @@
 // The FTP store against a real server (pyftpdlib on 127.0.0.1), and the reading of MLSD lines.
 #include <gtest/gtest.h>
+
+#include <map>
 #include <unistd.h>
 
 #include "platform/content_reader.h"
 #include "platform/file_system.h"
 #include "platform/ftp_connection.h"
+#include "platform/path.h"
 #include "stores/ftp_store.h"
 #include "tests/support/ftp_server.h"
 #include "tests/support/temp_tree.h"
@@ -155,4 +158,64 @@ TEST_F(FtpFixture, FoldersTheServerShowsTwiceLeftoversAndPathsAboveTheLoginAreNe
     ASSERT_TRUE(refused.Open("ftp:Links", {true, false, false}));
     EXPECT_FALSE(refused.Attach(nullptr, true)) << above;
   }
+}
+
+namespace {
+
+// A server in memory, for what a real one will not do on demand (refuse a deletion once).
+struct FakeServer {
+  std::map<std::string, std::string> files;
+  int refusals = 0;
+};
+
+struct FakeConnection : platform::FtpConnection {
+  explicit FakeConnection(FakeServer& server) : server_(server) {}
+  bool List(const std::string& folder, std::vector<platform::FtpEntry>& entries, std::string&) override {
+    for (const auto& [path, content] : server_.files) {
+      if (platform::parentOf(path) != folder && !(folder.empty() && path.find('/') == std::string::npos)) continue;
+      entries.push_back({platform::fileNameOf(path), false, content.size(), testsupport::utcTime(2020, 1, 1, 0, 0, 0), path});
+    }
+    return true;
+  }
+  bool FolderRefused() const override { return false; }
+  bool Download(const std::string& path, const std::function<bool(const char*, std::size_t)>& write, std::string&) override {
+    return write(server_.files[path].data(), server_.files[path].size());
+  }
+  bool Upload(const std::string&, platform::ContentReader&, std::optional<platform::FileTime>, std::string& error) override {
+    error = "not in this test";
+    return false;
+  }
+  bool Delete(const std::string& path, std::string& error) override {
+    if (server_.refusals > 0) {
+      --server_.refusals;
+      error = "450 file busy";
+      return false;
+    }
+    server_.files.erase(path);
+    return true;
+  }
+  std::optional<std::pair<std::uint64_t, platform::FileTime>> FileState(const std::string&) override { return std::nullopt; }
+  FakeServer& server_;
+};
+
+}  // namespace
+
+TEST(FtpFinish, ADeletionTheServerRefusesIsNamedAndTriedAgainByTheNextFinish) {
+  engine::EngineSettings settings;
+  FakeServer server;
+  server.files = {{"a.txt", "a"}, {"b.txt", "b"}};
+  server.refusals = 1;
+  stores::FtpServerRecord record{"Fake", "fake.example", "u", "p", 21, -1, 2, ""};
+  stores::FtpStore store({&settings, nullptr, {}}, {record}, {},
+                         [&](const platform::FtpSettings&) { return std::make_unique<FakeConnection>(server); });
+  ASSERT_TRUE(store.Open("ftp:Fake", {true, false, false}));
+  ASSERT_TRUE(store.Attach(nullptr, true)) << store.LastError();
+  ASSERT_TRUE(store.DeleteFile("ftp:Fake/a.txt"));
+  EXPECT_EQ(server.files.size(), 2u) << "nothing is deleted before Finish";
+  EXPECT_FALSE(store.Finish());
+  EXPECT_NE(store.LastError().find("ftp:Fake/a.txt: 450 file busy"), std::string::npos) << store.LastError();
+  EXPECT_EQ(server.files.count("a.txt"), 1u);
+  EXPECT_TRUE(store.Finish()) << store.LastError();
+  EXPECT_EQ(server.files.count("a.txt"), 0u);
+  EXPECT_EQ(server.files.count("b.txt"), 1u);
 }
