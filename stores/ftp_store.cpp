@@ -36,8 +36,7 @@ FtpStore::FtpStore(engine::StoreContext context, std::vector<FtpServerRecord> se
     : ListingStore(std::move(context)),
       servers_(std::move(servers)),
       connect_(std::move(connect)),
-      proxies_(std::move(proxies)),
-      backups_(settings()) {}
+      proxies_(std::move(proxies)) {}
 
 FtpStore::~FtpStore() = default;
 
@@ -198,7 +197,6 @@ int FtpStore::GetFile(const std::string& path, std::string& localPath, unsigned)
     setError(path + ": " + engine::Translate("${not on the server}"));
     return -1;
   }
-  const bool ownCopy = localPath.empty();
   const std::string destination = copyDestination(*relative, localPath);
   if (destination.empty()) return -1;
   // Into a file beside the destination, put in place only when whole.
@@ -231,30 +229,12 @@ int FtpStore::GetFile(const std::string& path, std::string& localPath, unsigned)
     setError(engine::Translate("${cannot read}") + " " + path + ": " + error);
     return -1;
   }
-  if (ownCopy) {
-    localPath = destination;
-    recordCopy(destination, entry);
-  }
-  return 1;
-}
-
-bool FtpStore::BackupFile(const std::string& path) {
-  const auto relative = relativeOf(path);
-  auto content = relative ? OpenContent(path) : nullptr;
-  std::string error;
-  if (content && backups_.Keep(*relative, *content, error)) return true;
-  return fail(error.empty() ? LastError() : error);
+  return handOutCopy(destination, localPath, entry);
 }
 
 bool FtpStore::WriteBackCopies() {
-  // Rows are read before any is added: a copy written back is a new row.
-  const std::vector<TempCopy> rows = copies_;
   bool ok = true;
-  for (std::size_t row = 0; row < rows.size(); ++row) {
-    const TempCopy& copy = rows[row];
-    const bool current = copy.entry >= 0 && listing_.IsLive(copy.entry) && listing_.at(copy.entry).copyIndex == static_cast<int>(row);
-    platform::FindData now;
-    if (!current || !platform::statEntry(copy.path, now) || (now.size == copy.size && now.lastWriteTime == copy.time)) continue;
+  for (const TempCopy& copy : changedCopies()) {
     const engine::HistoryEntry& listed = listing_.at(copy.entry);
     const std::string path = joined(root_, listed.path);
     // Only over the file the copy was made of: one changed on the server since is a conflict.

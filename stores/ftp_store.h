@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/backup_path.h"
 #include "platform/ftp_connection.h"
 #include "stores/listing_store.h"
 
@@ -57,7 +56,6 @@ class FtpStore : public ListingStore {
   // Removes temporary files that killed runs left on the server.
   void BeginBatch(unsigned flag) override;
   void EndBatch() override {}
-  bool BackupFile(const std::string& path) override;
   bool IsArchive() const override { return false; }
   bool WriteBackCopies() override;
   // Deletes what waits for deletion and sends back changed copies; each failure is named.
@@ -96,7 +94,6 @@ class FtpStore : public ListingStore {
   std::vector<std::string> leftovers_;
   // The starting folder may be missing: the side is then empty, and made by the first upload.
   bool mayBeMissing_ = false;
-  engine::Backups backups_;
 };
 
 // Makes the store factory hand out FTP stores for "ftp:NAME" paths, with these connections.

@@ -27,7 +27,7 @@ engine::FindData dataOf(const engine::HistoryEntry& entry) {
 }  // namespace
 
 ListingStore::ListingStore(engine::StoreContext context)
-    : Store(std::move(context)), temp_(std::make_unique<platform::TempFolder>("ovand")) {
+    : Store(std::move(context)), backups_(settings()), temp_(std::make_unique<platform::TempFolder>("ovand")) {
   listing_.SetIgnoreCase(false);
 }
 
@@ -289,5 +289,34 @@ void ListingStore::recordCopy(const std::string& path, int entry) {
 }
 
 bool ListingStore::ReleaseFile(const std::string&) { return true; }
+
+int ListingStore::handOutCopy(const std::string& destination, std::string& localPath, int entry) {
+  if (localPath.empty()) {
+    localPath = destination;
+    recordCopy(destination, entry);
+  }
+  return 1;
+}
+
+std::vector<ListingStore::TempCopy> ListingStore::changedCopies() const {
+  std::vector<TempCopy> changed;
+  for (std::size_t row = 0; row < copies_.size(); ++row) {
+    const TempCopy& copy = copies_[row];
+    const bool current = copy.entry >= 0 && listing_.IsLive(copy.entry) && listing_.at(copy.entry).copyIndex == static_cast<int>(row);
+    platform::FindData now;
+    if (current && platform::statEntry(copy.path, now) && (now.size != copy.size || now.lastWriteTime != copy.time)) {
+      changed.push_back(copy);
+    }
+  }
+  return changed;
+}
+
+bool ListingStore::BackupFile(const std::string& path) {
+  const auto relative = relativeOf(path);
+  auto content = relative ? OpenContent(path) : nullptr;
+  std::string error;
+  if (content && backups_.Keep(*relative, *content, error)) return true;
+  return fail(error.empty() ? LastError() : error);
+}
 
 }  // namespace stores

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/backup_path.h"
 #include "engine/history.h"
 #include "engine/store.h"
 #include "platform/temp_names.h"
@@ -36,6 +37,8 @@ class ListingStore : public engine::Store {
   // Records a symbolic link (its target text) at `path`; false where the store holds no links.
   [[nodiscard]] virtual bool NoteWrittenLink(const std::string& path, const std::string& target, engine::FileTime time);
   bool IsListBased() const override { return true; }
+  // Keeps the file's content in the backup folder, below its folder there.
+  bool BackupFile(const std::string& path) override;
   std::uint32_t GetAttributes(const std::string& path) override;
   bool SetAttributes(const std::string&, std::uint32_t) override { return false; }
   bool GetFileInfo(const std::string& path) override;
@@ -89,12 +92,19 @@ class ListingStore : public engine::Store {
   // Where GetFile puts a copy: `localPath` when given, else the temporary folder plus the
   // relative path, its folders made. Empty with LastError when they cannot be made.
   [[nodiscard]] std::string copyDestination(const std::string& relative, const std::string& localPath);
+  // GetFile's last step: the copy at `destination` is the caller's `localPath` when it asked for
+  // none (and then a copy of the store's own); 1.
+  int handOutCopy(const std::string& destination, std::string& localPath, int entry);
+  // The copies handed out that are still their entry's and were changed since (a copy written
+  // back is a new row, so the rows are taken as they are now).
+  [[nodiscard]] std::vector<TempCopy> changedCopies() const;
   // Records a copy inside the temporary folder; copies elsewhere are not the store's.
   void recordCopy(const std::string& path, int entry);
   [[nodiscard]] bool insideTempFolder(const std::string& path) const;
 
   engine::HistoryList listing_;
   std::vector<TempCopy> copies_;
+  engine::Backups backups_;
   // The listing was made where letter case does not count (on Windows): the comparison pairs
   // its names with the other side's without regard to case. Its own look-ups are exact.
   bool ignoresCase_ = false;

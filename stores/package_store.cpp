@@ -18,7 +18,7 @@ constexpr std::string_view kContentFolder = "FILES/";
 
 }  // namespace
 
-PackageStore::PackageStore(engine::StoreContext context) : SnapshotStore(std::move(context)), backups_(settings()) {}
+PackageStore::PackageStore(engine::StoreContext context) : SnapshotStore(std::move(context)) {}
 
 PackageStore::~PackageStore() { archive_.Discard(); }
 
@@ -238,7 +238,6 @@ int PackageStore::GetFile(const std::string& path, std::string& localPath, unsig
     setError(path + ": " + engine::Translate("${not in package}"));
     return -1;
   }
-  const bool ownCopy = localPath.empty();
   const std::string destination = copyDestination(*relative, localPath);
   if (destination.empty()) return -1;
   if (!ensureOpen(false)) return -1;
@@ -248,26 +247,19 @@ int PackageStore::GetFile(const std::string& path, std::string& localPath, unsig
     setError(path + ": " + failure.what());
     return -1;
   }
-  if (ownCopy) {
-    localPath = destination;
-    recordCopy(destination, entry);
-  }
   // The content leaves the package only now that its copy is out; the line stays.
   if ((flags & kRemoveAfterCopy) != 0) {
     dropContent(*relative);
     noteChange(path);
   }
-  return 1;
+  return handOutCopy(destination, localPath, entry);
 }
 
 bool PackageStore::BackupFile(const std::string& path) {
   const auto relative = relativeOf(path);
   // A line without content loses nothing when it is overwritten or removed.
   if (!relative || contentEntry(*relative).empty()) return true;
-  auto content = OpenContent(path);
-  std::string error;
-  if (content && backups_.Keep(*relative, *content, error)) return true;
-  return fail(error.empty() ? LastError() : error);
+  return ListingStore::BackupFile(path);
 }
 
 void PackageStore::BeginBatch(unsigned flag) {
@@ -304,15 +296,8 @@ bool PackageStore::writeChanges(std::string& error) {
 }
 
 bool PackageStore::WriteBackCopies() {
-  // Rows are read before any is added: a copy written back is a new row.
-  const std::vector<TempCopy> rows = copies_;
   bool ok = true;
-  for (std::size_t row = 0; row < rows.size(); ++row) {
-    const TempCopy& copy = rows[row];
-    const bool current = copy.entry >= 0 && listing_.IsLive(copy.entry) &&
-                         listing_.at(copy.entry).copyIndex == static_cast<int>(row);
-    platform::FindData now;
-    if (!current || !platform::statEntry(copy.path, now) || (now.size == copy.size && now.lastWriteTime == copy.time)) continue;
+  for (const TempCopy& copy : changedCopies()) {
     const std::string path = platform::joinPath(root_, listing_.at(copy.entry).path);
     if (!ListingStore::NoteWrittenFile(path, copy.path, false)) ok = false;
   }

@@ -9,7 +9,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/backup_path.h"
 #include "stores/snapshot_store.h"
 #include "stores/zip_container.h"
 
@@ -78,7 +77,6 @@ class PackageStore : public SnapshotStore {
   std::unordered_map<std::string, std::string> content_;
   std::unordered_map<std::string, std::string> contentByCase_;
   std::vector<std::string> deleteQueue_;
-  engine::Backups backups_;
 };
 
 }  // namespace stores

@@ -85,7 +85,7 @@ bool ZipStore::ArchiveScope::Release() {
   }
 }
 
-ZipStore::ZipStore(engine::StoreContext context) : ListingStore(std::move(context)), backups_(settings()) {}
+ZipStore::ZipStore(engine::StoreContext context) : ListingStore(std::move(context)) {}
 
 ZipStore::~ZipStore() {
   held_.reset();
@@ -234,7 +234,6 @@ int ZipStore::GetFile(const std::string& path, std::string& localPath, unsigned)
     localPath = copies_[static_cast<std::size_t>(copy)].path;
     return 1;
   }
-  const bool ownCopy = localPath.empty();
   const std::string destination = copyDestination(*relative, localPath);
   if (destination.empty()) return -1;
   ArchiveScope scope(*this, false);
@@ -246,28 +245,18 @@ int ZipStore::GetFile(const std::string& path, std::string& localPath, unsigned)
     setError(path + ": " + failure.what());
     return -1;
   }
-  if (ownCopy) {
-    localPath = destination;
-    recordCopy(destination, entry);
-  }
-  return 1;
+  return handOutCopy(destination, localPath, entry);
 }
 
 bool ZipStore::BackupFile(const std::string& path) {
   const auto relative = relativeOf(path);
+  const int entry = relative ? findEntry(*relative) : -1;
+  if (entry < 0 || !listing_.at(entry).link) return ListingStore::BackupFile(path);
   std::string error;
   std::string target;
-  bool kept = false;
-  const int entry = relative ? findEntry(*relative) : -1;
-  if (entry >= 0 && listing_.at(entry).link) {
-    kept = ReadLink(path, target) && backups_.KeepLink(*relative, target, listing_.at(entry).time, error);
-  } else if (auto content = relative ? OpenContent(path) : nullptr) {
-    kept = backups_.Keep(*relative, *content, error);
-  } else {
-    error = LastError();
-  }
-  if (!kept) setError(error.empty() ? LastError() : error);
-  return kept;
+  if (ReadLink(path, target) && backups_.KeepLink(*relative, target, listing_.at(entry).time, error)) return true;
+  setError(error.empty() ? LastError() : error);
+  return false;
 }
 
 void ZipStore::BeginBatch(unsigned) {

@@ -92,7 +92,6 @@ class ZipStore : public ListingStore {
   std::string closeError_;
   std::vector<std::string> batchWrites_;
   std::vector<std::string> lostWrites_;
-  engine::Backups backups_;
   // Entries compressed by copy jobs, by destination path, until FinishCopyJob adds them.
   std::mutex preparedMutex_;
   std::unordered_map<std::string, PreparedEntry> prepared_;
