@@ -371,8 +371,11 @@ int CompareEngine::AddResult(FolderContext& folder, const FindData* source, cons
 
 bool CompareEngine::CompareEntry(FolderContext& folder, const FindData* source, const FindData* target, int kind) {
   if (kind == presence::kSource && table_[kSourceOnly] == 0) return false;
-  const bool describedOnly = pairs_[static_cast<std::size_t>(folder.pairIndex)].oneWay && folder.target->DescribesOnly();
-  if (kind == presence::kTarget && table_[kTargetOnly] == 0 && !describedOnly) return false;
+  // A one-way run into a listing (a snapshot) still takes in what only the listing has: it goes.
+  if (kind == presence::kTarget && table_[kTargetOnly] == 0 &&
+      !(pairs_[static_cast<std::size_t>(folder.pairIndex)].oneWay && folder.target->DescribesOnly())) {
+    return false;
+  }
   const Verdict verdict = kind == presence::kBoth ? judgePair(folder, *source, *target) : Verdict::Same;
   return AddResult(folder, source, target, verdict, kind) >= 0;
 }

@@ -4,6 +4,8 @@
 
 #include <random>
 
+#include "platform/path.h"
+
 namespace platform {
 namespace {
 
@@ -32,16 +34,6 @@ std::string encodedPath(const std::string& path) {
     }
   }
   return out;
-}
-
-std::string folderOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-std::string nameOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // A name the program's own leftovers are known by, for the upload's temporary file.
@@ -331,7 +323,7 @@ bool CurlFtpConnection::List(const std::string& folder, std::vector<FtpEntry>& e
   if (withoutMlsd_) {
     for (FtpEntry& entry : entries) {
       if (entry.folder) continue;
-      const auto state = FileState(folder.empty() ? entry.name : folder + "/" + entry.name);
+      const auto state = FileState(joinPath(folder, entry.name));
       if (state) entry.time = state->second;
     }
   }
@@ -353,13 +345,13 @@ bool CurlFtpConnection::Upload(const std::string& path, ContentReader& content, 
   reset();
   CURL* curl = static_cast<CURL*>(curl_);
   const std::string temporary = temporaryName();
-  const std::string folder = folderOf(path);
-  const std::string url = urlOf(folder.empty() ? temporary : folder + "/" + temporary, false);
+  const std::string folder = parentOf(path);
+  const std::string url = urlOf(joinPath(folder, temporary), false);
   CommandList after;
   after.add("RNFR " + temporary);
-  after.add("RNTO " + nameOf(path));
+  after.add("RNTO " + fileNameOf(path));
   // A server without MFMT keeps the time of the upload ("*": its refusal fails nothing).
-  if (time) after.add("*MFMT " + mfmtTime(*time) + " " + nameOf(path));
+  if (time) after.add("*MFMT " + mfmtTime(*time) + " " + fileNameOf(path));
   UploadSource source{content};
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
@@ -372,16 +364,16 @@ bool CurlFtpConnection::Upload(const std::string& path, ContentReader& content, 
   if (source.failed) error = content.error().empty() ? "the source changed while it was sent" : content.error();
   // The temporary file of a broken transfer goes; the user's file was never touched.
   std::string ignored;
-  (void)Delete(folder.empty() ? temporary : folder + "/" + temporary, ignored);
+  (void)Delete(joinPath(folder, temporary), ignored);
   return false;
 }
 
 bool CurlFtpConnection::Delete(const std::string& path, std::string& error) {
   reset();
   CURL* curl = static_cast<CURL*>(curl_);
-  const std::string url = urlOf(folderOf(path), true);
+  const std::string url = urlOf(parentOf(path), true);
   CommandList after;
-  after.add("DELE " + nameOf(path));
+  after.add("DELE " + fileNameOf(path));
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
   curl_easy_setopt(curl, CURLOPT_POSTQUOTE, after.list);
