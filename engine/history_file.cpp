@@ -1,5 +1,6 @@
 #include "engine/history_file.h"
 
+#include <array>
 #include <cinttypes>
 #include <cstdio>
 #include <unordered_map>
@@ -59,16 +60,18 @@ bool isDateOrTime(std::string_view text, std::string_view separators, std::size_
 }  // namespace
 
 bool IsHistoryLine(std::string_view line) {
-  std::vector<std::string_view> columns;
+  // Read for every line of a listing: the columns are views into the line, kept on the stack.
+  std::array<std::string_view, 7> columns;
+  std::size_t found = 0;
   std::size_t at = 0;
-  while (columns.size() < 7) {
+  while (found < columns.size()) {
     while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
     if (at >= line.size()) break;
-    const std::size_t end = columns.size() == 6 ? line.size() : line.find_first_of(" \t", at);
-    columns.push_back(line.substr(at, (end == std::string_view::npos ? line.size() : end) - at));
+    const std::size_t end = found == 6 ? line.size() : line.find_first_of(" \t", at);
+    columns[found++] = line.substr(at, (end == std::string_view::npos ? line.size() : end) - at);
     at = end == std::string_view::npos ? line.size() : end;
   }
-  if (columns.size() != 7) return false;
+  if (found != columns.size()) return false;
   std::string_view size = columns[0];
   if (!size.empty() && size.front() == '-') size.remove_prefix(1);
   return isDigits(size, 1, 19) && isDateOrTime(columns[1], "-./", 4) && isDateOrTime(columns[2], ":-.", 2) &&
