@@ -20,8 +20,12 @@ int WritePackage(engine::SyncEngine& engine, const config::COptions& options, co
   for (const std::string& failure : result.failures) io.err << failure << '\n';
   if (result.refused) return exitcode::kCouldNotStart;
   if (result.nothingToPut) {
-    io.out << engine::TranslateFormat("${Nothing to put into a package; none was written:} %s", {packageFile}) << '\n';
-    return exitcode::kSuccess;
+    // An old package of that name would bring old files: it now carries nothing.
+    io.out << engine::TranslateFormat(result.written ? "${Nothing to put into a package; it now carries nothing:} %s"
+                                                     : "${Nothing to put into a package; none was written:} %s",
+                                      {packageFile})
+           << '\n';
+    return result.written || result.failures.empty() ? exitcode::kSuccess : exitcode::kItemsFailed;
   }
   if (!result.written) {
     io.err << engine::TranslateFormat("${Package not written:} %s", {packageFile}) << '\n';

@@ -194,9 +194,13 @@ Verdict CompareEngine::judgeLinks(FolderContext& folder, const FindData& source,
   return raw == 0 ? Verdict::Conflict : verdictOf(raw);
 }
 
-bool CompareEngine::leaveLinkAlone(FolderContext& folder, const FindData& link, bool inSource, CompareObserver& observer) {
+bool CompareEngine::leaveLinkAlone(FolderContext& folder, const FindData& link, bool inSource, bool alone,
+                                   CompareObserver& observer) {
   const Store& other = inSource ? *folder.target : *folder.source;
   if (other.CanHoldLinks()) return false;
+  // A link on one side only that this action leaves where it is anyway (the target's own, in an
+  // update) is no link left out.
+  if (alone && table_[inSource ? kSourceOnly : kTargetOnly] == action::kNone) return true;
   const std::string path = (inSource ? folder.sourceFolder : folder.targetFolder) + link.name;
   ++leftAlone_.links;
   observer.Problem(TranslateFormat("${Link left out:} %s (%s)", {path, Translate("${the other side cannot hold links}")}));
@@ -546,7 +550,10 @@ bool CompareEngine::walkSession(int pairIndex, CompareObserver& observer) {
                                          {platform::joinPath(side == &sourceKeyed ? folder.sourceFolder : folder.targetFolder, twin)}));
       }
       for (const auto& [key, entry] : side->entries) {
-        if (isLink(*entry) && leaveLinkAlone(folder, *entry, side == &sourceKeyed, observer)) leftKeys.insert(key);
+        const Keyed& otherSide = side == &sourceKeyed ? targetKeyed : sourceKeyed;
+        if (isLink(*entry) && leaveLinkAlone(folder, *entry, side == &sourceKeyed, otherSide.find(key) == nullptr, observer)) {
+          leftKeys.insert(key);
+        }
       }
     }
     // A name that is a folder on one side and a file (or link) on the other, or both in one

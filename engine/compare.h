@@ -152,7 +152,8 @@ class CompareEngine {
   [[nodiscard]] Verdict judgePair(FolderContext& folder, const FindData& source, const FindData& target);
   [[nodiscard]] Verdict judgeLinks(FolderContext& folder, const FindData& source, const FindData& target);
   // A link of one side that the other side cannot hold: counted, named, true.
-  bool leaveLinkAlone(FolderContext& folder, const FindData& link, bool inSource, CompareObserver& observer);
+  // `alone`: the link has no counterpart on the other side.
+  bool leaveLinkAlone(FolderContext& folder, const FindData& link, bool inSource, bool alone, CompareObserver& observer);
   // The action would restore a link of an archive that points outside the folder it goes to:
   // counted, named, true.
   bool restoresLinkOutside(FolderContext& folder, const FindData* source, const FindData* target, int act);

@@ -60,6 +60,11 @@ bool FtpStore::Open(const std::string& root, engine::OpenOptions options) {
   return true;
 }
 
+bool FtpStore::Sendable(const std::string& relative) {
+  return !relative.empty() && platform::isSafeRelativePath(relative) && relative.find('\\') == std::string::npos &&
+         platform::isValidUtf8(relative);
+}
+
 std::string FtpStore::remotePathOf(const std::string& relative) const { return joined(base_, relative); }
 
 bool FtpStore::Attach(engine::ProgressSink* sink, bool recursive) {
@@ -122,8 +127,7 @@ bool FtpStore::listTree(bool recursive) {
     }
     for (const platform::FtpEntry& entry : entries) {
       const std::string relative = joined(folder, entry.name);
-      if (entry.name.find('/') != std::string::npos || !platform::isSafeRelativePath(relative) ||
-          entry.name.find('\\') != std::string::npos) {
+      if (entry.name.find('/') != std::string::npos || !Sendable(relative)) {
         addWarning(engine::TranslateFormat("${A name that cannot be a file here is left out:} %s (%s)",
                                            {engine::PrintableText(entry.name), root_}));
         continue;
@@ -166,7 +170,7 @@ void FtpStore::BeginBatch(unsigned) {
 
 bool FtpStore::NoteWrittenContent(const std::string& path, platform::ContentReader& content) {
   const auto relative = relativeOf(path);
-  if (!relative || relative->empty() || !platform::isSafeRelativePath(*relative) || relative->find('\\') != std::string::npos) {
+  if (!relative || !Sendable(*relative)) {
     return fail(engine::TranslateFormat("${This name cannot be sent to a server:} %s", {path}));
   }
   if (!client_) return fail(path + ": " + engine::Translate("${not connected}"));

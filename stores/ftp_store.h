@@ -68,6 +68,10 @@ class FtpStore : public ListingStore {
   bool FinishCopyJob(const std::string& destination) override;
 
  private:
+  // A relative path a server takes and gives back as it is: below the folder, no "\\" or control
+  // character, valid UTF-8 (a server stores other bytes changed, and the next listing would not
+  // find the file again).
+  [[nodiscard]] static bool Sendable(const std::string& relative);
   // The path on the server, from the login folder.
   [[nodiscard]] std::string remotePathOf(const std::string& relative) const;
   bool listTree(bool recursive);

@@ -1,7 +1,6 @@
 // The part of the FTP store that sends new files on copy threads.
 #include "engine/copy_source.h"
 #include "engine/text.h"
-#include "platform/path.h"
 #include "stores/ftp_store.h"
 
 namespace stores {
@@ -26,10 +25,8 @@ void FtpStore::giveBack(std::unique_ptr<platform::FtpConnection> connection) {
 engine::CopyPool::Job FtpStore::CopyJob(const std::string& destination, engine::Store& source, const std::string& sourcePath,
                                         const engine::PutChecks& checks, const std::atomic<bool>& cancelled) {
   const auto relative = relativeOf(destination);
-  if (!client_ || !relative || relative->empty() || !platform::isSafeRelativePath(*relative) ||
-      relative->find('\\') != std::string::npos) {
-    return {};
-  }
+  // A name the server cannot take is refused by PutFile, on the run's thread.
+  if (!client_ || !relative || !Sendable(*relative)) return {};
   auto from = source.ConcurrentSource(sourcePath);
   if (!from) return {};
   return [this, destination, remote = remotePathOf(*relative), from = std::move(*from), checks, &cancelled](std::string& error) {

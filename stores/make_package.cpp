@@ -74,14 +74,13 @@ PackageResult MakePackage(engine::SyncEngine& engine, const std::string& package
     }
   }
   const std::vector<PackageItem> items = itemsToPut(engine, task);
-  if (items.empty()) {
-    result.nothingToPut = true;
-    return result;
-  }
+  result.nothingToPut = items.empty();
+  // Nothing to put and no package there: none is made.
+  if (result.nothingToPut && (!replaceExisting || !platform::exists(package.Root()))) return result;
   if (!package.Attach(&engine, false)) return refuse(package.LastError());
   package.BeginBatch(0);
   // The package describes this comparison alone: what an earlier one put there goes (in the same
-  // commit, so the old package stays whole until the new one is).
+  // commit, so the old package stays whole until the new one is), also when nothing comes instead.
   if (replaceExisting) package.Empty();
   for (const PackageItem& item : items) {
     if (!engine.ShouldContinue()) {
@@ -108,8 +107,8 @@ PackageResult MakePackage(engine::SyncEngine& engine, const std::string& package
     result.failures.push_back(package.LastError());
     result.withContent = result.listOnly = 0;
   }
-  // Written: something was put, and it reached the disk.
-  result.written = result.withContent + result.listOnly > 0 && lost.empty() && package.Finish() &&
+  // Written: something was put (or an old package emptied), and it reached the disk.
+  result.written = (result.withContent + result.listOnly > 0 || result.nothingToPut) && lost.empty() && package.Finish() &&
                    platform::exists(package.Root());
   if (!result.written && result.failures.empty()) result.failures.push_back(package.LastError());
   return result;

@@ -21,7 +21,8 @@ struct PackageResult {
   bool cancelled = false;
   // Nothing was tried: the path is no package, or it is one of the compared sides.
   bool refused = false;
-  // The comparison selected nothing to put: no package is made.
+  // The comparison selected nothing to put: no package is made, and one of that name is emptied
+  // when it is to be replaced.
   bool nothingToPut = false;
   // The package on disk holds what was put.
   bool written = false;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <unistd.h>
 
 #include "tests/app/program_test.h"
 #include "tests/support/tools.h"
@@ -74,6 +75,9 @@ TEST_F(Packages, TheTwoMachineRoundTripOfTheReadme) {
   auto again = run({workA, snapshot, "-update", "-R", "-package=" + package});
   EXPECT_EQ(again.exitCode, 0) << again.errorOutput;
   EXPECT_NE(again.output.find("Nothing to put into a package"), std::string::npos) << again.output;
+  // The old package would bring old files again: it carries nothing now.
+  const auto listed = testsupport::runTool({"unzip", "-l", package});
+  EXPECT_EQ(listed.output.find("FILES/"), std::string::npos) << listed.output;
 }
 
 TEST_F(Packages, AListedFileThePackageDoesNotCarryIsNotDoneAndSaysSo) {
@@ -121,4 +125,15 @@ TEST_F(Packages, ASnapshotKeptUpToDateForgetsWhatItsFolderNoLongerHas) {
   // So A's package brings it back, as an update of B would.
   const auto packed = run({tree.path("A"), tree.path("B.pck"), "-update", "-R", "-package=" + tree.path("A2B.pkg")});
   EXPECT_NE(packed.output.find("files with content: 1"), std::string::npos) << packed.output << packed.errorOutput;
+}
+
+TEST_F(Packages, LinksOfTheFolderAnUpdateLeavesAloneAreNoFailure) {
+  tree.writeWithTime("A/new.txt", "new", kOld);
+  tree.writeWithTime("B/old.txt", "old", kOld);
+  ASSERT_EQ(symlink("old.txt", tree.path("B/link").c_str()), 0);
+  ASSERT_EQ(run({tree.path("A"), tree.path("B.pck"), "-update", "-R", "-package=" + tree.path("A2B.pkg")}).exitCode, 0);
+  // The package cannot hold links, but an update never touches what only B has.
+  const auto applied = run({tree.path("A2B.pkg"), tree.path("B"), "-update", "-R", "-auto"});
+  EXPECT_EQ(applied.exitCode, 0) << applied.output << applied.errorOutput;
+  EXPECT_EQ(tree.read("B/new.txt"), "new");
 }

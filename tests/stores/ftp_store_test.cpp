@@ -219,3 +219,13 @@ TEST(FtpFinish, ADeletionTheServerRefusesIsNamedAndTriedAgainByTheNextFinish) {
   EXPECT_EQ(server.files.count("a.txt"), 0u);
   EXPECT_EQ(server.files.count("b.txt"), 1u);
 }
+
+TEST_F(FtpFixture, ANameAServerWouldChangeIsNeverSent) {
+  tree.write("local/x.txt", "x");
+  auto store = attach();
+  auto content = platform::FileReader::open(tree.path("local/x.txt"));
+  ASSERT_TRUE(content);
+  // Latin-1 bytes: the server would keep another name, and the next run would not find it.
+  EXPECT_FALSE(store->NoteWrittenContent(store->Root() + "/caf\xE9.txt", *content));
+  EXPECT_FALSE(tree.exists("server/caf\xE9.txt"));
+}
