@@ -18,7 +18,10 @@ int WritePackage(engine::SyncEngine& engine, const config::COptions& options, co
   stores::PackageResult result;
   engine.StartTask([&] { result = stores::MakePackage(engine, packageFile, task, context, true); }, true);
   for (const std::string& failure : result.failures) io.err << failure << '\n';
-  if (result.refused) return exitcode::kCouldNotStart;
+  if (result.refused) {
+    io.err << engine::TranslateFormat("${Package not written:} %s", {packageFile}) << '\n';
+    return exitcode::kCouldNotStart;
+  }
   if (result.nothingToPut) {
     // An old package of that name would bring old files: it now carries nothing.
     io.out << engine::TranslateFormat(result.written ? "${Nothing to put into a package; it now carries nothing:} %s"

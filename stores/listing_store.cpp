@@ -113,7 +113,13 @@ bool ListingStore::openFileRoot(const std::string& root, const engine::OpenOptio
     setError(text);
     return false;
   }
-  if (platform::exists(root_) || options.allowMissing || !askToCreate) return true;
+  if (platform::exists(root_)) return true;
+  // A file to be made in a folder that is not there: said once here, not once for every file.
+  if (!platform::isFolder(platform::parentOf(root_))) {
+    setError(engine::TranslateFormat("${The folder to make this file in does not exist:} %s", {root_}));
+    return false;
+  }
+  if (options.allowMissing || !askToCreate) return true;
   const bool agreed = options.mayCreate &&
                       (options.quiet || prompt().AskYesNo(engine::Translate("${Do you want to create this archive?}\n") + root_,
                                                           engine::PromptIcon::Question) == engine::PromptAnswer::Yes);

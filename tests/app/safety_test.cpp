@@ -548,3 +548,17 @@ TEST_F(Safety, ANameCannotForgeALineOfTheOutput) {
   }
   EXPECT_EQ(tree.read("dst/evil\ncopy -> fake.txt"), "x") << "the file itself keeps its name";
 }
+
+TEST_F(Safety, AnArchiveOrListingInAFolderThatIsNotThereIsRefusedOnce) {
+  tree.write("src/a.txt", "a");
+  tree.write("src/b.txt", "b");
+  for (const char* target : {"missing/docs.zip", "missing/B.pck", "missing/P.pkg"}) {
+    const auto result = run({tree.path("src"), tree.path(target), "-back", "-R", "-auto"});
+    EXPECT_EQ(result.exitCode, 2) << target;
+    const std::string said = "The folder to make this file in does not exist";
+    const auto first = result.errorOutput.find(said);
+    EXPECT_NE(first, std::string::npos) << result.errorOutput;
+    EXPECT_EQ(result.errorOutput.find(said, first + 1), std::string::npos) << "once: " << result.errorOutput;
+  }
+  EXPECT_FALSE(tree.exists("missing"));
+}
