@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/archivers.h"
 #include "app/batch_run.h"
 #include "app/command_line.h"
 #include "app/run_setup.h"
@@ -158,6 +159,7 @@ int StartUp(const std::vector<std::string>& arguments, const std::string& execut
   COptions options;
   options.Load(profile);
   RegisterConnections(options);
+  options.archiverDescriptionPath = RegisterArchivers(executablePath, file);
   options.logMode = commandLine.logMode;
   options.logFileOverride = commandLine.logFileOverride;
   if (!options.language.empty() && hooks.loadDictionary) hooks.loadDictionary(options.language);

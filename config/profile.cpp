@@ -205,6 +205,14 @@ bool CProfile::HasSection(std::string_view section) const {
   return sectionsByName_.count(platform::asciiUpper(section)) > 0;
 }
 
+std::vector<std::string> CProfile::KeysOf(std::string_view section) const {
+  std::vector<std::string> names;
+  const auto found = sectionsByName_.find(platform::asciiUpper(section));
+  if (found == sectionsByName_.end()) return names;
+  for (const Key& key : found->second->keys) names.push_back(key.name);
+  return names;
+}
+
 bool CProfile::HasKey(std::string_view section, std::string_view key) const { return findKey(section, key) != nullptr; }
 
 int CProfile::GetInt(std::string_view section, std::string_view key, int defaultValue) const {

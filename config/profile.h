@@ -30,6 +30,8 @@ class CProfile {
   [[nodiscard]] std::string GetText(std::string_view section, std::string_view key, std::string_view defaultValue) const;
   [[nodiscard]] bool HasKey(std::string_view section, std::string_view key) const;
   [[nodiscard]] bool HasSection(std::string_view section) const;
+  // The names of a section's keys in the file's order; empty for a section that is not there.
+  [[nodiscard]] std::vector<std::string> KeysOf(std::string_view section) const;
   // Set the value, creating section and key on first use; marks the store changed.
   void SetInt(std::string_view section, std::string_view key, std::int64_t value);
   void SetText(std::string_view section, std::string_view key, std::string_view value);

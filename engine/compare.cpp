@@ -231,8 +231,14 @@ Verdict CompareEngine::judgePair(FolderContext& folder, const FindData& source, 
   const bool sameSize = source.size == target.size;
   const int raw = rawOrder(source.lastWriteTime, target.lastWriteTime);
   // Files of different sizes are never the same; with equal times no side can be called newer.
-  const Verdict bySizeAndTime = sameSize ? verdictOf(CompareTimes(source.lastWriteTime, target.lastWriteTime))
-                                         : (raw == 0 ? Verdict::Conflict : verdictOf(raw));
+  // A listing without seconds (an outside archiver's) holds the minute of a file written at any
+  // second of it, when the user asked for that.
+  const bool toTheMinute = settings_.has(option::kArchiveIgnoreSeconds) &&
+                           ((folder.source->GetCapabilities() | folder.target->GetCapabilities()) & Store::kNoSeconds) != 0;
+  const bool sameMinute = toTheMinute && source.lastWriteTime / (60 * platform::kTicksPerSecond) ==
+                                             target.lastWriteTime / (60 * platform::kTicksPerSecond);
+  const int byTime = sameMinute ? 0 : CompareTimes(source.lastWriteTime, target.lastWriteTime);
+  const Verdict bySizeAndTime = sameSize ? verdictOf(byTime) : (raw == 0 ? Verdict::Conflict : verdictOf(raw));
   auto identical = [&] {
     return sameSize && CompareContent(*folder.source, folder.sourceFolder + source.name, *folder.target,
                                       folder.targetFolder + target.name);

@@ -256,7 +256,10 @@ void ParseRecord(std::string_view record, const ListLineFormat& format, ParsedEn
       }
       continue;
     }
-    if (code == "C") {
+    if (code == "T") {
+      // Unix mode strings begin with the kind ("-" a file); 7-Zip's attributes with "D" for a folder.
+      parsed.notAFile = !text.empty() && std::string_view("dDlhcbps").find(text.front()) != std::string_view::npos;
+    } else if (code == "C") {
       entry.checksum = parseHex(text);
     } else if (code == "N!") {
       entry.path = restOfRecord(record, overridden, start, columns, column);
@@ -279,7 +282,7 @@ bool FinaliseEntry(ParsedEntry& parsed, bool requireSafeName, RejectedNames* rej
   HistoryEntry& entry = parsed.entry;
   entry.copyIndex = -1;
   entry.state = 0;
-  if ((!parsed.haveDate && !parsed.haveTime) || entry.path.empty()) return false;
+  if ((!parsed.haveDate && !parsed.haveTime) || entry.path.empty() || parsed.notAFile) return false;
   if (requireSafeName && !platform::isSafeRelativeName(entry.path)) {
     if (rejected != nullptr) rejected->push_back(entry.path);
     return false;
@@ -305,7 +308,19 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   return lines;
 }
 
-bool ParseListText(std::string_view text, const ListerRecord& lister, HistoryList& out, RejectedNames* rejected) {
+namespace {
+
+// An archiver's spelling of a name made relative: "./a/b" is "a/b"; empty for a folder ("a/", "./").
+std::string archiverRelative(std::string_view listed) {
+  while (listed.starts_with("./")) listed.remove_prefix(2);
+  if (listed.empty() || listed.ends_with('/') || listed == ".") return {};
+  return std::string(listed);
+}
+
+}  // namespace
+
+bool ParseListText(std::string_view text, const ListerRecord& lister, HistoryList& out, RejectedNames* rejected,
+                   std::vector<std::string>* listedNames) {
   out.Clear();
   const std::vector<std::string_view> lines = SplitLines(text);
   const ListLineFormat format = ListLineFormat::Parse(lister.format);
@@ -325,7 +340,18 @@ bool ParseListText(std::string_view text, const ListerRecord& lister, HistoryLis
     }
     ParsedEntry parsed;
     ParseRecord(record, format, parsed);
-    if (FinaliseEntry(parsed, true, rejected)) out.Append(std::move(parsed.entry));
+    std::string listed = parsed.entry.path;
+    if (lister.archiverNames) {
+      parsed.entry.path = archiverRelative(listed);
+      if (parsed.entry.path.empty() || parsed.notAFile) continue;
+      if (listed.find('\\') != std::string::npos) {
+        if (rejected != nullptr) rejected->push_back(listed);
+        continue;
+      }
+    }
+    if (!FinaliseEntry(parsed, true, rejected)) continue;
+    out.Append(std::move(parsed.entry));
+    if (listedNames != nullptr) listedNames->push_back(std::move(listed));
   }
   return true;
 }

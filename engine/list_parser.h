@@ -28,6 +28,10 @@ struct ListerRecord {
   std::string endMarker;
   // Bit 0: the end marker is used.
   unsigned flags = 0;
+  // The names are an outside archiver's on this system: a leading "./" is not part of a name,
+  // folders (names ending with "/") are left out, and a name holding a "\\" (the archiver's
+  // escape of a character it cannot print) is rejected as one that cannot be handed back to it.
+  bool archiverNames = false;
 };
 
 // An entry while its line is parsed: the time is kept as local fields until it is finalised.
@@ -36,6 +40,9 @@ struct ParsedEntry {
   platform::CalendarTime local;
   bool haveDate = false;
   bool haveTime = false;
+  // A "T" column (the kind of entry: "-rw-r--r--", "drwx...", "lrwx...", "....A", "D....") named
+  // something other than a file: a folder, a link, a device.
+  bool notAFile = false;
 };
 
 // Names that a listing offered but that could not be taken (absolute, "..", a drive letter).
@@ -50,14 +57,16 @@ void ParseTime(std::string_view text, std::string_view pattern, ParsedEntry& par
 // Parses one record (lines already joined) into `parsed`.
 void ParseRecord(std::string_view record, const ListLineFormat& format, ParsedEntry& parsed);
 // Makes the entry final: separators, name, local time to UTC. False when it is invalid (no
-// time, no name) or, with `requireSafeName`, when its name would leave its folder; such names
-// are added to `rejected`.
+// time, no name, no file) or, with `requireSafeName`, when its name would leave its folder; such
+// names are added to `rejected`.
 [[nodiscard]] bool FinaliseEntry(ParsedEntry& parsed, bool requireSafeName, RejectedNames* rejected);
 
 // Parses listing text: records after the start marker (when given) up to the end marker (when
 // bit 0 is set), appended to `out` (cleared first). False when the start marker never occurs.
+// `listedNames`, when given, receives each entry's name exactly as the listing spelled it, in the
+// order of `out`.
 bool ParseListText(std::string_view text, const ListerRecord& lister, HistoryList& out,
-                   RejectedNames* rejected = nullptr);
+                   RejectedNames* rejected = nullptr, std::vector<std::string>* listedNames = nullptr);
 // The same on a file; false when it cannot be read.
 bool ParseListFile(const std::string& file, const ListerRecord& lister, HistoryList& out,
                    RejectedNames* rejected = nullptr);

@@ -126,7 +126,11 @@ class Store {
   [[nodiscard]] virtual int GetFile(const std::string& path, std::string& localPath, unsigned flags) = 0;
   // Drops a copy that GetFile made; true when there was nothing to do.
   virtual bool ReleaseFile(const std::string& localPath) = 0;
+  // Bits: kNoSeconds, kHasChecksum among others.
   [[nodiscard]] virtual std::uint32_t GetCapabilities() const = 0;
+  // The listing gives times to the minute only.
+  static constexpr std::uint32_t kNoSeconds = 0x04;
+  static constexpr std::uint32_t kHasChecksum = 0x08;
   [[nodiscard]] virtual bool IsReadOnlyMedium() const = 0;
   // Keeps the store open across a batch of changes, until EndBatch.
   virtual void BeginBatch(unsigned flag) = 0;

@@ -37,8 +37,9 @@ StoreMaker findMaker(const std::string& path) {
   if (extension.empty()) return {};
   const auto it = r.extensions.find(extension);
   if (it != r.extensions.end()) return it->second;
+  const std::string fileName = platform::asciiLower(platform::fileNameOf(platform::withoutTrailingSeparator(path)));
   for (const ExtensionClaim& claim : r.claims) {
-    if (StoreMaker maker = claim(extension)) return maker;
+    if (StoreMaker maker = claim(fileName)) return maker;
   }
   return {};
 }

@@ -11,8 +11,9 @@
 namespace engine {
 
 using StoreMaker = std::function<std::unique_ptr<Store>(const StoreContext& context)>;
-// Returns a maker when it handles the extension (without dot, lower case), else an empty one.
-using ExtensionClaim = std::function<StoreMaker(const std::string& extension)>;
+// Returns a maker when it handles a file of that name (lower case, with a dot in it), else an
+// empty one. The whole name is given, so that "x.tar.gz" can be told from "x.gz".
+using ExtensionClaim = std::function<StoreMaker(const std::string& fileName)>;
 
 class StoreFactory {
  public:

@@ -1,19 +1,40 @@
 #pragma once
-// Starting a program and waiting for it.
+// Starting a program and waiting for it. Programs are started directly, never through a shell:
+// every argument reaches the program exactly as given.
+#include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace platform {
 
 struct ProcessResult {
-  // The program's exit status; -1 when it could not be started or ended by a signal.
+  // The program's exit status; -1 when it could not be started, was stopped or ended by a signal.
   int exitCode = -1;
+  // Captured standard output (empty when it went to ProcessOptions::outputFile).
   std::string output;
   std::string errorOutput;
+  // Why the program did not run to its end: it could not be started, took too long or was
+  // cancelled. Empty when it ran (whatever its status).
+  std::string failure;
 };
 
-// Runs `arguments[0]` (looked up along PATH when it holds no "/") with the arguments, the
-// environment changed by `environment` ("NAME=value" entries), and waits for it.
+struct ProcessOptions {
+  // "NAME=value" entries that change the program's environment.
+  std::vector<std::string> environment;
+  // The program's current folder; empty for ours.
+  std::string workingFolder;
+  // Standard output goes to this file (made or emptied) instead of being captured.
+  std::string outputFile;
+  // The program and everything it started are killed after this long; zero for no limit.
+  std::chrono::milliseconds timeLimit{0};
+  // Asked while the program runs; once it says false the program is killed.
+  std::function<bool()> shouldContinue;
+};
+
+// Runs `arguments[0]` (looked up along PATH when it holds no "/") with the arguments and waits
+// for it. Its input is /dev/null, so a program that asks a question gets no answer.
+[[nodiscard]] ProcessResult runProcess(const std::vector<std::string>& arguments, const ProcessOptions& options);
 [[nodiscard]] ProcessResult runProcess(const std::vector<std::string>& arguments,
                                        const std::vector<std::string>& environment = {});
 

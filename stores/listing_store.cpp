@@ -255,7 +255,7 @@ bool ListingStore::NoteWrittenLink(const std::string& path, const std::string&, 
 bool ListingStore::GetChecksum(const std::string& path, std::uint32_t& value) {
   const auto relative = relativeOf(path);
   const int index = relative ? findEntry(*relative) : -1;
-  if (index < 0 || (GetCapabilities() & 0x08) == 0) return false;
+  if (index < 0 || (GetCapabilities() & kHasChecksum) == 0) return false;
   value = listing_.at(index).checksum;
   return true;
 }

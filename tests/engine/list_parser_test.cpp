@@ -76,7 +76,7 @@ TEST(ListParser, FramingMultiLineRecordsAndUnsafeNames) {
 
 TEST(ListParser, LinesWithoutTimeOrNameAreDropped) {
   HistoryList list;
-  ASSERT_TRUE(engine::ParseListText("5 a\n5 01-01-2001\n\n5 01-01-2001 b\n", {"L|dd-MM-yyyy|N!", "", "", 0}, list));
+  ASSERT_TRUE(engine::ParseListText("5 a\n5 01-01-2001\n\n5 01-01-2001 b\n", {"L|dd-MM-yyyy|N!", "", "", 0, false}, list));
   ASSERT_EQ(list.Count(), 1);
   EXPECT_EQ(list.at(0).name, "b");
 }

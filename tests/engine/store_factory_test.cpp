@@ -22,13 +22,14 @@ TEST(StoreFactory, SchemeThenExtensionThenClaimThenLocal) {
   engine::StoreFactory::ClearRegistrations();
   engine::StoreFactory::RegisterScheme("FTP", marked());
   engine::StoreFactory::RegisterExtension("zip", marked());
-  engine::StoreFactory::RegisterClaim([](const std::string& extension) {
-    return extension == "rar" ? marked() : engine::StoreMaker();
+  engine::StoreFactory::RegisterClaim([](const std::string& fileName) {
+    return fileName.ends_with(".tar.rar") ? marked() : engine::StoreMaker();
   });
   const engine::StoreContext context;
   EXPECT_TRUE(engine::StoreFactory::Create("ftp:server/x", context)->IsArchive());
   EXPECT_TRUE(engine::StoreFactory::Create("/home/a/Backup.ZIP", context)->IsArchive());
-  EXPECT_TRUE(engine::StoreFactory::Create("/home/a/b.rar", context)->IsArchive());
+  EXPECT_TRUE(engine::StoreFactory::Create("/home/a/b.TAR.rar", context)->IsArchive()) << "a claim sees the whole name";
+  EXPECT_FALSE(engine::StoreFactory::Create("/home/a/b.rar", context)->IsArchive());
   EXPECT_FALSE(engine::StoreFactory::Create("/home/a/b.7z", context)->IsArchive());
   EXPECT_FALSE(engine::StoreFactory::Create("/home/ftp:x/y", context)->IsArchive()) << "a colon inside a path is no scheme";
   EXPECT_FALSE(engine::StoreFactory::Create("ab:x", context)->IsArchive());

@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::string_view chosen : {engine::kHistoryLineFormat, std::string_view("N|$|L|date|hh:mm|X3|C|N(2-5)"), format}) {
     engine::HistoryList list;
     engine::RejectedNames rejected;
-    engine::ParseListText(text, {std::string(chosen), "--", "==", 1}, list, &rejected);
-    engine::ParseListText(text, {std::string(chosen), "", "", 0}, list, &rejected);
+    engine::ParseListText(text, {std::string(chosen), "--", "==", 1, false}, list, &rejected);
+    engine::ParseListText(text, {std::string(chosen), "", "", 0, false}, list, &rejected);
   }
   return 0;
 }

@@ -1,0 +1,64 @@
+; The outside archivers Velkor uses for archives other than ZIP.
+;
+; [ext] names each kind: its extensions (blank-separated) = the section that describes it.
+; In a kind's section:
+;   p, u      the packer and unpacker programs (a bare name is looked for beside Velkor and
+;             along PATH, never in the current folder; u is p when empty)
+;   list      writes the archive's listing; lstart/lend frame it; lformat reads one line:
+;             T kind of entry (only files are taken), L size, yyyy-MM-dd / hh-mm-ss date and
+;             time, N! the name to the end of the line, N(54) the name from that column on,
+;             X a column left out
+;   get       extracts the files %F into the current folder
+;   add       adds the files %F of the current folder, with their folders
+;   delete    removes the members %F
+;   unpack    extracts everything into the current folder, and
+;   pack      makes the archive %A anew from the names %F of the current folder: for kinds that
+;             cannot be changed in place (compressed tar); then add and delete are not used
+; %A is the archive, %F the file names, %P/%p the packer, %U/%u the unpacker. Commands run
+; without a shell: each value is one whole argument, whatever characters it holds.
+
+[ext]
+tar=tar
+tar.gz tgz=tar.gz
+tar.xz txz=tar.xz
+tar.bz2 tbz2 tbz=tar.bz2
+7z=7z
+
+[tar]
+p=tar
+list=%P --full-time --numeric-owner -tvf %A
+get=%U --no-wildcards -xf %A %F
+add=%P --no-recursion -rf %A %F
+delete=%P --no-wildcards --delete -f %A %F
+lformat=T|X|L|yyyy-MM-dd|hh-mm-ss|N!
+
+[tar.gz]
+p=tar
+list=%P --full-time --numeric-owner -tvzf %A
+unpack=%U -xpzf %A
+pack=%P --sort=name -czf %A %F
+lformat=T|X|L|yyyy-MM-dd|hh-mm-ss|N!
+
+[tar.xz]
+p=tar
+list=%P --full-time --numeric-owner -tvJf %A
+unpack=%U -xpJf %A
+pack=%P --sort=name -cJf %A %F
+lformat=T|X|L|yyyy-MM-dd|hh-mm-ss|N!
+
+[tar.bz2]
+p=tar
+list=%P --full-time --numeric-owner -tvjf %A
+unpack=%U -xpjf %A
+pack=%P --sort=name -cjf %A %F
+lformat=T|X|L|yyyy-MM-dd|hh-mm-ss|N!
+
+[7z]
+p=7z
+list=%P l -bd %A
+get=%U x -bd -y -spd %A %F
+add=%P a -bd -t7z -spd %A %F
+delete=%P d -bd -spd %A %F
+lstart=-------------------
+lend=-------------------
+lformat=yyyy-MM-dd|hh-mm-ss|T|L|N(54)

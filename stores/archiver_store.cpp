@@ -1,0 +1,262 @@
+#include "stores/archiver_store.h"
+
+#include "engine/text.h"
+#include "platform/file_copy.h"
+#include "platform/file_system.h"
+#include "platform/folder_tree.h"
+#include "platform/path.h"
+
+namespace stores {
+namespace {
+
+// Archivers print names and messages in the program's own words only in a UTF-8 locale; in
+// the C locale tar escapes every non-ASCII byte of a name.
+const std::vector<std::string> kChildEnvironment = {"LC_ALL=C.UTF-8"};
+// A command is stopped after this long: a program that waits for something that never comes
+// must not hold an unattended run for ever.
+constexpr auto kCommandTimeLimit = std::chrono::hours(6);
+
+std::string programWords(const platform::ProcessResult& result) {
+  std::string words = result.failure;
+  // The program's lines without the blank ones between them.
+  std::string output;
+  for (const std::string_view line : engine::SplitLines(result.errorOutput.empty() ? result.output : result.errorOutput)) {
+    if (line.find_first_not_of(" \t") == std::string_view::npos) continue;
+    if (!output.empty()) output += '\n';
+    output += line;
+  }
+  // The last lines say what went wrong; a listing of thousands of names before them does not.
+  constexpr std::size_t kMostText = 2000;
+  if (output.size() > kMostText) output = "..." + output.substr(output.size() - kMostText);
+  if (!output.empty()) words += (words.empty() ? "" : ": ") + output;
+  if (words.empty()) words = engine::TranslateFormat("${exit status} %s", {std::to_string(result.exitCode)});
+  return words;
+}
+
+}  // namespace
+
+ArchiverStore::ArchiverStore(engine::StoreContext context, ArchiverDescription kind)
+    : ListingStore(std::move(context)), kind_(std::move(kind)), work_(std::make_unique<platform::TempFolder>("ovand")) {}
+
+ArchiverStore::~ArchiverStore() = default;
+
+bool ArchiverStore::Open(const std::string& root, engine::OpenOptions options) { return openFileRoot(root, options, true); }
+
+std::string ArchiverStore::stageFolder() const { return platform::joinPath(work_->path(), "stage"); }
+std::string ArchiverStore::unpackFolder() const { return platform::joinPath(work_->path(), "whole"); }
+
+bool ArchiverStore::shouldContinue() const { return sink_ == nullptr || sink_->ShouldContinue(); }
+
+std::uint32_t ArchiverStore::GetCapabilities() const {
+  return 0x13 | (kind_.HasSeconds() ? 0 : kNoSeconds) | (kind_.HasChecksum() ? kHasChecksum : 0);
+}
+
+bool ArchiverStore::run(const std::string& command, const std::string& archive, const std::vector<std::string>& files,
+                        const std::string& folder, std::string& error, platform::ProcessResult* result) {
+  const std::vector<std::string> arguments =
+      ExpandTemplate(command, TemplateValues{archive, files, kind_.packer, kind_.unpacker});
+  if (arguments.empty()) {
+    error = kind_.problem.empty() ? engine::TranslateFormat("${The archiver kind %s has no usable command for this}", {kind_.name})
+                                  : kind_.problem;
+    return false;
+  }
+  platform::ProcessOptions options;
+  options.environment = kChildEnvironment;
+  options.workingFolder = folder;
+  options.timeLimit = kCommandTimeLimit;
+  options.shouldContinue = [this] { return shouldContinue(); };
+  platform::ProcessResult finished = platform::runProcess(arguments, options);
+  const bool ok = finished.failure.empty() && finished.exitCode == 0;
+  if (!ok) error = platform::fileNameOf(arguments.front()) + ": " + programWords(finished);
+  if (result != nullptr) *result = std::move(finished);
+  return ok;
+}
+
+bool ArchiverStore::list(const std::string& archive, engine::HistoryList& listing, std::vector<std::string>& listedNames,
+                         std::string& error) {
+  platform::ProcessResult result;
+  if (!run(kind_.listTemplate, archive, {}, work_->path(), error, &result)) {
+    error = engine::TranslateFormat("${The archiver could not list %s:} %s", {archive, error});
+    return false;
+  }
+  engine::RejectedNames rejected;
+  if (!engine::ParseListText(result.output, kind_.Lister(), listing, &rejected, &listedNames)) {
+    error = engine::TranslateFormat("${The archiver's listing of %s cannot be read}", {archive});
+    return false;
+  }
+  for (const std::string& name : rejected) {
+    addWarning(engine::TranslateFormat("${A name that would leave the folder is left out:} %s (%s)", {name, archive}));
+  }
+  return true;
+}
+
+bool ArchiverStore::readArchive(std::string& error) {
+  clearListing();
+  listedNames_.clear();
+  removed_.clear();
+  staged_.clear();
+  (void)platform::removeTree(stageFolder());
+  (void)platform::removeTree(unpackFolder());
+  unpacked_ = false;
+  if (!platform::exists(root_)) return true;
+  engine::HistoryList parsed;
+  std::vector<std::string> names;
+  if (!list(root_, parsed, names, error)) return false;
+  takeListing(parsed, names);
+  return true;
+}
+
+void ArchiverStore::takeListing(const engine::HistoryList& parsed, const std::vector<std::string>& listedNames) {
+  clearListing();
+  listedNames_.clear();
+  copies_.clear();
+  // A name listed twice (tar appends a new version after the old) is the later one, as the
+  // archiver itself extracts it.
+  for (int index = 0; index < parsed.SlotCount(); ++index) {
+    const engine::HistoryEntry& entry = parsed.at(index);
+    (void)putEntry(entry.path, entry.size, entry.time, entry.checksum);
+    const std::string& listed = listedNames[static_cast<std::size_t>(index)];
+    if (listed != entry.path) {
+      listedNames_[entry.path] = listed;
+    } else {
+      listedNames_.erase(entry.path);
+    }
+  }
+}
+
+bool ArchiverStore::Attach(engine::ProgressSink* sink, bool) {
+  if (!startAttach(sink)) return false;
+  std::string error;
+  return readArchive(error) || fail(error);
+}
+
+std::string ArchiverStore::memberOf(const std::string& relative) const {
+  const auto listed = listedNames_.find(relative);
+  return listed == listedNames_.end() ? relative : listed->second;
+}
+
+bool ArchiverStore::NoteWrittenContent(const std::string& path, platform::ContentReader& content) {
+  const auto relative = relativeOf(path);
+  if (!relative || relative->empty() || !IsCommandSafeName(*relative)) {
+    return fail(engine::TranslateFormat("${This name cannot be handed to an archiver:} %s", {path}));
+  }
+  std::string reason;
+  auto stage = platform::FolderTree::open(stageFolder(), &reason);
+  if (!stage && platform::createFolderChain(stageFolder(), &reason)) stage = platform::FolderTree::open(stageFolder(), &reason);
+  std::unique_ptr<platform::PendingFile> file;
+  if (stage && stage->createFolders(platform::parentOf("/" + *relative).substr(1), &reason)) {
+    file = stage->create(*relative, platform::modeForCopy(content.mode()), &reason);
+  }
+  bool written = file != nullptr;
+  if (written) {
+    const platform::CopyResult copied =
+        platform::copyContent(content, file->descriptor(), [this](std::uint64_t done) {
+          if (sink_ != nullptr) sink_->ProgressBytes(done);
+          return shouldContinue();
+        });
+    reason = copied.error;
+    written = copied.ok() && file->setLastWriteTime(content.lastWriteTime(), &reason) && file->commit({}, false, &reason);
+  }
+  if (!written) return fail(engine::Translate("${cannot write}") + " " + path + ": " + reason);
+  if (findEntry(*relative) >= 0 && staged_.count(*relative) == 0) removed_.insert(memberOf(*relative));
+  listedNames_.erase(*relative);
+  (void)putEntry(*relative, static_cast<std::int64_t>(content.size()), content.lastWriteTime(), 0);
+  staged_.insert(*relative);
+  if (inBatch_) batchPaths_.push_back(path);
+  return true;
+}
+
+bool ArchiverStore::DeleteFile(const std::string& path) {
+  const auto relative = relativeOf(path);
+  const int entry = relative ? findEntry(*relative) : -1;
+  if (entry < 0) return fail(path + ": " + engine::Translate("${not listed}"));
+  if (staged_.erase(*relative) > 0) {
+    (void)platform::deleteFile(platform::joinPath(stageFolder(), *relative));
+  } else {
+    const std::string member = memberOf(*relative);
+    if (!IsCommandSafeName(member)) return fail(engine::TranslateFormat("${This name cannot be handed to an archiver:} %s", {path}));
+    removed_.insert(member);
+  }
+  listedNames_.erase(*relative);
+  listing_.Remove(entry);
+  if (inBatch_) batchPaths_.push_back(path);
+  return true;
+}
+
+std::string ArchiverStore::extractOne(const std::string& member, std::string& error) {
+  const std::string folder = platform::joinPath(work_->path(), "get" + std::to_string(++extractions_));
+  if (!platform::createFolder(folder, 0700, &error)) return {};
+  if (!run(kind_.getTemplate, root_, {member}, folder, error)) return {};
+  const std::string extracted = platform::joinPath(folder, member);
+  return extracted;
+}
+
+int ArchiverStore::GetFile(const std::string& path, std::string& localPath, unsigned) {
+  const auto relative = relativeOf(path);
+  const int entry = relative ? findEntry(*relative) : -1;
+  if (entry < 0) {
+    setError(path + ": " + engine::Translate("${not listed}"));
+    return -1;
+  }
+  const int copyRow = listing_.at(entry).copyIndex;
+  if (localPath.empty() && copyRow >= 0 && platform::isRegularFile(copies_[static_cast<std::size_t>(copyRow)].path)) {
+    localPath = copies_[static_cast<std::size_t>(copyRow)].path;
+    return 1;
+  }
+  const std::string member = memberOf(*relative);
+  std::string error;
+  std::string found;
+  if (staged_.count(*relative) > 0) {
+    found = platform::joinPath(stageFolder(), *relative);
+  } else if (!IsCommandSafeName(member)) {
+    error = engine::TranslateFormat("${This name cannot be handed to an archiver:} %s", {member});
+  } else if (kind_.RebuildsWhole()) {
+    if (unpackAll(error)) found = platform::joinPath(unpackFolder(), member);
+  } else {
+    found = extractOne(member, error);
+  }
+  // Only a plain file the archiver made where it was asked to counts: never a link it left
+  // there, never an older file of that name.
+  platform::FindData extracted;
+  if (error.empty() && (!platform::statEntry(found, extracted) || extracted.isFolder() ||
+                        (extracted.attributes & platform::attr::kLink) != 0)) {
+    error = engine::TranslateFormat("${The archiver left no file for} %s", {member});
+  }
+  const std::string destination = error.empty() ? copyDestination(*relative, localPath) : std::string();
+  if (destination.empty()) {
+    setError(error.empty() ? LastError() : engine::Translate("${cannot read}") + " " + path + ": " + error);
+    return -1;
+  }
+  // The copy carries the time the archive lists: an archiver may keep a finer one than it prints
+  // (7-Zip), and the file handed out must be the one the comparison saw.
+  const platform::CopyResult copied = platform::copyFile(found, destination);
+  if (!copied.ok() || !platform::setLastWriteTime(destination, listing_.at(entry).time, &error)) {
+    setError(engine::Translate("${cannot read}") + " " + path + ": " + (copied.ok() ? error : copied.error));
+    return -1;
+  }
+  return handOutCopy(destination, localPath, entry);
+}
+
+bool ArchiverStore::unpackAll(std::string& error) {
+  if (unpacked_) return true;
+  (void)platform::removeTree(unpackFolder());
+  if (!platform::createFolder(unpackFolder(), 0700, &error)) return false;
+  if (platform::exists(root_) && !run(kind_.unpackTemplate, root_, {}, unpackFolder(), error)) return false;
+  unpacked_ = true;
+  return true;
+}
+
+void ArchiverStore::BeginBatch(unsigned) { inBatch_ = true; }
+
+void ArchiverStore::EndBatch() {
+  if (!inBatch_) return;
+  inBatch_ = false;
+  if (!commit()) lostWrites_ = std::move(batchPaths_);
+  batchPaths_.clear();
+}
+
+bool ArchiverStore::WriteBackCopies() { return commit(); }
+
+bool ArchiverStore::Finish() { return commit(); }
+
+}  // namespace stores

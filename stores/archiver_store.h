@@ -1,0 +1,91 @@
+#pragma once
+// An archive of an outside archiver (tar, 7-Zip, ...) as one side of a session. The archive is
+// listed, read and changed only by running the programs its description names, never through a
+// shell. Changes wait in a folder of the store's own and reach the archive at the end of a batch
+// (or at Finish): the archiver works on a copy beside the archive, the copy is listed to check
+// that it holds what it should, and only then is it renamed over the archive.
+#include <memory>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/process.h"
+#include "stores/archiver_description.h"
+#include "stores/listing_store.h"
+
+namespace stores {
+
+class ArchiverStore : public ListingStore {
+ public:
+  ArchiverStore(engine::StoreContext context, ArchiverDescription kind);
+  ~ArchiverStore() override;
+
+  bool Open(const std::string& root, engine::OpenOptions options) override;
+  // A missing archive lists as empty; a listing command that fails fails the attach (an
+  // unreadable archive is never taken for an empty one).
+  bool Attach(engine::ProgressSink* sink, bool recursive) override;
+  bool NoteWrittenContent(const std::string& path, platform::ContentReader& content) override;
+  bool DeleteFile(const std::string& path) override;
+  int GetFile(const std::string& path, std::string& localPath, unsigned flags) override;
+  std::uint32_t GetCapabilities() const override;
+  void BeginBatch(unsigned flag) override;
+  // Writes what the batch changed; when that fails, the changed paths are lost writes.
+  void EndBatch() override;
+  std::vector<std::string> TakeLostWrites() override { return std::move(lostWrites_); }
+  bool IsArchive() const override { return true; }
+  bool WriteBackCopies() override;
+  bool Finish() override;
+
+ private:
+  // Runs a template with the archive and file names, in `folder`; false with `error` holding the
+  // program's own words when it cannot start, fails or is stopped.
+  bool run(const std::string& command, const std::string& archive, const std::vector<std::string>& files,
+           const std::string& folder, std::string& error, platform::ProcessResult* result = nullptr);
+  // The archive's entries; `listedNames` as the archiver spells them.
+  bool list(const std::string& archive, engine::HistoryList& listing, std::vector<std::string>& listedNames,
+            std::string& error);
+  // Reads the archive into the listing (empty when it does not exist); what waited is dropped.
+  bool readArchive(std::string& error);
+  // Makes a listing read from the archive the store's.
+  void takeListing(const engine::HistoryList& parsed, const std::vector<std::string>& listedNames);
+  // Everything in the archive unpacked once into a folder of the store's (kinds rebuilt whole).
+  bool unpackAll(std::string& error);
+  // Extracts one member into a new empty folder; the extracted file's path, or empty with `error`.
+  std::string extractOne(const std::string& member, std::string& error);
+  // The archive's name of a relative path: as listed, or the path itself for a new file.
+  [[nodiscard]] std::string memberOf(const std::string& relative) const;
+  // Takes a copy handed out and changed since as a file to add.
+  bool stageChangedCopies(std::string& error);
+  // Puts every waiting change into the archive (see the class comment).
+  bool commit();
+  bool writeArchive(const std::string& work, std::string& error);
+  bool updateInPlace(const std::string& work, std::string& error);
+  bool rebuild(const std::string& work, std::string& error);
+  // The work file holds what the listing says, each name once, and nothing that was removed;
+  // `written` and `listedNames` receive its listing.
+  bool verify(const std::string& work, engine::HistoryList& written, std::vector<std::string>& listedNames,
+              std::string& error);
+  // After a failed write: the files that were to be added are moved where the user can find them.
+  std::string keepStagedFiles();
+  [[nodiscard]] std::string stageFolder() const;
+  [[nodiscard]] std::string unpackFolder() const;
+  [[nodiscard]] bool shouldContinue() const;
+
+  ArchiverDescription kind_;
+  // Staged files, extractions, the unpacked archive: apart from the copies handed out.
+  std::unique_ptr<platform::TempFolder> work_;
+  int extractions_ = 0;
+  bool unpacked_ = false;
+  // Names the archive lists differently from the relative path ("./a" for "a").
+  std::unordered_map<std::string, std::string> listedNames_;
+  // Members that leave the archive at the next write (deleted, or replaced by a staged file).
+  std::set<std::string> removed_;
+  // Relative paths whose new content waits in the stage folder.
+  std::set<std::string> staged_;
+  bool inBatch_ = false;
+  std::vector<std::string> batchPaths_;
+  std::vector<std::string> lostWrites_;
+};
+
+}  // namespace stores

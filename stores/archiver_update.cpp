@@ -1,0 +1,184 @@
+// How an archive of an outside archiver takes the changes of a run: on a copy beside it, checked,
+// then renamed over it.
+#include <algorithm>
+#include <map>
+
+#include <unistd.h>
+
+#include "engine/text.h"
+#include "platform/file_copy.h"
+#include "platform/file_system.h"
+#include "platform/folder_tree.h"
+#include "platform/path.h"
+#include "platform/temp_names.h"
+#include "stores/archiver_store.h"
+
+namespace stores {
+namespace {
+
+// Names handed to one command: enough to keep the number of runs small, few enough to stay far
+// below the system's limit on the length of a command line.
+constexpr std::size_t kNamesPerCommand = 500;
+
+std::vector<std::vector<std::string>> inGroups(const std::vector<std::string>& names) {
+  std::vector<std::vector<std::string>> groups;
+  for (std::size_t start = 0; start < names.size(); start += kNamesPerCommand) {
+    const auto end = names.begin() + static_cast<std::ptrdiff_t>(std::min(names.size(), start + kNamesPerCommand));
+    groups.emplace_back(names.begin() + static_cast<std::ptrdiff_t>(start), end);
+  }
+  return groups;
+}
+
+}  // namespace
+
+bool ArchiverStore::stageChangedCopies(std::string& error) {
+  for (const TempCopy& copy : changedCopies()) {
+    const std::string relative = listing_.at(copy.entry).path;
+    const std::string staged = platform::joinPath(stageFolder(), relative);
+    if (!platform::createFolderChain(platform::parentOf(staged), &error)) return false;
+    const platform::CopyResult copied = platform::copyFile(copy.path, staged);
+    if (!copied.ok()) {
+      error = engine::Translate("${cannot read}") + " " + copy.path + ": " + copied.error;
+      return false;
+    }
+    if (staged_.insert(relative).second) removed_.insert(memberOf(relative));
+    listedNames_.erase(relative);
+    platform::FindData data;
+    if (platform::statEntry(staged, data)) (void)putEntry(relative, static_cast<std::int64_t>(data.size), data.lastWriteTime, 0);
+  }
+  return true;
+}
+
+bool ArchiverStore::commit() {
+  std::string error;
+  if (!stageChangedCopies(error)) return fail(error);
+  if (staged_.empty() && removed_.empty()) return true;
+  std::string work;
+  const int reserved = platform::createTempFileBeside(root_, work, &error);
+  if (reserved < 0) return fail(engine::Translate("${cannot write}") + " " + root_ + ": " + error);
+  ::close(reserved);
+  engine::HistoryList written;
+  std::vector<std::string> names;
+  const bool ok = writeArchive(work, error) && verify(work, written, names, error) && platform::renameReplace(work, root_, &error);
+  if (!ok) {
+    (void)platform::deleteFile(work);
+    const std::string kept = keepStagedFiles();
+    std::string text = engine::TranslateFormat("${The archive %s was left as it was:} %s", {root_, error});
+    if (!kept.empty()) text += "\n" + engine::TranslateFormat("${The files that were to go into it are kept in} %s", {kept});
+    // The listing is the archive's again, so that nothing is taken for written that is not.
+    std::string reread;
+    if (!readArchive(reread)) text += "\n" + reread;
+    return fail(text);
+  }
+  removed_.clear();
+  (void)platform::removeTree(stageFolder());
+  staged_.clear();
+  // Later commands name the members as the new archive spells them.
+  takeListing(written, names);
+  // A rebuilt archive was packed from the unpacked tree: it is still the archive's content.
+  unpacked_ = kind_.RebuildsWhole();
+  return true;
+}
+
+bool ArchiverStore::writeArchive(const std::string& work, std::string& error) {
+  // The copy keeps the archive's permissions: renamed over it, it is the user's archive.
+  platform::FindData original;
+  const bool exists = platform::statEntry(root_, original);
+  const bool written = kind_.RebuildsWhole() ? rebuild(work, error) : updateInPlace(work, error);
+  if (!written) return false;
+  auto folder = platform::FolderTree::open(platform::parentOf(root_), &error);
+  const std::uint32_t mode = exists && original.unixMode != 0 ? original.unixMode & 07777 : platform::modeForCopy(0);
+  return folder && folder->setMode(platform::fileNameOf(work), mode, &error);
+}
+
+bool ArchiverStore::updateInPlace(const std::string& work, std::string& error) {
+  if (platform::exists(root_)) {
+    const platform::CopyResult copied = platform::copyFile(root_, work);
+    if (!copied.ok()) {
+      error = copied.error;
+      return false;
+    }
+  } else if (!platform::deleteFile(work, &error)) {
+    return false;  // the archiver makes the new archive itself
+  }
+  const std::vector<std::string> removed(removed_.begin(), removed_.end());
+  for (const auto& group : inGroups(removed)) {
+    if (!run(kind_.deleteTemplate, work, group, work_->path(), error)) return false;
+  }
+  const std::vector<std::string> added(staged_.begin(), staged_.end());
+  for (const auto& group : inGroups(added)) {
+    if (!run(kind_.addTemplate, work, group, stageFolder(), error)) return false;
+  }
+  return true;
+}
+
+bool ArchiverStore::rebuild(const std::string& work, std::string& error) {
+  if (!unpackAll(error)) return false;
+  // The unpacked tree no longer matches the archive from here on, whatever happens.
+  unpacked_ = false;
+  auto tree = platform::FolderTree::open(unpackFolder(), &error);
+  if (!tree) return false;
+  for (const std::string& member : removed_) {
+    std::string relative = member;
+    while (relative.starts_with("./")) relative.erase(0, 2);
+    if (!tree->removeFile(relative, &error)) return false;
+  }
+  for (const std::string& relative : staged_) {
+    if (!tree->createFolders(platform::parentOf("/" + relative).substr(1), &error) ||
+        !platform::renameReplace(platform::joinPath(stageFolder(), relative), tree->fullPath(relative), &error)) {
+      return false;
+    }
+  }
+  if (!platform::deleteFile(work, &error)) return false;
+  // Everything at the top of the tree: the archiver takes what lies below each name with it.
+  std::vector<std::string> top;
+  auto search = tree->list("", &error);
+  if (!search) return false;
+  for (platform::FindData entry; search->next(entry);) {
+    if (entry.name != "." && entry.name != "..") top.push_back(entry.name);
+  }
+  std::sort(top.begin(), top.end());
+  return run(kind_.packTemplate, work, top, unpackFolder(), error);
+}
+
+bool ArchiverStore::verify(const std::string& work, engine::HistoryList& written, std::vector<std::string>& listedNames,
+                           std::string& error) {
+  if (!list(work, written, listedNames, error)) return false;
+  std::map<std::string, std::int64_t> sizes;
+  for (int index = 0; index < written.SlotCount(); ++index) {
+    const engine::HistoryEntry& entry = written.at(index);
+    if (!sizes.emplace(entry.path, entry.size).second) {
+      error = engine::TranslateFormat("${The new archive holds %s twice}", {entry.path});
+      return false;
+    }
+  }
+  for (std::string member : removed_) {
+    while (member.starts_with("./")) member.erase(0, 2);
+    if (staged_.count(member) == 0 && sizes.count(member) > 0) {
+      error = engine::TranslateFormat("${The new archive still holds %s}", {member});
+      return false;
+    }
+  }
+  for (int index = 0; index < listing_.SlotCount(); ++index) {
+    if (!listing_.IsLive(index)) continue;
+    const engine::HistoryEntry& entry = listing_.at(index);
+    const auto found = sizes.find(entry.path);
+    if (found == sizes.end() || found->second != entry.size) {
+      error = engine::TranslateFormat("${The new archive does not hold %s as it should}", {entry.path});
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string ArchiverStore::keepStagedFiles() {
+  if (staged_.empty()) return {};
+  const std::string kept = platform::makeTempFolder("velkor-kept-");
+  if (kept.empty()) return {};
+  const std::string destination = platform::joinPath(kept, platform::fileNameOf(root_));
+  if (!platform::renameReplace(stageFolder(), destination)) return {};
+  staged_.clear();
+  return destination;
+}
+
+}  // namespace stores
