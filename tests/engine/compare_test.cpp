@@ -115,6 +115,23 @@ TEST_F(MemoryCompare, PairsByPathIgnoringCaseAndJudgesSizesAndTimes) {
   EXPECT_EQ(run(0), "copy -> newer.txt\nconflict truncated.bin\nsame Docs/Readme.TXT\n");
 }
 
+TEST_F(MemoryCompare, AListingWithoutSecondsHoldsTheMinuteWhenTheUserSaysSo) {
+  target->capabilities |= engine::Store::kNoSeconds;
+  source->Put("same minute.txt", "abc", kNoon + 40 * kSecond);
+  target->Put("same minute.txt", "abc", kNoon);
+  source->Put("next minute.txt", "abc", kNoon + 70 * kSecond);
+  target->Put("next minute.txt", "abc", kNoon);
+  settings.flags = engine::option::kArchiveIgnoreSeconds;
+  EXPECT_EQ(run(0), "copy -> next minute.txt\nsame same minute.txt\n");
+}
+
+TEST_F(MemoryCompare, WithoutTheOptionSecondsCountEvenWhereAListingHasNone) {
+  target->capabilities |= engine::Store::kNoSeconds;
+  source->Put("same minute.txt", "abc", kNoon + 40 * kSecond);
+  target->Put("same minute.txt", "abc", kNoon);
+  EXPECT_EQ(run(0), "copy -> same minute.txt\n");
+}
+
 TEST_F(MemoryCompare, CompareModes) {
   source->Put("a.txt", "same size!", kNoon);
   target->Put("a.txt", "SAME SIZE!", kNoon);

@@ -7,6 +7,7 @@
 #include "engine/local_store.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "stores/archiver_store.h"
 #include "stores/ftp_store.h"
 #include "stores/package_store.h"
 #include "stores/snapshot_store.h"
@@ -14,6 +15,8 @@
 #include "tests/support/memory_store.h"
 #include "tests/support/ftp_server.h"
 #include "tests/support/temp_tree.h"
+#include "tests/support/tools.h"
+#include "tests/stores/shipped_archivers.h"
 
 namespace {
 
@@ -50,6 +53,12 @@ std::unique_ptr<engine::Store> makeFtp(const engine::StoreContext& context) {
   return std::make_unique<stores::FtpStore>(context, std::vector<stores::FtpServerRecord>{record},
                                             std::vector<stores::FtpProxyRecord>{});
 }
+std::unique_ptr<engine::Store> makeTar(const engine::StoreContext& context) {
+  return std::make_unique<stores::ArchiverStore>(context, testsupport::ShippedArchiverFor("a.tar.gz"));
+}
+std::unique_ptr<engine::Store> make7z(const engine::StoreContext& context) {
+  return std::make_unique<stores::ArchiverStore>(context, testsupport::ShippedArchiverFor("a.7z"));
+}
 std::unique_ptr<engine::Store> makeSnapshot(const engine::StoreContext& context) {
   return std::make_unique<stores::SnapshotStore>(context);
 }
@@ -83,6 +92,8 @@ TEST_P(StoreContract, PutListReadDeleteFinish) {
   ASSERT_TRUE(source.Attach(nullptr, true));
 
   if (GetParam().make == &makeFtp && !contractServer().running()) GTEST_SKIP() << contractServer().why();
+  if (GetParam().make == &makeTar && !testsupport::haveTool("tar")) GTEST_SKIP() << "tar is not installed";
+  if (GetParam().make == &make7z && !testsupport::haveTool("7z")) GTEST_SKIP() << "7z is not installed";
   auto store = GetParam().make(context);
   // "ftp:NAME" names a connection, anything else a path below the test's folder.
   const std::string root = std::string(GetParam().root).starts_with("ftp:") ? GetParam().root : tree.path(GetParam().root);
@@ -129,5 +140,7 @@ INSTANTIATE_TEST_SUITE_P(EveryStore, StoreContract,
                                            StoreKind{"Zip", &makeZip, "archive.zip"},
                                            StoreKind{"Snapshot", &makeSnapshot, "listing.pck"},
                                            StoreKind{"Package", &makePackage, "update.pkg"},
-                                           StoreKind{"Ftp", &makeFtp, "ftp:Contract"}),
+                                           StoreKind{"Ftp", &makeFtp, "ftp:Contract"},
+                                           StoreKind{"Tar", &makeTar, "archive.tar.gz"},
+                                           StoreKind{"SevenZip", &make7z, "archive.7z"}),
                          [](const ::testing::TestParamInfo<StoreKind>& kind) { return std::string(kind.param.name); });

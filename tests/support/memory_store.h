@@ -22,6 +22,8 @@ class MemoryStore : public engine::Store {
 
   explicit MemoryStore(engine::StoreContext context = {}, std::string root = "/memory");
 
+  std::uint32_t capabilities = engine::Store::kHasChecksum;
+
   // Test set-up; `relative` uses "/" between folders.
   void Put(const std::string& relative, const std::string& content, engine::FileTime time);
   void AddFolder(const std::string& relative);
@@ -56,7 +58,7 @@ class MemoryStore : public engine::Store {
   bool Finish() override { return true; }
   int GetFile(const std::string& path, std::string& localPath, unsigned flags) override;
   bool ReleaseFile(const std::string& localPath) override;
-  std::uint32_t GetCapabilities() const override { return 0x08; }
+  std::uint32_t GetCapabilities() const override { return capabilities; }
   bool IsReadOnlyMedium() const override { return false; }
   void BeginBatch(unsigned) override {}
   void EndBatch() override {}

@@ -1,0 +1,103 @@
+// An outside archiver that fails, lies or lists names from elsewhere never costs the user a file.
+#include <gtest/gtest.h>
+
+#include "engine/local_store.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+#include "stores/archiver_store.h"
+#include "tests/stores/shipped_archivers.h"
+#include "tests/support/temp_tree.h"
+#include "tests/support/tools.h"
+
+namespace {
+
+struct ArchiverStoreTest : ::testing::Test {
+  testsupport::TempTree tree;
+  engine::EngineSettings settings;
+  engine::StoreContext context{&settings, nullptr, {}};
+
+  std::unique_ptr<stores::ArchiverStore> open(const stores::ArchiverDescription& kind, const std::string& archive) {
+    auto store = std::make_unique<stores::ArchiverStore>(context, kind);
+    EXPECT_TRUE(store->Open(archive, {true, false, true})) << store->LastError();
+    EXPECT_TRUE(store->Attach(nullptr, true)) << store->LastError();
+    return store;
+  }
+  // A kind whose "archive" is a shell script: listing it runs the script.
+  stores::ArchiverDescription scripted(const std::string& get) {
+    return testsupport::ArchiversOf("[ext]\nfake=Fake\n[Fake]\np=sh\nlist=%P %A\nget=" + get +
+                                    "\nlformat=T|X|L|yyyy-MM-dd|hh-mm-ss|N!\n")
+        .front();
+  }
+};
+
+TEST_F(ArchiverStoreTest, AWriteTheArchiverRefusesLeavesTheArchiveAsItWasAndKeepsTheFiles) {
+  VELKOR_REQUIRE_TOOL("tar");
+  tree.write("in/old.txt", "old content");
+  testsupport::runTool({"tar", "-cf", tree.path("a.tar"), "-C", tree.path("in"), "old.txt"});
+  const std::string before = tree.read("a.tar");
+  auto kind = testsupport::ShippedArchiverFor("a.tar");
+  kind.addTemplate = "%P --no-such-option -rf %A %F";
+  auto store = open(kind, tree.path("a.tar"));
+  engine::LocalStore source(context);
+  tree.write("src/new.txt", "new content");
+  ASSERT_TRUE(source.Open(tree.path("src"), {true, false}));
+  ASSERT_TRUE(source.Attach(nullptr, true));
+
+  store->BeginBatch(0);
+  ASSERT_TRUE(store->PutFile(tree.path("a.tar/new.txt"), nullptr, source, tree.path("src/new.txt"), 0, {}));
+  ASSERT_TRUE(store->DeleteFile(tree.path("a.tar/old.txt")));
+  store->EndBatch();
+
+  EXPECT_EQ(store->TakeLostWrites(), (std::vector<std::string>{tree.path("a.tar/new.txt"), tree.path("a.tar/old.txt")}));
+  EXPECT_EQ(tree.read("a.tar"), before) << "the archive is as it was";
+  EXPECT_NE(store->LastError().find("no-such-option"), std::string::npos) << "in the archiver's own words: " << store->LastError();
+  const auto kept = store->LastError().find("kept in ");
+  ASSERT_NE(kept, std::string::npos) << store->LastError();
+  const std::string keptFolder = store->LastError().substr(kept + 8);
+  EXPECT_EQ(platform::readWholeFile(platform::joinPath(keptFolder, "new.txt")).value_or(""), "new content");
+  (void)platform::removeTree(platform::parentOf(keptFolder));
+  EXPECT_TRUE(store->Exists(tree.path("a.tar/old.txt"))) << "the listing is the archive's again";
+  EXPECT_FALSE(store->Exists(tree.path("a.tar/new.txt")));
+  std::vector<std::string> beside;
+  auto search = platform::DirectorySearch::open(tree.root());
+  for (platform::FindData entry; search->next(entry);) {
+    if (entry.name.starts_with(".ovand")) beside.push_back(entry.name);
+  }
+  EXPECT_TRUE(beside.empty()) << "no work file is left beside the archive";
+  EXPECT_TRUE(store->Finish()) << "nothing waits any more";
+}
+
+TEST_F(ArchiverStoreTest, NamesFromElsewhereAreLeftOutAndOnlyAPlainExtractedFileIsHandedOut) {
+  tree.write("x.fake",
+             "echo '-rw-r--r-- 0/0 5 2024-03-01 12:00:00 ../escape.txt'\n"
+             "echo '-rw-r--r-- 0/0 5 2024-03-01 12:00:00 /etc/abs.txt'\n"
+             "echo '-rw-r--r-- 0/0 5 2024-03-01 12:00:00 sub/../../up.txt'\n"
+             "echo 'drwxr-xr-x 0/0 0 2024-03-01 12:00:00 ./sub/'\n"
+             "echo 'lrwxrwxrwx 0/0 0 2024-03-01 12:00:00 ./link -> /etc/passwd'\n"
+             "echo '-rw-r--r-- 0/0 5 2024-03-01 12:00:00 ./sub/ok.txt'\n"
+             "echo '-rw-r--r-- 0/0 5 2024-03-01 12:00:00 made-a-link.txt'\n"
+             "echo '-rw-r--r-- 0/0 5 2024-03-01 12:00:00 nothing.txt'\n");
+  // The "extraction" makes what a hostile archive would: a link where the file should be.
+  auto store = open(scripted("%P -c \"case $1 in made-a-link.txt) ln -s /etc/passwd made-a-link.txt;; nothing.txt) ;; "
+                             "*) mkdir -p sub; echo fine > $1;; esac\" %A %F"),
+                    tree.path("x.fake"));
+  std::vector<std::string> files;
+  for (int index = 0; index < store->Listing().SlotCount(); ++index) files.push_back(store->Listing().at(index).path);
+  EXPECT_EQ(files, (std::vector<std::string>{"sub/ok.txt", "made-a-link.txt", "nothing.txt"}));
+  const auto warnings = store->TakeWarnings();
+  ASSERT_EQ(warnings.size(), 3u);
+  EXPECT_NE(warnings[0].find("../escape.txt"), std::string::npos);
+  EXPECT_NE(warnings[1].find("/etc/abs.txt"), std::string::npos);
+
+  std::string local;
+  ASSERT_EQ(store->GetFile(tree.path("x.fake/sub/ok.txt"), local, 0), 1) << store->LastError();
+  EXPECT_EQ(platform::readWholeFile(local).value_or(""), "fine\n");
+  EXPECT_EQ(platform::getLastWriteTime(local), store->Listing().at(0).time) << "the copy carries the listed time";
+  local.clear();
+  EXPECT_EQ(store->GetFile(tree.path("x.fake/made-a-link.txt"), local, 0), -1);
+  EXPECT_NE(store->LastError().find("left no file"), std::string::npos) << store->LastError();
+  EXPECT_EQ(store->GetFile(tree.path("x.fake/nothing.txt"), local, 0), -1);
+  EXPECT_FALSE(tree.exists("sub")) << "the archiver ran in a folder of the store's own";
+}
+
+}  // namespace
