@@ -9,11 +9,14 @@
 ;             time, N! the name to the end of the line, N(54) the name from that column on,
 ;             X a column left out
 ;   get       extracts the files %F into the current folder
+;   unpack    extracts everything into the current folder (used instead of get when given:
+;             a compressed tar is read once, not once for every file taken out)
 ;   add       adds the files %F of the current folder, with their folders
 ;   delete    removes the members %F
-;   unpack    extracts everything into the current folder, and
-;   pack      makes the archive %A anew from the names %F of the current folder: for kinds that
-;             cannot be changed in place (compressed tar); then add and delete are not used
+;   decompress, compress
+;             for a compressed archive its archiver cannot change: decompress writes the plain
+;             archive to standard output, compress the compressed form of the plain archive %A;
+;             add and delete then work on the plain archive
 ; %A is the archive, %F the file names, %P/%p the packer, %U/%u the unpacker. Commands run
 ; without a shell: each value is one whole argument, whatever characters it holds.
 
@@ -34,23 +37,35 @@ lformat=T|X|L|yyyy-MM-dd|hh-mm-ss|N!
 
 [tar.gz]
 p=tar
+u=gzip
 list=%P --full-time --numeric-owner -tvzf %A
-unpack=%U -xpzf %A
-pack=%P --sort=name -czf %A %F
+unpack=%P -xpzf %A
+decompress=%U -dc %A
+add=%P --no-recursion -rf %A %F
+delete=%P --no-wildcards --delete -f %A %F
+compress=%U -c %A
 lformat=T|X|L|yyyy-MM-dd|hh-mm-ss|N!
 
 [tar.xz]
 p=tar
+u=xz
 list=%P --full-time --numeric-owner -tvJf %A
-unpack=%U -xpJf %A
-pack=%P --sort=name -cJf %A %F
+unpack=%P -xpJf %A
+decompress=%U -dc %A
+add=%P --no-recursion -rf %A %F
+delete=%P --no-wildcards --delete -f %A %F
+compress=%U -c %A
 lformat=T|X|L|yyyy-MM-dd|hh-mm-ss|N!
 
 [tar.bz2]
 p=tar
+u=bzip2
 list=%P --full-time --numeric-owner -tvjf %A
-unpack=%U -xpjf %A
-pack=%P --sort=name -cjf %A %F
+unpack=%P -xpjf %A
+decompress=%U -dc %A
+add=%P --no-recursion -rf %A %F
+delete=%P --no-wildcards --delete -f %A %F
+compress=%U -c %A
 lformat=T|X|L|yyyy-MM-dd|hh-mm-ss|N!
 
 [7z]

@@ -350,6 +350,11 @@ bool ParseListText(std::string_view text, const ListerRecord& lister, HistoryLis
       }
     }
     if (!FinaliseEntry(parsed, true, rejected)) continue;
+    // An archiver's names are paths below the archive: each is found by its folder and name.
+    if (lister.archiverNames) {
+      const auto slash = parsed.entry.path.rfind('/');
+      parsed.entry.folder = slash == std::string::npos ? std::string() : parsed.entry.path.substr(0, slash + 1);
+    }
     out.Append(std::move(parsed.entry));
     if (listedNames != nullptr) listedNames->push_back(std::move(listed));
   }

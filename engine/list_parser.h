@@ -28,7 +28,8 @@ struct ListerRecord {
   std::string endMarker;
   // Bit 0: the end marker is used.
   unsigned flags = 0;
-  // The names are an outside archiver's on this system: a leading "./" is not part of a name,
+  // The names are an outside archiver's on this system, paths below the archive whose entries
+  // are found by their folder ("a/b/") and name: a leading "./" is not part of a name,
   // folders (names ending with "/") are left out, and a name holding a "\\" (the archiver's
   // escape of a character it cannot print) is rejected as one that cannot be handed back to it.
   bool archiverNames = false;

@@ -73,7 +73,8 @@ ArchiverDescription readKind(const DescriptionFile& file, const std::string& sec
   kind.addTemplate = text("add");
   kind.deleteTemplate = text("delete");
   kind.unpackTemplate = text("unpack");
-  kind.packTemplate = text("pack");
+  kind.decompressTemplate = text("decompress");
+  kind.compressTemplate = text("compress");
   kind.startMarker = file.text(section, "lstart");
   kind.endMarker = file.text(section, "lend");
   kind.lineFormat = text("lformat");
@@ -83,7 +84,8 @@ ArchiverDescription readKind(const DescriptionFile& file, const std::string& sec
   if ((kind.options & 1) == 0) kind.flags |= ArchiverDescription::kOptionBitClear;
   const std::pair<const char*, const std::string*> templates[] = {
       {"list", &kind.listTemplate}, {"get", &kind.getTemplate},       {"add", &kind.addTemplate},
-      {"delete", &kind.deleteTemplate}, {"unpack", &kind.unpackTemplate}, {"pack", &kind.packTemplate}};
+      {"delete", &kind.deleteTemplate}, {"unpack", &kind.unpackTemplate}, {"decompress", &kind.decompressTemplate},
+      {"compress", &kind.compressTemplate}};
   for (const auto& [key, value] : templates) {
     if (value->empty() && std::string_view(key) != "list") continue;
     const std::string problem = TemplateProblem(*value);

@@ -28,10 +28,14 @@ struct ArchiverDescription {
   std::string getTemplate;
   std::string addTemplate;
   std::string deleteTemplate;
-  // Whole-archive templates, for kinds that cannot be changed in place (a compressed tar): the
-  // archive is unpacked into a folder and packed anew from it.
+  // Extracts the whole archive into the current folder: read once when files are taken out, so
+  // that a kind whose every extraction reads the whole archive (a compressed tar) reads it once.
   std::string unpackTemplate;
-  std::string packTemplate;
+  // For a compressed archive that its archiver cannot change (a compressed tar): writing the
+  // plain archive to standard output, and the compressed form of the plain archive %A. The add
+  // and delete commands then work on the plain archive.
+  std::string decompressTemplate;
+  std::string compressTemplate;
   std::string startMarker;
   std::string endMarker;
   std::string lineFormat;
@@ -42,7 +46,8 @@ struct ArchiverDescription {
   std::string problem;
 
   [[nodiscard]] bool ProgramsFound() const { return (flags & kProgramsFound) != 0; }
-  [[nodiscard]] bool RebuildsWhole() const { return !packTemplate.empty() && !unpackTemplate.empty(); }
+  [[nodiscard]] bool Compressed() const { return !decompressTemplate.empty() && !compressTemplate.empty(); }
+  [[nodiscard]] bool UnpacksWhole() const { return !unpackTemplate.empty(); }
   [[nodiscard]] bool HasSeconds() const { return lineFormat.find("ss") != std::string::npos; }
   [[nodiscard]] bool HasChecksum() const { return lineFormat.find('C') != std::string::npos; }
   [[nodiscard]] engine::ListerRecord Lister() const;

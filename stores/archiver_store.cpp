@@ -52,7 +52,8 @@ std::uint32_t ArchiverStore::GetCapabilities() const {
 }
 
 bool ArchiverStore::run(const std::string& command, const std::string& archive, const std::vector<std::string>& files,
-                        const std::string& folder, std::string& error, platform::ProcessResult* result) {
+                        const std::string& folder, std::string& error, platform::ProcessResult* result,
+                        const std::string& outputFile) {
   const std::vector<std::string> arguments =
       ExpandTemplate(command, TemplateValues{archive, files, kind_.packer, kind_.unpacker});
   if (arguments.empty()) {
@@ -63,6 +64,7 @@ bool ArchiverStore::run(const std::string& command, const std::string& archive, 
   platform::ProcessOptions options;
   options.environment = kChildEnvironment;
   options.workingFolder = folder;
+  options.outputFile = outputFile;
   options.timeLimit = kCommandTimeLimit;
   options.shouldContinue = [this] { return shouldContinue(); };
   platform::ProcessResult finished = platform::runProcess(arguments, options);
@@ -80,6 +82,7 @@ bool ArchiverStore::list(const std::string& archive, engine::HistoryList& listin
     return false;
   }
   engine::RejectedNames rejected;
+  listing.SetIgnoreCase(false);
   if (!engine::ParseListText(result.output, kind_.Lister(), listing, &rejected, &listedNames)) {
     error = engine::TranslateFormat("${The archiver's listing of %s cannot be read}", {archive});
     return false;
@@ -102,19 +105,19 @@ bool ArchiverStore::readArchive(std::string& error) {
   engine::HistoryList parsed;
   std::vector<std::string> names;
   if (!list(root_, parsed, names, error)) return false;
-  takeListing(parsed, names);
+  takeListing(std::move(parsed), names);
   return true;
 }
 
-void ArchiverStore::takeListing(const engine::HistoryList& parsed, const std::vector<std::string>& listedNames) {
-  clearListing();
+void ArchiverStore::takeListing(engine::HistoryList parsed, const std::vector<std::string>& listedNames) {
   listedNames_.clear();
   copies_.clear();
-  // A name listed twice (tar appends a new version after the old) is the later one, as the
-  // archiver itself extracts it.
   for (int index = 0; index < parsed.SlotCount(); ++index) {
     const engine::HistoryEntry& entry = parsed.at(index);
-    (void)putEntry(entry.path, entry.size, entry.time, entry.checksum);
+    // A name listed twice (tar appends a new version after the old) is the later one, as the
+    // archiver itself extracts it; look-ups find the earliest, which therefore goes.
+    const int earlier = parsed.Find(entry.folder, entry.name);
+    if (earlier != index) parsed.Remove(earlier);
     const std::string& listed = listedNames[static_cast<std::size_t>(index)];
     if (listed != entry.path) {
       listedNames_[entry.path] = listed;
@@ -122,6 +125,7 @@ void ArchiverStore::takeListing(const engine::HistoryList& parsed, const std::ve
       listedNames_.erase(entry.path);
     }
   }
+  replaceListing(std::move(parsed));
 }
 
 bool ArchiverStore::Attach(engine::ProgressSink* sink, bool) {
@@ -210,7 +214,7 @@ int ArchiverStore::GetFile(const std::string& path, std::string& localPath, unsi
     found = platform::joinPath(stageFolder(), *relative);
   } else if (!IsCommandSafeName(member)) {
     error = engine::TranslateFormat("${This name cannot be handed to an archiver:} %s", {member});
-  } else if (kind_.RebuildsWhole()) {
+  } else if (kind_.UnpacksWhole()) {
     if (unpackAll(error)) found = platform::joinPath(unpackFolder(), member);
   } else {
     found = extractOne(member, error);

@@ -38,18 +38,20 @@ class ArchiverStore : public ListingStore {
   bool Finish() override;
 
  private:
-  // Runs a template with the archive and file names, in `folder`; false with `error` holding the
-  // program's own words when it cannot start, fails or is stopped.
+  // Runs a template with the archive and file names, in `folder`, its output captured (or
+  // written to `outputFile`); false with `error` holding the program's own words when it cannot
+  // start, fails or is stopped.
   bool run(const std::string& command, const std::string& archive, const std::vector<std::string>& files,
-           const std::string& folder, std::string& error, platform::ProcessResult* result = nullptr);
+           const std::string& folder, std::string& error, platform::ProcessResult* result = nullptr,
+           const std::string& outputFile = {});
   // The archive's entries; `listedNames` as the archiver spells them.
   bool list(const std::string& archive, engine::HistoryList& listing, std::vector<std::string>& listedNames,
             std::string& error);
   // Reads the archive into the listing (empty when it does not exist); what waited is dropped.
   bool readArchive(std::string& error);
   // Makes a listing read from the archive the store's.
-  void takeListing(const engine::HistoryList& parsed, const std::vector<std::string>& listedNames);
-  // Everything in the archive unpacked once into a folder of the store's (kinds rebuilt whole).
+  void takeListing(engine::HistoryList parsed, const std::vector<std::string>& listedNames);
+  // Everything in the archive unpacked once into a folder of the store's (kinds that unpack whole).
   bool unpackAll(std::string& error);
   // Extracts one member into a new empty folder; the extracted file's path, or empty with `error`.
   std::string extractOne(const std::string& member, std::string& error);
@@ -59,9 +61,10 @@ class ArchiverStore : public ListingStore {
   bool stageChangedCopies(std::string& error);
   // Puts every waiting change into the archive (see the class comment).
   bool commit();
+  // The archive with the changes at `work`: a copy of it (its plain form, for a compressed kind)
+  // changed by the archiver.
   bool writeArchive(const std::string& work, std::string& error);
-  bool updateInPlace(const std::string& work, std::string& error);
-  bool rebuild(const std::string& work, std::string& error);
+  bool applyChanges(const std::string& archive, std::string& error);
   // The work file holds what the listing says, each name once, and nothing that was removed;
   // `written` and `listedNames` receive its listing.
   bool verify(const std::string& work, engine::HistoryList& written, std::vector<std::string>& listedNames,

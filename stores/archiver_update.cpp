@@ -74,9 +74,8 @@ bool ArchiverStore::commit() {
   (void)platform::removeTree(stageFolder());
   staged_.clear();
   // Later commands name the members as the new archive spells them.
-  takeListing(written, names);
-  // A rebuilt archive was packed from the unpacked tree: it is still the archive's content.
-  unpacked_ = kind_.RebuildsWhole();
+  takeListing(std::move(written), names);
+  unpacked_ = false;
   return true;
 }
 
@@ -84,70 +83,50 @@ bool ArchiverStore::writeArchive(const std::string& work, std::string& error) {
   // The copy keeps the archive's permissions: renamed over it, it is the user's archive.
   platform::FindData original;
   const bool exists = platform::statEntry(root_, original);
-  const bool written = kind_.RebuildsWhole() ? rebuild(work, error) : updateInPlace(work, error);
+  const std::string edited = kind_.Compressed() ? platform::joinPath(work_->path(), "plain") : work;
+  bool copied = true;
+  if (!exists) {
+    // The archiver makes the archive itself.
+    copied = platform::deleteFile(work, &error) && (!platform::exists(edited) || platform::deleteFile(edited, &error));
+  } else if (kind_.Compressed()) {
+    copied = run(kind_.decompressTemplate, root_, {}, work_->path(), error, nullptr, edited);
+  } else {
+    const platform::CopyResult copy = platform::copyFile(root_, work);
+    error = copy.error;
+    copied = copy.ok();
+  }
+  bool written = copied && applyChanges(edited, error);
+  if (kind_.Compressed()) {
+    written = written && run(kind_.compressTemplate, edited, {}, work_->path(), error, nullptr, work);
+    (void)platform::deleteFile(edited);
+  }
   if (!written) return false;
   auto folder = platform::FolderTree::open(platform::parentOf(root_), &error);
   const std::uint32_t mode = exists && original.unixMode != 0 ? original.unixMode & 07777 : platform::modeForCopy(0);
   return folder && folder->setMode(platform::fileNameOf(work), mode, &error);
 }
 
-bool ArchiverStore::updateInPlace(const std::string& work, std::string& error) {
-  if (platform::exists(root_)) {
-    const platform::CopyResult copied = platform::copyFile(root_, work);
-    if (!copied.ok()) {
-      error = copied.error;
-      return false;
-    }
-  } else if (!platform::deleteFile(work, &error)) {
-    return false;  // the archiver makes the new archive itself
-  }
+bool ArchiverStore::applyChanges(const std::string& archive, std::string& error) {
   const std::vector<std::string> removed(removed_.begin(), removed_.end());
   for (const auto& group : inGroups(removed)) {
-    if (!run(kind_.deleteTemplate, work, group, work_->path(), error)) return false;
+    if (!run(kind_.deleteTemplate, archive, group, work_->path(), error)) return false;
   }
   const std::vector<std::string> added(staged_.begin(), staged_.end());
   for (const auto& group : inGroups(added)) {
-    if (!run(kind_.addTemplate, work, group, stageFolder(), error)) return false;
+    if (!run(kind_.addTemplate, archive, group, stageFolder(), error)) return false;
   }
   return true;
-}
-
-bool ArchiverStore::rebuild(const std::string& work, std::string& error) {
-  if (!unpackAll(error)) return false;
-  // The unpacked tree no longer matches the archive from here on, whatever happens.
-  unpacked_ = false;
-  auto tree = platform::FolderTree::open(unpackFolder(), &error);
-  if (!tree) return false;
-  for (const std::string& member : removed_) {
-    std::string relative = member;
-    while (relative.starts_with("./")) relative.erase(0, 2);
-    if (!tree->removeFile(relative, &error)) return false;
-  }
-  for (const std::string& relative : staged_) {
-    if (!tree->createFolders(platform::parentOf("/" + relative).substr(1), &error) ||
-        !platform::renameReplace(platform::joinPath(stageFolder(), relative), tree->fullPath(relative), &error)) {
-      return false;
-    }
-  }
-  if (!platform::deleteFile(work, &error)) return false;
-  // Everything at the top of the tree: the archiver takes what lies below each name with it.
-  std::vector<std::string> top;
-  auto search = tree->list("", &error);
-  if (!search) return false;
-  for (platform::FindData entry; search->next(entry);) {
-    if (entry.name != "." && entry.name != "..") top.push_back(entry.name);
-  }
-  std::sort(top.begin(), top.end());
-  return run(kind_.packTemplate, work, top, unpackFolder(), error);
 }
 
 bool ArchiverStore::verify(const std::string& work, engine::HistoryList& written, std::vector<std::string>& listedNames,
                            std::string& error) {
   if (!list(work, written, listedNames, error)) return false;
+  // The size of each name's last version, the one the archiver extracts.
   std::map<std::string, std::int64_t> sizes;
   for (int index = 0; index < written.SlotCount(); ++index) {
     const engine::HistoryEntry& entry = written.at(index);
-    if (!sizes.emplace(entry.path, entry.size).second) {
+    // A file put in must have replaced its old version, not been appended after it.
+    if (!sizes.insert_or_assign(entry.path, entry.size).second && staged_.count(entry.path) > 0) {
       error = engine::TranslateFormat("${The new archive holds %s twice}", {entry.path});
       return false;
     }

@@ -67,6 +67,23 @@ TEST_F(ArchiverStoreTest, AWriteTheArchiverRefusesLeavesTheArchiveAsItWasAndKeep
   EXPECT_TRUE(store->Finish()) << "nothing waits any more";
 }
 
+TEST_F(ArchiverStoreTest, ANameAppendedTwiceIsItsLaterVersionAndLetterCaseCounts) {
+  VELKOR_REQUIRE_TOOL("tar");
+  tree.write("in/a.txt", "first");
+  tree.write("in/A.TXT", "another file");
+  testsupport::runTool({"tar", "-cf", tree.path("a.tar"), "-C", tree.path("in"), "a.txt", "A.TXT"});
+  tree.write("in/a.txt", "second, longer");
+  testsupport::runTool({"tar", "-rf", tree.path("a.tar"), "-C", tree.path("in"), "a.txt"});
+  auto store = open(testsupport::ShippedArchiverFor("a.tar"), tree.path("a.tar"));
+  ASSERT_TRUE(store->GetFileInfo(tree.path("a.tar/a.txt")));
+  EXPECT_EQ(store->CurrentEntry().size, 14u);
+  ASSERT_TRUE(store->GetFileInfo(tree.path("a.tar/A.TXT")));
+  EXPECT_EQ(store->CurrentEntry().size, 12u);
+  std::string local;
+  ASSERT_EQ(store->GetFile(tree.path("a.tar/a.txt"), local, 0), 1) << store->LastError();
+  EXPECT_EQ(platform::readWholeFile(local).value_or(""), "second, longer");
+}
+
 TEST_F(ArchiverStoreTest, NamesFromElsewhereAreLeftOutAndOnlyAPlainExtractedFileIsHandedOut) {
   tree.write("x.fake",
              "echo '-rw-r--r-- 0/0 5 2024-03-01 12:00:00 ../escape.txt'\n"
