@@ -204,8 +204,12 @@ std::vector<std::string> ExpandTemplate(std::string_view text, const TemplateVal
   return arguments;
 }
 
-bool IsCommandSafeName(std::string_view name) {
-  return !name.empty() && !name.starts_with('-') && name.find_first_of("*?[") == std::string_view::npos;
+bool IsArchiverSafeName(std::string_view name) {
+  if (name.empty() || name.starts_with('-') || name.front() == ' ' || name.back() == ' ') return false;
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '\\' || c == '*' || c == '?' || c == '[') return false;
+  }
+  return true;
 }
 
 void RegisterArchivers(std::vector<ArchiverDescription> kinds) {

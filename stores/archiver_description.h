@@ -89,9 +89,10 @@ struct TemplateValues {
 // argument per file name. Empty when the template is unusable.
 [[nodiscard]] std::vector<std::string> ExpandTemplate(std::string_view text, const TemplateValues& values);
 
-// A name that may be handed to an archiver's command: one that an option or a wildcard cannot
-// be mistaken for.
-[[nodiscard]] bool IsCommandSafeName(std::string_view name);
+// A name that may be handed to an archiver's command and comes back the same from its listing:
+// no option or wildcard can be mistaken for it, and it holds nothing an archiver prints escaped
+// or a listing line loses (control characters, "\\", blanks at its ends).
+[[nodiscard]] bool IsArchiverSafeName(std::string_view name);
 
 // Makes the store factory open paths of the described kinds through them.
 void RegisterArchivers(std::vector<ArchiverDescription> kinds);

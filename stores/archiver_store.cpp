@@ -141,7 +141,7 @@ std::string ArchiverStore::memberOf(const std::string& relative) const {
 
 bool ArchiverStore::NoteWrittenContent(const std::string& path, platform::ContentReader& content) {
   const auto relative = relativeOf(path);
-  if (!relative || relative->empty() || !IsCommandSafeName(*relative)) {
+  if (!relative || relative->empty() || !IsArchiverSafeName(*relative)) {
     return fail(engine::TranslateFormat("${This name cannot be handed to an archiver:} %s", {path}));
   }
   std::string reason;
@@ -178,7 +178,7 @@ bool ArchiverStore::DeleteFile(const std::string& path) {
     (void)platform::deleteFile(platform::joinPath(stageFolder(), *relative));
   } else {
     const std::string member = memberOf(*relative);
-    if (!IsCommandSafeName(member)) return fail(engine::TranslateFormat("${This name cannot be handed to an archiver:} %s", {path}));
+    if (!IsArchiverSafeName(member)) return fail(engine::TranslateFormat("${This name cannot be handed to an archiver:} %s", {path}));
     removed_.insert(member);
   }
   listedNames_.erase(*relative);
@@ -212,7 +212,7 @@ int ArchiverStore::GetFile(const std::string& path, std::string& localPath, unsi
   std::string found;
   if (staged_.count(*relative) > 0) {
     found = platform::joinPath(stageFolder(), *relative);
-  } else if (!IsCommandSafeName(member)) {
+  } else if (!IsArchiverSafeName(member)) {
     error = engine::TranslateFormat("${This name cannot be handed to an archiver:} %s", {member});
   } else if (kind_.UnpacksWhole()) {
     if (unpackAll(error)) found = platform::joinPath(unpackFolder(), member);

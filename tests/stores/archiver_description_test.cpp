@@ -61,9 +61,12 @@ TEST(ArchiverDescriptions, EveryValueIsOneWholeArgument) {
             (std::vector<std::string>{"/usr/bin/untar", "-o out dir", "--file=/home/u/my \"odd\" $(x).tar"}));
   EXPECT_EQ(ExpandTemplate("%p x %A %F", {"a", {}, "p", "u"}), (std::vector<std::string>{"p", "x", "a"}))
       << "no file names: no argument for them";
-  EXPECT_FALSE(stores::IsCommandSafeName("-rf"));
-  EXPECT_FALSE(stores::IsCommandSafeName("a*.txt"));
-  EXPECT_TRUE(stores::IsCommandSafeName("sub/-x and $(y);"));
+  EXPECT_FALSE(stores::IsArchiverSafeName("-rf"));
+  EXPECT_FALSE(stores::IsArchiverSafeName("a*.txt"));
+  EXPECT_TRUE(stores::IsArchiverSafeName("sub/-x and $(y);"));
+  for (const char* lost : {" lead", "trail ", "back\\slash", "new\nline", "tab\tin"}) {
+    EXPECT_FALSE(stores::IsArchiverSafeName(lost)) << "a listing gives back another name for " << lost;
+  }
 }
 
 TEST(ArchiverDescriptions, TheShippedFileDescribesTarAnd7z) {
