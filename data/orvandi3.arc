@@ -9,8 +9,9 @@
 ;             time, N! the name to the end of the line, N(54) the name from that column on,
 ;             X a column left out
 ;   get       extracts the files %F into the current folder
-;   unpack    extracts everything into the current folder (used instead of get when given:
-;             a compressed tar is read once, not once for every file taken out)
+;   unpack    extracts everything into the current folder: used instead of get once a run
+;             takes out more than a few files, so a compressed or solid archive is read once,
+;             not once for every file
 ;   add       adds the files %F of the current folder, with their folders
 ;   delete    removes the members %F
 ;   decompress, compress
@@ -39,6 +40,7 @@ lformat=T|X|L|yyyy-MM-dd|hh-mm-ss|N!
 p=tar
 u=gzip
 list=%P --full-time --numeric-owner -tvzf %A
+get=%P --no-wildcards -xzf %A %F
 unpack=%P -xpzf %A
 decompress=%U -dc %A
 add=%P --no-recursion -rf %A %F
@@ -50,6 +52,7 @@ lformat=T|X|L|yyyy-MM-dd|hh-mm-ss|N!
 p=tar
 u=xz
 list=%P --full-time --numeric-owner -tvJf %A
+get=%P --no-wildcards -xJf %A %F
 unpack=%P -xpJf %A
 decompress=%U -dc %A
 add=%P --no-recursion -rf %A %F
@@ -61,6 +64,7 @@ lformat=T|X|L|yyyy-MM-dd|hh-mm-ss|N!
 p=tar
 u=bzip2
 list=%P --full-time --numeric-owner -tvjf %A
+get=%P --no-wildcards -xjf %A %F
 unpack=%P -xpjf %A
 decompress=%U -dc %A
 add=%P --no-recursion -rf %A %F
@@ -72,6 +76,7 @@ lformat=T|X|L|yyyy-MM-dd|hh-mm-ss|N!
 p=7z
 list=%P l -bd %A
 get=%U x -bd -y -spd %A %F
+unpack=%U x -bd -y %A
 add=%P a -bd -t7z -spd %A %F
 delete=%P d -bd -spd %A %F
 lstart=-------------------

@@ -308,16 +308,11 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   return lines;
 }
 
-namespace {
-
-// An archiver's spelling of a name made relative: "./a/b" is "a/b"; empty for a folder ("a/", "./").
-std::string archiverRelative(std::string_view listed) {
+std::string ArchiverRelative(std::string_view listed) {
   while (listed.starts_with("./")) listed.remove_prefix(2);
   if (listed.empty() || listed.ends_with('/') || listed == ".") return {};
   return std::string(listed);
 }
-
-}  // namespace
 
 bool ParseListText(std::string_view text, const ListerRecord& lister, HistoryList& out, RejectedNames* rejected,
                    std::vector<std::string>* listedNames) {
@@ -342,7 +337,7 @@ bool ParseListText(std::string_view text, const ListerRecord& lister, HistoryLis
     ParseRecord(record, format, parsed);
     std::string listed = parsed.entry.path;
     if (lister.archiverNames) {
-      parsed.entry.path = archiverRelative(listed);
+      parsed.entry.path = ArchiverRelative(listed);
       if (parsed.entry.path.empty() || parsed.notAFile) continue;
       if (listed.find('\\') != std::string::npos) {
         if (rejected != nullptr) rejected->push_back(listed);

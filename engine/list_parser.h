@@ -72,6 +72,10 @@ bool ParseListText(std::string_view text, const ListerRecord& lister, HistoryLis
 bool ParseListFile(const std::string& file, const ListerRecord& lister, HistoryList& out,
                    RejectedNames* rejected = nullptr);
 
+// An outside archiver's name of a file as a path below the archive: "./a/b" is "a/b"; empty for
+// a folder ("a/", "./").
+[[nodiscard]] std::string ArchiverRelative(std::string_view listed);
+
 // Splits text into lines at LF, CR LF, or a lone CR; the line ends are dropped.
 [[nodiscard]] std::vector<std::string_view> SplitLines(std::string_view text);
 

@@ -15,6 +15,9 @@ const std::vector<std::string> kChildEnvironment = {"LC_ALL=C.UTF-8"};
 // A command is stopped after this long: a program that waits for something that never comes
 // must not hold an unattended run for ever.
 constexpr auto kCommandTimeLimit = std::chrono::hours(6);
+// Files taken out one by one before the whole archive is unpacked: one extraction from a
+// compressed or solid archive reads all of it, so a run that restores many files reads it once.
+constexpr int kExtractionsBeforeUnpack = 8;
 
 std::string programWords(const platform::ProcessResult& result) {
   std::string words = result.failure;
@@ -145,29 +148,32 @@ bool ArchiverStore::NoteWrittenContent(const std::string& path, platform::Conten
     return fail(engine::TranslateFormat("${This name cannot be handed to an archiver:} %s", {path}));
   }
   std::string reason;
-  auto stage = platform::FolderTree::open(stageFolder(), &reason);
-  if (!stage && platform::createFolderChain(stageFolder(), &reason)) stage = platform::FolderTree::open(stageFolder(), &reason);
-  std::unique_ptr<platform::PendingFile> file;
-  if (stage && stage->createFolders(platform::parentOf("/" + *relative).substr(1), &reason)) {
-    file = stage->create(*relative, platform::modeForCopy(content.mode()), &reason);
+  if (!writeInto(stageFolder(), *relative, content, content.lastWriteTime(), reason)) {
+    return fail(engine::Translate("${cannot write}") + " " + path + ": " + reason);
   }
-  bool written = file != nullptr;
-  if (written) {
-    const platform::CopyResult copied =
-        platform::copyContent(content, file->descriptor(), [this](std::uint64_t done) {
-          if (sink_ != nullptr) sink_->ProgressBytes(done);
-          return shouldContinue();
-        });
-    reason = copied.error;
-    written = copied.ok() && file->setLastWriteTime(content.lastWriteTime(), &reason) && file->commit({}, false, &reason);
-  }
-  if (!written) return fail(engine::Translate("${cannot write}") + " " + path + ": " + reason);
   if (findEntry(*relative) >= 0 && staged_.count(*relative) == 0) removed_.insert(memberOf(*relative));
   listedNames_.erase(*relative);
   (void)putEntry(*relative, static_cast<std::int64_t>(content.size()), content.lastWriteTime(), 0);
   staged_.insert(*relative);
   if (inBatch_) batchPaths_.push_back(path);
   return true;
+}
+
+bool ArchiverStore::writeInto(const std::string& folder, const std::string& relative, platform::ContentReader& content,
+                              platform::FileTime time, std::string& error) {
+  auto tree = platform::FolderTree::open(folder, &error);
+  if (!tree && platform::createFolderChain(folder, &error)) tree = platform::FolderTree::open(folder, &error);
+  std::unique_ptr<platform::PendingFile> file;
+  if (tree && tree->createFolders(platform::parentOf("/" + relative).substr(1), &error)) {
+    file = tree->create(relative, platform::modeForCopy(content.mode()), &error);
+  }
+  if (!file) return false;
+  const platform::CopyResult copied = platform::copyContent(content, file->descriptor(), [this](std::uint64_t done) {
+    if (sink_ != nullptr) sink_->ProgressBytes(done);
+    return shouldContinue();
+  });
+  error = copied.error;
+  return copied.ok() && file->setLastWriteTime(time, &error) && file->commit({}, false, &error);
 }
 
 bool ArchiverStore::DeleteFile(const std::string& path) {
@@ -189,10 +195,8 @@ bool ArchiverStore::DeleteFile(const std::string& path) {
 
 std::string ArchiverStore::extractOne(const std::string& member, std::string& error) {
   const std::string folder = platform::joinPath(work_->path(), "get" + std::to_string(++extractions_));
-  if (!platform::createFolder(folder, 0700, &error)) return {};
-  if (!run(kind_.getTemplate, root_, {member}, folder, error)) return {};
-  const std::string extracted = platform::joinPath(folder, member);
-  return extracted;
+  if (!platform::createFolder(folder, 0700, &error) || !run(kind_.getTemplate, root_, {member}, folder, error)) return {};
+  return folder;
 }
 
 int ArchiverStore::GetFile(const std::string& path, std::string& localPath, unsigned) {
@@ -209,22 +213,26 @@ int ArchiverStore::GetFile(const std::string& path, std::string& localPath, unsi
   }
   const std::string member = memberOf(*relative);
   std::string error;
-  std::string found;
+  // Where the file's content lies: a folder of the store's and the path below it.
+  std::string folder;
+  std::string below = engine::ArchiverRelative(member);
   if (staged_.count(*relative) > 0) {
-    found = platform::joinPath(stageFolder(), *relative);
+    folder = stageFolder();
+    below = *relative;
   } else if (!IsArchiverSafeName(member)) {
     error = engine::TranslateFormat("${This name cannot be handed to an archiver:} %s", {member});
-  } else if (kind_.UnpacksWhole()) {
-    if (unpackAll(error)) found = platform::joinPath(unpackFolder(), member);
+  } else if (kind_.UnpacksWhole() && (kind_.getTemplate.empty() || unpacked_ || extractions_ >= kExtractionsBeforeUnpack)) {
+    if (unpackAll(error)) folder = unpackFolder();
   } else {
-    found = extractOne(member, error);
+    folder = extractOne(member, error);
   }
-  // Only a plain file the archiver made where it was asked to counts: never a link it left
-  // there, never an older file of that name.
-  platform::FindData extracted;
-  if (error.empty() && (!platform::statEntry(found, extracted) || extracted.isFolder() ||
-                        (extracted.attributes & platform::attr::kLink) != 0)) {
-    error = engine::TranslateFormat("${The archiver left no file for} %s", {member});
+  // Only a plain file the archiver made where it was asked to counts: never one reached through
+  // a link it left there (a hostile archive's "dir -> /etc" before "dir/passwd").
+  std::unique_ptr<platform::FileReader> content;
+  if (error.empty()) {
+    auto tree = platform::FolderTree::open(folder, &error);
+    content = tree ? tree->openForReading(below, &error) : nullptr;
+    if (!content) error = engine::TranslateFormat("${The archiver left no file for} %s", {member}) + " (" + error + ")";
   }
   const std::string destination = error.empty() ? copyDestination(*relative, localPath) : std::string();
   if (destination.empty()) {
@@ -233,9 +241,8 @@ int ArchiverStore::GetFile(const std::string& path, std::string& localPath, unsi
   }
   // The copy carries the time the archive lists: an archiver may keep a finer one than it prints
   // (7-Zip), and the file handed out must be the one the comparison saw.
-  const platform::CopyResult copied = platform::copyFile(found, destination);
-  if (!copied.ok() || !platform::setLastWriteTime(destination, listing_.at(entry).time, &error)) {
-    setError(engine::Translate("${cannot read}") + " " + path + ": " + (copied.ok() ? error : copied.error));
+  if (!writeInto(platform::parentOf(destination), platform::fileNameOf(destination), *content, listing_.at(entry).time, error)) {
+    setError(engine::Translate("${cannot read}") + " " + path + ": " + error);
     return -1;
   }
   return handOutCopy(destination, localPath, entry);

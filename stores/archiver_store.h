@@ -53,7 +53,10 @@ class ArchiverStore : public ListingStore {
   void takeListing(engine::HistoryList parsed, const std::vector<std::string>& listedNames);
   // Everything in the archive unpacked once into a folder of the store's (kinds that unpack whole).
   bool unpackAll(std::string& error);
-  // Extracts one member into a new empty folder; the extracted file's path, or empty with `error`.
+  // Writes content as the file `relative` below `folder` (made as needed), complete or not at all.
+  bool writeInto(const std::string& folder, const std::string& relative, platform::ContentReader& content,
+                 platform::FileTime time, std::string& error);
+  // Extracts one member into a new empty folder: that folder, or empty with `error`.
   std::string extractOne(const std::string& member, std::string& error);
   // The archive's name of a relative path: as listed, or the path itself for a new file.
   [[nodiscard]] std::string memberOf(const std::string& relative) const;

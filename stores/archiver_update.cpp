@@ -131,8 +131,8 @@ bool ArchiverStore::verify(const std::string& work, engine::HistoryList& written
       return false;
     }
   }
-  for (std::string member : removed_) {
-    while (member.starts_with("./")) member.erase(0, 2);
+  for (const std::string& removed : removed_) {
+    const std::string member = engine::ArchiverRelative(removed);
     if (staged_.count(member) == 0 && sizes.count(member) > 0) {
       error = engine::TranslateFormat("${The new archive still holds %s}", {member});
       return false;

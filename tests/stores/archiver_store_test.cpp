@@ -93,14 +93,15 @@ TEST_F(ArchiverStoreTest, NamesFromElsewhereAreLeftOutAndOnlyAPlainExtractedFile
              "echo 'lrwxrwxrwx 0/0 0 2024-03-01 12:00:00 ./link -> /etc/passwd'\n"
              "echo '-rw-r--r-- 0/0 5 2024-03-01 12:00:00 ./sub/ok.txt'\n"
              "echo '-rw-r--r-- 0/0 5 2024-03-01 12:00:00 made-a-link.txt'\n"
-             "echo '-rw-r--r-- 0/0 5 2024-03-01 12:00:00 nothing.txt'\n");
+             "echo '-rw-r--r-- 0/0 5 2024-03-01 12:00:00 nothing.txt'\n"
+             "echo '-rw-r--r-- 0/0 5 2024-03-01 12:00:00 linked/passwd'\n");
   // The "extraction" makes what a hostile archive would: a link where the file should be.
   auto store = open(scripted("%P -c \"case $1 in made-a-link.txt) ln -s /etc/passwd made-a-link.txt;; nothing.txt) ;; "
-                             "*) mkdir -p sub; echo fine > $1;; esac\" %A %F"),
+                             "linked/passwd) ln -s /etc linked;; *) mkdir -p sub; echo fine > $1;; esac\" %A %F"),
                     tree.path("x.fake"));
   std::vector<std::string> files;
   for (int index = 0; index < store->Listing().SlotCount(); ++index) files.push_back(store->Listing().at(index).path);
-  EXPECT_EQ(files, (std::vector<std::string>{"sub/ok.txt", "made-a-link.txt", "nothing.txt"}));
+  EXPECT_EQ(files, (std::vector<std::string>{"sub/ok.txt", "made-a-link.txt", "nothing.txt", "linked/passwd"}));
   const auto warnings = store->TakeWarnings();
   ASSERT_EQ(warnings.size(), 3u);
   EXPECT_NE(warnings[0].find("../escape.txt"), std::string::npos);
@@ -114,6 +115,7 @@ TEST_F(ArchiverStoreTest, NamesFromElsewhereAreLeftOutAndOnlyAPlainExtractedFile
   EXPECT_EQ(store->GetFile(tree.path("x.fake/made-a-link.txt"), local, 0), -1);
   EXPECT_NE(store->LastError().find("left no file"), std::string::npos) << store->LastError();
   EXPECT_EQ(store->GetFile(tree.path("x.fake/nothing.txt"), local, 0), -1);
+  EXPECT_EQ(store->GetFile(tree.path("x.fake/linked/passwd"), local, 0), -1) << "a file is never read through a link";
   EXPECT_FALSE(tree.exists("sub")) << "the archiver ran in a folder of the store's own";
 }
 
