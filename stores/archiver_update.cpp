@@ -64,7 +64,7 @@ bool ArchiverStore::commit() {
     (void)platform::deleteFile(work);
     const std::string kept = keepStagedFiles();
     std::string text = engine::TranslateFormat("${The archive %s was left as it was:} %s", {root_, error});
-    if (!kept.empty()) text += "\n" + engine::TranslateFormat("${The files that were to go into it are kept in} %s", {kept});
+    if (!kept.empty()) text += "\n" + engine::TranslateFormat("${Copies that were not written back are kept in:} %s", {kept});
     // The listing is the archive's again, so that nothing is taken for written that is not.
     std::string reread;
     if (!readArchive(reread)) text += "\n" + reread;
@@ -151,13 +151,9 @@ bool ArchiverStore::verify(const std::string& work, engine::HistoryList& written
 }
 
 std::string ArchiverStore::keepStagedFiles() {
-  if (staged_.empty()) return {};
-  const std::string kept = platform::makeTempFolder("velkor-kept-");
-  if (kept.empty()) return {};
-  const std::string destination = platform::joinPath(kept, platform::fileNameOf(root_));
-  if (!platform::renameReplace(stageFolder(), destination)) return {};
+  const std::string kept = keepInRecovery(stageFolder());
   staged_.clear();
-  return destination;
+  return kept;
 }
 
 }  // namespace stores

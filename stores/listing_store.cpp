@@ -1,10 +1,13 @@
 #include "stores/listing_store.h"
 
+#include <cstdio>
+
 #include "engine/copy_source.h"
 #include "engine/mask_list.h"
 #include "engine/text.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "platform/special_folders.h"
 
 namespace stores {
 namespace {
@@ -292,6 +295,22 @@ void ListingStore::recordCopy(const std::string& path, int entry) {
   }
   copies_.push_back(copy);
   if (entry >= 0 && listing_.IsLive(entry)) listing_.at(entry).copyIndex = static_cast<int>(copies_.size()) - 1;
+}
+
+std::string ListingStore::keepInRecovery(const std::string& folder) const {
+  const std::vector<std::string> files = platform::filesBelow(folder);
+  if (files.empty()) return {};
+  const platform::CalendarTime now = platform::localFromFileTime(platform::fileTimeNow());
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day, now.hour, now.minute,
+                now.second);
+  const std::string recovery = platform::joinPath(platform::joinPath(platform::userDataFolder(), "velkor/recovery"),
+                                                  platform::fileNameOf(root_) + "-" + stamp);
+  for (const std::string& file : files) {
+    const std::string target = platform::joinPath(recovery, file.substr(platform::withTrailingSeparator(folder).size()));
+    if (platform::createFolderChain(platform::parentOf(target))) (void)platform::renameReplace(file, target);
+  }
+  return recovery;
 }
 
 bool ListingStore::ReleaseFile(const std::string&) { return true; }

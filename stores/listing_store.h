@@ -98,6 +98,10 @@ class ListingStore : public engine::Store {
   // The copies handed out that are still their entry's and were changed since (a copy written
   // back is a new row, so the rows are taken as they are now).
   [[nodiscard]] std::vector<TempCopy> changedCopies() const;
+  // Moves every file below `folder` into a new folder of the user's data ("velkor/recovery/" and
+  // the archive's name with the time), where it outlives the run and the temporary folder; that
+  // folder, or empty when there was nothing to keep.
+  std::string keepInRecovery(const std::string& folder) const;
   // Records a copy inside the temporary folder; copies elsewhere are not the store's.
   void recordCopy(const std::string& path, int entry);
   [[nodiscard]] bool insideTempFolder(const std::string& path) const;

@@ -345,18 +345,8 @@ bool ZipStore::WriteBackCopies() {
 }
 
 void ZipStore::keepUnsavedCopies() {
-  const std::vector<std::string> files = platform::filesBelow(TempFolder());
-  if (files.empty()) return;
-  const platform::CalendarTime now = platform::localFromFileTime(platform::fileTimeNow());
-  char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day, now.hour, now.minute,
-                now.second);
-  const std::string recovery = platform::joinPath(platform::joinPath(platform::userDataFolder(), "velkor/recovery"),
-                                                  platform::fileNameOf(root_) + "-" + stamp);
-  for (const std::string& file : files) {
-    const std::string target = platform::joinPath(recovery, file.substr(TempFolder().size() + 1));
-    if (platform::createFolderChain(platform::parentOf(target))) (void)platform::renameReplace(file, target);
-  }
+  const std::string recovery = keepInRecovery(TempFolder());
+  if (recovery.empty()) return;
   setError(LastError() + "\n" + engine::TranslateFormat("${Copies that were not written back are kept in:} %s", {recovery}));
 }
 

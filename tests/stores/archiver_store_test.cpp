@@ -13,6 +13,7 @@ namespace {
 
 struct ArchiverStoreTest : ::testing::Test {
   testsupport::TempTree tree;
+  testsupport::ScopedEnvironment dataHome{"XDG_DATA_HOME", tree.path("data")};
   engine::EngineSettings settings;
   engine::StoreContext context{&settings, nullptr, {}};
 
@@ -51,11 +52,11 @@ TEST_F(ArchiverStoreTest, AWriteTheArchiverRefusesLeavesTheArchiveAsItWasAndKeep
   EXPECT_EQ(store->TakeLostWrites(), (std::vector<std::string>{tree.path("a.tar/new.txt"), tree.path("a.tar/old.txt")}));
   EXPECT_EQ(tree.read("a.tar"), before) << "the archive is as it was";
   EXPECT_NE(store->LastError().find("no-such-option"), std::string::npos) << "in the archiver's own words: " << store->LastError();
-  const auto kept = store->LastError().find("kept in ");
+  const auto kept = store->LastError().find("kept in: ");
   ASSERT_NE(kept, std::string::npos) << store->LastError();
-  const std::string keptFolder = store->LastError().substr(kept + 8);
+  const std::string keptFolder = store->LastError().substr(kept + 9);
+  EXPECT_TRUE(keptFolder.starts_with(tree.path("data/velkor/recovery/"))) << "kept where a reboot does not take it";
   EXPECT_EQ(platform::readWholeFile(platform::joinPath(keptFolder, "new.txt")).value_or(""), "new content");
-  (void)platform::removeTree(platform::parentOf(keptFolder));
   EXPECT_TRUE(store->Exists(tree.path("a.tar/old.txt"))) << "the listing is the archive's again";
   EXPECT_FALSE(store->Exists(tree.path("a.tar/new.txt")));
   std::vector<std::string> beside;

@@ -51,21 +51,24 @@ platform::FileTime localTime(int year, int month, int day, int hour, int minute,
   return platform::fileTimeFromLocal({year, month, day, hour, minute, second, 0}).value();
 }
 
-ScopedTimeZone::ScopedTimeZone(const char* zone) {
-  const char* old = std::getenv("TZ");
+ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+  const char* old = std::getenv(name);
   hadPrevious_ = old != nullptr;
   if (hadPrevious_) previous_ = old;
-  setenv("TZ", zone, 1);
-  tzset();
+  setenv(name, value.c_str(), 1);
 }
 
-ScopedTimeZone::~ScopedTimeZone() {
+ScopedEnvironment::~ScopedEnvironment() {
   if (hadPrevious_) {
-    setenv("TZ", previous_.c_str(), 1);
+    setenv(name_.c_str(), previous_.c_str(), 1);
   } else {
-    unsetenv("TZ");
+    unsetenv(name_.c_str());
   }
-  tzset();
 }
+
+ScopedTimeZone::ScopedTimeZone(const char* zone) : zone_("TZ", zone) { tzset(); }
+
+// The variable is set back first (by the member), then the library reads it again.
+ScopedTimeZone::~ScopedTimeZone() { tzset(); }
 
 }  // namespace testsupport

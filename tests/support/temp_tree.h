@@ -33,6 +33,20 @@ platform::FileTime utcTime(int year, int month, int day, int hour, int minute, i
 // A file time from a local date.
 platform::FileTime localTime(int year, int month, int day, int hour, int minute, int second);
 
+// Sets an environment variable for the life of the object.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const std::string& value);
+  ~ScopedEnvironment();
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  std::string name_;
+  std::string previous_;
+  bool hadPrevious_;
+};
+
 // Sets TZ for the life of the object.
 class ScopedTimeZone {
  public:
@@ -42,8 +56,7 @@ class ScopedTimeZone {
   ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
 
  private:
-  std::string previous_;
-  bool hadPrevious_;
+  ScopedEnvironment zone_;
 };
 
 }  // namespace testsupport
