@@ -13,6 +13,20 @@ void RunBridge::post(Call call) {
   QMetaObject::invokeMethod(context, std::move(call), Qt::QueuedConnection);
 }
 
+template <typename T>
+T RunBridge::waitFor(std::future<T>& result, T onCancel) {
+  // The window answers every question it shows; a cancel (Cancel, or the window going) ends the
+  // wait too, so a question whose dialog never came cannot hold the worker.
+  while (result.wait_for(std::chrono::milliseconds(kCancelPollMs)) != std::future_status::ready) {
+    if (cancelled_) return onCancel;
+  }
+  try {
+    return result.get();
+  } catch (const std::future_error&) {
+    return onCancel;
+  }
+}
+
 bool RunBridge::onWindowThread() const {
   QObject* context = context_.data();
   return context != nullptr && QThread::currentThread() == context->thread();
@@ -63,13 +77,7 @@ int RunBridge::Confirm(const engine::ConfirmRequest& request) {
   auto answer = std::make_shared<PendingAnswer<int>>();
   std::future<int> result = answer->Future();
   post([target = &target_, request, answer] { target->OnConfirm(request, answer); });
-  // The window answers every question it was given, "cancel" when it closes; a post dropped
-  // because the window is gone leaves the promise broken, which answers cancel too.
-  try {
-    return result.get();
-  } catch (const std::future_error&) {
-    return engine::confirm::kCancel;
-  }
+  return waitFor(result, engine::confirm::kCancel);
 }
 
 void RunBridge::ItemStarting(const engine::CompareItem& item) {
@@ -136,11 +144,7 @@ engine::PromptAnswer RunBridge::AskYesNo(const std::string& text, engine::Prompt
   auto answer = std::make_shared<PendingAnswer<engine::PromptAnswer>>();
   std::future<engine::PromptAnswer> result = answer->Future();
   post([target = &target_, text, icon, answer] { target->OnAskYesNo(text, icon, answer); });
-  try {
-    return result.get();
-  } catch (const std::future_error&) {
-    return engine::PromptAnswer::No;
-  }
+  return waitFor(result, engine::PromptAnswer::No);
 }
 
 }  // namespace ui::qt

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <atomic>
 #include <cstdint>
+#include <future>
 #include <mutex>
 #include <string>
 
@@ -66,6 +67,10 @@ class RunBridge : public engine::RunObserver, public engine::Prompt {
   template <typename Call>
   void post(Call call);
   [[nodiscard]] bool onWindowThread() const;
+  template <typename T>
+  T waitFor(std::future<T>& result, T onCancel);
+
+  static constexpr int kCancelPollMs = 100;
 
   QPointer<QObject> context_;
   BridgeTarget& target_;
