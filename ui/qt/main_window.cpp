@@ -17,6 +17,8 @@
 #include "platform/file_time.h"
 #include "ui/controls/tx.h"
 #include "ui/qt/dialogs/confirm_dialog.h"
+#include "ui/qt/dialogs/history_maker.h"
+#include "ui/qt/dialogs/package_maker.h"
 #include "ui/qt/dialogs/start_dialog.h"
 #include "ui/qt/progress_window.h"
 #include "ui/qt/result_view.h"
@@ -49,8 +51,7 @@ QString summary(const engine::RunTotals& totals) {
 // The commands of the window that are not there yet stay disabled.
 constexpr int kNotYetAvailable[] = {wincmd::kPrint,   wincmd::kPrintPreview, wincmd::kPrintSetup, wincmd::kReport,
                                     wincmd::kOptions, wincmd::kOpen,         wincmd::kCopyTo,     wincmd::kCustomize,
-                                    wincmd::kKeyList, wincmd::kSchedule,     wincmd::kCompare,    wincmd::kProperties,
-                                    wincmd::kMakeHistory, wincmd::kPackage};
+                                    wincmd::kKeyList, wincmd::kSchedule,     wincmd::kCompare,    wincmd::kProperties};
 
 }  // namespace
 
@@ -81,6 +82,10 @@ MainWindow::MainWindow(config::COptions& options, config::CProfile& profile, QWi
   statusBar()->addPermanentWidget(hiddenNote_);
   statusBar()->addPermanentWidget(panes_);
   progress_ = new ProgressWindow(work_->Bridge(), this);
+  history_ = new HistoryMaker(*work_, this);
+  package_ = new PackageMaker(*work_, options_, this);
+  connect(history_, &HistoryMaker::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
+  connect(package_, &PackageMaker::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
 
   connect(actions_, &WindowActions::triggered, this, &MainWindow::command);
   connect(view_, &ResultView::commandRequested, this, [this](Command id) { listCommand(static_cast<int>(id)); });
@@ -155,6 +160,10 @@ void MainWindow::command(int id) {
   switch (id) {
     case wincmd::kSelectFolders: OpenStartDialog(); break;
     case wincmd::kRescan: Scan(); break;
+    case wincmd::kMakeHistory: history_->Ask(qs(options_.currentSession.Src)); break;
+    case wincmd::kPackage:
+      if (hasComparison_) package_->Ask();
+      break;
     case wincmd::kExit: close(); break;
     case wincmd::kToolbar: toolbar_->setVisible(actions_->Get(id)->isChecked()); break;
     case wincmd::kStatusBar: statusBar()->setVisible(actions_->Get(id)->isChecked()); break;

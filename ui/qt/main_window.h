@@ -15,6 +15,8 @@ class QToolBar;
 
 namespace ui::qt {
 
+class HistoryMaker;
+class PackageMaker;
 class ProgressWindow;
 class ResultView;
 class RowDelegate;
@@ -66,6 +68,8 @@ class MainWindow : public QMainWindow {
   WindowActions* actions_;
   StatusPanes* panes_;
   ProgressWindow* progress_;
+  HistoryMaker* history_;
+  PackageMaker* package_;
   QToolBar* toolbar_;
   QLabel* hiddenNote_;
   QStringList problems_;

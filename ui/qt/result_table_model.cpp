@@ -95,7 +95,6 @@ QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, 
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   switch (section) {
     case kSourceColumn: return tx("${Source}");
-    case kActionColumn: return tx("${Action}");
     case kTargetColumn: return tx("${Target}");
     default: return {};
   }

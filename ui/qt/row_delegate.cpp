@@ -23,7 +23,8 @@ struct Columns {
 Columns measure(const QFontMetrics& metrics, const WidthSamples& samples) {
   return {metrics.horizontalAdvance(QString::fromStdString(samples.date)) + kGap,
           metrics.horizontalAdvance(QString::fromStdString(samples.time)) + kGap,
-          metrics.horizontalAdvance(QString::fromStdString(samples.size)) + kGap};
+          // Room for sizes past the sample's millions.
+          metrics.horizontalAdvance(QString::fromStdString(samples.size + ".999")) + kGap};
 }
 
 }  // namespace
