@@ -73,6 +73,12 @@ void ProgressWindow::Start() {
   status_->clear();
   refresh();
   timer_.start();
+  if (QWidget* owner = parentWidget()) {
+    // Low in the window: the questions of the run open in its middle and leave it in sight.
+    adjustSize();
+    const QRect area = owner->geometry();
+    move(area.center().x() - width() / 2, area.bottom() - height() - 60);
+  }
   show();
   raise();
 }
