@@ -4,11 +4,13 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "engine/text.h"
 #include "platform/interrupt.h"
 #include "platform/locale_format.h"
 #include "platform/special_folders.h"
 #include "platform/temp_names.h"
 #include "stores/zip_store.h"
+#include "ui/qt/window_application.h"
 #include "ui/translator.h"
 
 int main(int argc, char** argv) {
@@ -25,6 +27,16 @@ int main(int argc, char** argv) {
     if (!ui::UseDictionary(name, platform::executableFolder(), VELKOR_DATA_DIR)) {
       std::cerr << "Dictionary not found or not readable, texts stay English: " << name << '\n';
     }
+  };
+  hooks.runWindow = [](config::COptions& options, config::CProfile& profile) {
+    if (!ui::qt::HasDisplay()) {
+      std::cerr << engine::Translate(
+                       "${No display: the window cannot be shown. To run unattended add -auto, to see the plan "
+                       "first add -scan:}\n  orvandi3 SOURCE TARGET [MASKS] -back -R -auto")
+                << '\n';
+      return app::exitcode::kCouldNotStart;
+    }
+    return ui::qt::RunWindow(options, profile, false);
   };
   return app::StartUp(arguments, platform::executablePath(), hooks,
                          {std::cout, std::cerr, platform::standardErrorIsTerminal(), platform::standardOutputIsTerminal()});

@@ -21,7 +21,7 @@ using config::CProfile;
 using config::LocateConfiguration;
 namespace {
 
-enum class Start { Batch, Preview, Refused };
+enum class Start { Batch, Preview, Window, Refused };
 
 // A path given relative to the folder the program was started in, made absolute so that a stored
 // session never depends on where a later run starts. Paths of other kinds ("ftp:NAME") and paths
@@ -34,8 +34,32 @@ std::string absolutePath(const std::string& path) {
   return platform::joinPath(platform::currentFolder(), path);
 }
 
+// A window start on a name or pair given on the command line: the start dialog opens on it. An
+// unknown name is said and the dialog opens on the last-used pair.
+void prepareWindowStart(const CSession& pair, COptions& options, const BatchIo& io) {
+  if (pair.Src.empty()) return;
+  if (!pair.Dst.empty()) {
+    CSession given;
+    given.CopyFrom(pair);
+    given.Src = absolutePath(pair.Src);
+    given.Dst = absolutePath(pair.Dst);
+    options.currentSession.Merge(given);
+    options.flags &= ~config::optflag::kLastStartWasProject;
+  } else if (options.FindProject(pair.Src) >= 0) {
+    options.currentProjectName = pair.Src;
+    options.flags |= config::optflag::kLastStartWasProject;
+  } else if (const CSession* session = options.FindSession(pair.Src)) {
+    const std::string name = options.currentSession.Name;
+    options.currentSession.CopyFrom(*session);
+    options.currentSession.Name = name;
+    options.flags &= ~config::optflag::kLastStartWasProject;
+  } else {
+    io.err << engine::Translate("${Could not find Project or Session by this name!}\n") + pair.Src << '\n';
+  }
+}
+
 // The start decision: which sessions run, and how. `code` is set when nothing runs.
-Start decide(const CAppCommandLine& commandLine, COptions& options, const BatchIo& io, int& code) {
+Start decide(const CAppCommandLine& commandLine, COptions& options, bool hasWindow, const BatchIo& io, int& code) {
   const CSession& pair = commandLine.pair;
   const bool automatic = (commandLine.batchFlags & batchflag::kAuto) != 0;
   const bool scan = (commandLine.batchFlags & batchflag::kScan) != 0;
@@ -50,6 +74,10 @@ Start decide(const CAppCommandLine& commandLine, COptions& options, const BatchI
     std::string values;
     for (const std::string& value : commandLine.badValues) values += (values.empty() ? "" : " ") + value;
     return refuse(engine::TranslateFormat("${Unknown switch, bad switch value or extra argument:} %s\n%s", {values, UsageText()}));
+  }
+  if (hasWindow && !automatic && !scan && !package) {
+    prepareWindowStart(pair, options, io);
+    return Start::Window;
   }
   if (pair.Src.empty() || (!automatic && !scan && !package)) {
     return refuse(engine::Translate(
@@ -174,8 +202,9 @@ int StartUp(const std::vector<std::string>& arguments, const std::string& execut
   }
 
   int code = exitcode::kSuccess;
-  switch (decide(commandLine, options, io, code)) {
+  switch (decide(commandLine, options, static_cast<bool>(hooks.runWindow), io, code)) {
     case Start::Batch: code = std::max(code, RunBatch(options, commandLine.run, io, false)); break;
+    case Start::Window: code = hooks.runWindow(options, profile); break;
     // A dry run changes nothing, the configuration included.
     case Start::Preview: return std::max(code, RunBatch(options, commandLine.run, io, true));
     case Start::Refused: break;

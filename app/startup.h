@@ -1,18 +1,23 @@
 #pragma once
-// Start-up without a window: command line, configuration, dictionary, the start decision, the
-// unattended run or its preview, and the configuration saved at exit.
+// Start-up: command line, configuration, dictionary, the start decision (the unattended run, its
+// preview or the window), and the configuration saved at exit.
 #include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/batch_run.h"
+#include "config/options.h"
+#include "config/profile.h"
 
 namespace app {
 
 struct StartHooks {
   // Loads the dictionary named by the configuration ("_Lng"), when one is named.
   std::function<void(const std::string& language)> loadDictionary;
+  // Shows the main window on the loaded options and returns the exit status when it closes; the
+  // options are saved afterwards. Empty: this build has no window.
+  std::function<int(config::COptions& options, config::CProfile& profile)> runWindow;
 };
 
 // Runs the program for `arguments` (without the program name); returns the exit status.

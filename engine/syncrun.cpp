@@ -32,7 +32,10 @@ void SyncEngine::Wait() {
 
 void SyncEngine::startWorker(std::function<void()> body, bool wait) {
   Wait();
-  worker_ = std::jthread([body = std::move(body)] { body(); });
+  worker_ = std::jthread([this, body = std::move(body)] {
+    body();
+    observer_.WorkerEnded();
+  });
   if (wait) Wait();
 }
 

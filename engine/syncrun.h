@@ -70,6 +70,9 @@ class RunObserver : public CompareObserver {
   virtual void RunFinished(const RunTotals& /*totals*/) {}
   // A store could not write back what the run left to it (history files, archives).
   virtual void FinishFailed(const std::string& /*text*/) {}
+  // The worker's work is done (a comparison of every session, a run, the finishing of the stores,
+  // a task); its last call on that thread, so a window told of it joins the thread at once.
+  virtual void WorkerEnded() {}
 };
 
 // The engine is the progress sink of its stores and of the tasks it runs (StartTask).

@@ -1,0 +1,389 @@
+#include "ui/qt/main_window.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+
+#include "app/run_setup.h"
+#include "engine/text.h"
+#include "platform/file_time.h"
+#include "ui/controls/tx.h"
+#include "ui/qt/dialogs/confirm_dialog.h"
+#include "ui/qt/dialogs/history_maker.h"
+#include "ui/qt/dialogs/package_maker.h"
+#include "ui/qt/dialogs/start_dialog.h"
+#include "ui/qt/progress_window.h"
+#include "ui/qt/result_view.h"
+#include "ui/qt/row_delegate.h"
+#include "ui/qt/start_path_rules.h"
+#include "ui/qt/status_panes.h"
+#include "ui/qt/window_actions.h"
+#include "ui/qt/window_placement.h"
+#include "ui/qt/work_controller.h"
+
+namespace ui::qt {
+namespace {
+
+constexpr const char* kPlacementSection = "MainFrame";
+constexpr const char* kDefaultHelp = VELKOR_DATA_DIR "/help/index.html";
+
+ViewState initialView(const config::COptions& options) {
+  ViewState view;
+  view.sortKey = SortKeyFromStored(options.listSort);
+  view.showSameFiles = (options.flags & engine::option::kShowSameFiles) != 0;
+  return view;
+}
+
+QString summary(const engine::RunTotals& totals) {
+  return txf("${Copied to target}: %d, ${copied to source}: %d, ${deleted}: %d, ${failed}: %d",
+             {std::to_string(totals.copiedToTarget), std::to_string(totals.copiedToSource), std::to_string(totals.deleted),
+              std::to_string(totals.failed)});
+}
+
+// The commands of the window that are not there yet stay disabled.
+constexpr int kNotYetAvailable[] = {wincmd::kPrint,   wincmd::kPrintPreview, wincmd::kPrintSetup, wincmd::kReport,
+                                    wincmd::kOptions, wincmd::kOpen,         wincmd::kCopyTo,     wincmd::kCustomize,
+                                    wincmd::kKeyList, wincmd::kSchedule,     wincmd::kCompare,    wincmd::kProperties};
+
+}  // namespace
+
+MainWindow::MainWindow(config::COptions& options, config::CProfile& profile, QWidget* parent)
+    : QMainWindow(parent), options_(options), profile_(profile) {
+  setObjectName("mainWindow");
+  setWindowTitle(txf("Velkor %s", {VELKOR_VERSION}));
+  work_ = new WorkController(options.EngineSettings(), app::MakeStoreContext(options, nullptr), initialView(options), this);
+  delegate_ = new RowDelegate(DateTimeFormat::User(), this);
+  view_ = new ResultView(work_->Table(), *delegate_, this);
+  setCentralWidget(view_);
+  actions_ = new WindowActions(this, view_);
+  for (const int id : kNotYetAvailable) actions_->SetAvailable(id, false);
+  actions_->FillMenuBar(*menuBar());
+  toolbar_ = addToolBar(tx("${Toolbar}"));
+  toolbar_->setObjectName("toolbar");
+  toolbar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  for (QAction* action : actions_->ToolbarActions()) {
+    if (action == nullptr) {
+      toolbar_->addSeparator();
+    } else {
+      toolbar_->addAction(action);
+    }
+  }
+  panes_ = new StatusPanes;
+  hiddenNote_ = new QLabel;
+  hiddenNote_->setObjectName("hiddenNote");
+  statusBar()->addPermanentWidget(hiddenNote_);
+  statusBar()->addPermanentWidget(panes_);
+  progress_ = new ProgressWindow(work_->Bridge(), this);
+  history_ = new HistoryMaker(*work_, this);
+  package_ = new PackageMaker(*work_, options_, this);
+  connect(history_, &HistoryMaker::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
+  connect(package_, &PackageMaker::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
+
+  connect(actions_, &WindowActions::triggered, this, &MainWindow::command);
+  connect(view_, &ResultView::commandRequested, this, [this](Command id) { listCommand(static_cast<int>(id)); });
+  connect(view_, &ResultView::smartToggleRequested, this, [this] {
+    if (!work_->Busy()) work_->Table().SmartToggleAll();
+  });
+  connect(view_, &ResultView::folderToggleRequested, this, [this](int row) {
+    if (!work_->Busy()) work_->Table().ToggleFolder(row);
+  });
+  connect(view_, &ResultView::contextMenuRequested, this, &MainWindow::showContextMenu);
+  connect(&work_->Table(), &ResultTableModel::totalsChanged, this, &MainWindow::refresh);
+  connect(work_, &WorkController::busyChanged, this, &MainWindow::refresh);
+  connect(work_, &WorkController::runStarted, progress_, &ProgressWindow::Start);
+  connect(progress_, &ProgressWindow::cancelRequested, work_, &WorkController::Cancel);
+  connect(work_, &WorkController::statusText, this, [this](const QString& text) {
+    statusBar()->showMessage(text);
+    progress_->SetStatus(text);
+  });
+  connect(work_, &WorkController::problem, this, [this](const QString& text) {
+    problems_.append(text);
+    statusBar()->showMessage(text);
+  });
+  connect(work_, &WorkController::itemFailed, this, [this](const QString& path, const QString& reason) {
+    problems_.append(path + ": " + reason);
+  });
+  connect(work_, &WorkController::comparisonFinished, this, &MainWindow::comparisonFinished);
+  connect(work_, &WorkController::runFinished, this, &MainWindow::runFinished);
+  connect(work_, &WorkController::storesNotFinished, this, &MainWindow::storesNotFinished);
+  connect(work_, &WorkController::confirmRequested, this, &MainWindow::confirm);
+  connect(work_, &WorkController::yesNoRequested, this,
+          [this](const QString& text, engine::PromptIcon, std::shared_ptr<PendingAnswer<engine::PromptAnswer>> answer) {
+            auto* box = new QMessageBox(QMessageBox::Question, QStringLiteral("Velkor"), text,
+                                        QMessageBox::Yes | QMessageBox::No, this);
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            connect(box, &QMessageBox::finished, this, [box, answer] {
+              answer->Answer(box->standardButton(box->clickedButton()) == QMessageBox::Yes ? engine::PromptAnswer::Yes
+                                                                                           : engine::PromptAnswer::No);
+            });
+            box->open();
+          });
+  connect(work_, &WorkController::message, this, [this](const QString& text, engine::PromptIcon) {
+    problems_.append(text);
+    statusBar()->showMessage(text);
+  });
+
+  actions_->Get(wincmd::kToolbar)->setChecked(true);
+  actions_->Get(wincmd::kStatusBar)->setChecked(true);
+  resize(1100, 680);
+  RestorePlacement(*this, profile_, kPlacementSection);
+  std::vector<int> widths;
+  for (int column = 0; column < ResultTableModel::kColumns; ++column) {
+    widths.push_back(profile_.GetInt(kPlacementSection, "Col" + std::to_string(column), 0));
+  }
+  view_->SetColumnWidths(widths);
+  refresh();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::refresh() {
+  const bool busy = work_->Busy();
+  actions_->Refresh(work_->Model(), busy, hasComparison_);
+  panes_->Show(work_->Model().List().Totals());
+  hiddenNote_->setText(qs(work_->Model().List().HiddenNote()));
+}
+
+void MainWindow::command(int id) {
+  if (actions_->IsListCommand(id)) {
+    listCommand(id);
+    return;
+  }
+  switch (id) {
+    case wincmd::kSelectFolders: OpenStartDialog(); break;
+    case wincmd::kRescan: Scan(); break;
+    case wincmd::kMakeHistory: history_->Ask(qs(options_.currentSession.Src)); break;
+    case wincmd::kPackage:
+      if (hasComparison_) package_->Ask();
+      break;
+    case wincmd::kExit: close(); break;
+    case wincmd::kToolbar: toolbar_->setVisible(actions_->Get(id)->isChecked()); break;
+    case wincmd::kStatusBar: statusBar()->setVisible(actions_->Get(id)->isChecked()); break;
+    case wincmd::kHelp: openHelp(); break;
+    case wincmd::kShowMenu: {
+      const QRect row = view_->visualRect(view_->currentIndex());
+      showContextMenu(view_->viewport()->mapToGlobal(row.isValid() ? row.center() : QPoint(10, 10)));
+      break;
+    }
+    case wincmd::kAbout:
+      QMessageBox::about(this, tx("${About}"),
+                         txf("Velkor %s\n${two-folder file synchronizer}", {VELKOR_VERSION}));
+      break;
+    default: break;
+  }
+}
+
+void MainWindow::listCommand(int id) {
+  QAction* action = actions_->Get(id);
+  if (action != nullptr && !action->isEnabled()) return;
+  const auto command = static_cast<Command>(id);
+  if (command == Command::SelectByMask || command == Command::UnselectByMask) {
+    askMasks(command == Command::SelectByMask);
+    return;
+  }
+  work_->Table().Execute(command);
+  if (command == Command::ShowSameFiles) {
+    const bool on = work_->Model().List().State().showSameFiles;
+    options_.flags = on ? options_.flags | engine::option::kShowSameFiles : options_.flags & ~engine::option::kShowSameFiles;
+  }
+  options_.listSort = static_cast<int>(work_->Model().List().State().sortKey);
+  refresh();
+}
+
+void MainWindow::askMasks(bool select) {
+  auto* dialog = new QInputDialog(this);
+  dialog->setObjectName("maskDialog");
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setWindowTitle(tx("${Expand selection}."));
+  dialog->setLabelText(tx("${Specify file type}"));
+  dialog->setTextValue(QStringLiteral("*.*"));
+  connect(dialog, &QInputDialog::textValueSelected, this, [this, select](const QString& masks) {
+    if (!work_->Busy()) work_->Table().SelectByMask(ss(masks), select);
+    refresh();
+  });
+  dialog->open();
+}
+
+void MainWindow::showContextMenu(const QPoint& position) {
+  ResultList& list = work_->Model().List();
+  const std::vector<int> selected = list.ListSelection();
+  WindowActions::ContextMenu kind = WindowActions::ContextMenu::Files;
+  if (selected.size() <= 1) {
+    const RowKind row = list.KindOfRow(list.CurrentRow());
+    if (row == RowKind::FolderHeader) kind = WindowActions::ContextMenu::FolderHeader;
+    if (row == RowKind::FolderRow) kind = WindowActions::ContextMenu::FolderRow;
+  }
+  QMenu* menu = actions_->MakeContextMenu(kind, this);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(position);
+}
+
+void MainWindow::OpenStartDialog() {
+  if (work_->Busy()) return;
+  StartChoices choices;
+  choices.options = options_;
+  auto history = [this](const char* owner) {
+    config::ComboHistory combo(owner);
+    combo.Load(profile_);
+    return combo.Entries();
+  };
+  std::vector<std::string> ftp;
+  for (const config::FtpServer& server : options_.ftpServers) ftp.push_back(server.Name);
+  std::vector<std::string> variables;
+  for (const config::PathVariable& variable : options_.pathVariables.All()) variables.push_back(variable.name);
+  choices.sources = {history("StartSrc"), ftp, variables};
+  choices.targets = {history("StartDst"), ftp, variables};
+  choices.masks = history("StartMask");
+  auto* dialog = new StartDialog(std::move(choices), MakePathRules(options_), this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  RestorePlacement(*dialog, profile_, "StartDlg");
+  connect(dialog, &QDialog::finished, this, [this, dialog] { SavePlacement(*dialog, profile_, "StartDlg"); });
+  connect(dialog, &QDialog::accepted, this, [this, dialog] {
+    const config::COptions& chosen = dialog->Choices().options;
+    options_.currentSession = chosen.currentSession;
+    options_.sessions = chosen.sessions;
+    options_.projects = chosen.projects;
+    options_.currentProjectName = chosen.currentProjectName;
+    options_.runList = chosen.runList;
+    options_.flags = chosen.flags;
+    for (const auto& [owner, text] : {std::pair{"StartSrc", options_.currentSession.Src},
+                                      std::pair{"StartDst", options_.currentSession.Dst},
+                                      std::pair{"StartMask", options_.currentSession.Files}}) {
+      config::ComboHistory combo(owner);
+      combo.Load(profile_);
+      if (!text.empty()) combo.Confirm(text);
+      combo.Save(profile_);
+    }
+    Scan();
+  });
+  dialog->open();
+}
+
+void MainWindow::Scan() {
+  if (work_->Busy() || options_.runList.empty()) return;
+  std::vector<engine::SessionSpec> sessions;
+  const std::int64_t now = platform::localSecondsNow();
+  for (const config::CSession& session : options_.runList) {
+    std::string error;
+    auto spec = app::MakeSessionSpec(session, options_, now, error);
+    if (!spec) {
+      QMessageBox::warning(this, QStringLiteral("Velkor"), qs(error));
+      return;
+    }
+    spec->quiet = false;
+    sessions.push_back(std::move(*spec));
+  }
+  problems_.clear();
+  const config::CSession& first = options_.runList.front();
+  setWindowTitle(txf("Velkor %s", {VELKOR_VERSION}) + " - " + qs(first.Src) + "  <->  " + qs(first.Dst));
+  statusBar()->showMessage(tx("${Comparing...}"));
+  work_->StartComparison(std::move(sessions));
+}
+
+void MainWindow::confirm(const engine::ConfirmRequest& request, const std::shared_ptr<PendingAnswer<int>>& answer) {
+  auto* dialog = new ConfirmDialog(request, this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  RestorePlacement(*dialog, profile_, "ConfirmDlg");
+  connect(dialog, &ConfirmDialog::answered, this, [this, dialog, answer](int value) {
+    SavePlacement(*dialog, profile_, "ConfirmDlg");
+    answer->Answer(value);
+  });
+  dialog->open();
+}
+
+void MainWindow::comparisonFinished(bool ok) {
+  hasComparison_ = true;
+  const ListTotals& totals = work_->Model().List().Totals();
+  if (!ok) {
+    statusBar()->showMessage(qs(work_->Engine().LastError()));
+  } else if (totals.Count(record::kShown) == 0 && !work_->Model().List().State().showSameFiles) {
+    statusBar()->showMessage(tx(work_->Engine().FilesSeen() == 0 ? "${No files were found to synchronize!}"
+                                                                  : "${Folders seems to be identical!}"));
+  } else {
+    statusBar()->showMessage(tx("${Ready}"));
+  }
+  view_->setFocus();
+  refresh();
+  showProblems();
+}
+
+void MainWindow::runFinished(const engine::RunTotals& totals) {
+  progress_->Stop();
+  statusBar()->showMessage(summary(totals) + (totals.cancelled ? "  " + tx("(${cancelled})") : QString()));
+  refresh();
+  showProblems();
+}
+
+void MainWindow::showProblems() {
+  if (problems_.isEmpty()) return;
+  auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Velkor"),
+                              txf("${Problems}: %d", {std::to_string(problems_.size())}), QMessageBox::Ok, this);
+  box->setObjectName("problems");
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setInformativeText(problems_.mid(0, 5).join("\n"));
+  box->setDetailedText(problems_.join("\n"));
+  problems_.clear();
+  box->open();
+}
+
+void MainWindow::storesNotFinished(const QString& text) {
+  auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Velkor"),
+                              tx("${A store could not write back what it holds:}") + "\n" + text,
+                              QMessageBox::Retry | QMessageBox::Ignore, this);
+  box->setObjectName("storesNotFinished");
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  connect(box, &QMessageBox::finished, this, [this, box] {
+    if (box->standardButton(box->clickedButton()) == QMessageBox::Retry) {
+      work_->RetryFinish();
+    } else {
+      work_->SkipFinish();
+    }
+  });
+  box->open();
+}
+
+void MainWindow::openHelp() {
+  // Only the installed help: a file of that name in the current folder is never opened.
+  const QFileInfo help(QString::fromUtf8(kDefaultHelp));
+  if (help.exists()) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(help.absoluteFilePath()));
+  } else {
+    statusBar()->showMessage(tx("${The help is not installed.}"));
+  }
+}
+
+void MainWindow::saveLayout() {
+  SavePlacement(*this, profile_, kPlacementSection);
+  const std::vector<int> widths = view_->ColumnWidths();
+  for (std::size_t column = 0; column < widths.size(); ++column) {
+    profile_.SetInt(kPlacementSection, "Col" + std::to_string(column), widths[column]);
+  }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (closed_) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  if (closing_) return;
+  closing_ = true;
+  saveLayout();
+  statusBar()->showMessage(tx("${Updating archives}"));
+  // A run is cancelled and waited for, then the stores write back; only then does the window go.
+  work_->Shutdown([this] {
+    closed_ = true;
+    progress_->Stop();
+    close();
+  });
+}
+
+}  // namespace ui::qt

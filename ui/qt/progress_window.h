@@ -1,0 +1,43 @@
+#pragma once
+// The run's progress: the file in progress with its bytes, the bytes of the whole run, and Cancel.
+// It reads the bridge's counters ten times a second; nothing is posted per byte.
+#include <QDialog>
+#include <QTimer>
+
+class QLabel;
+class QProgressBar;
+
+namespace ui::qt {
+
+class RunBridge;
+
+class ProgressWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  ProgressWindow(const RunBridge& bridge, QWidget* parent = nullptr);
+  // Starts reading the counters and shows the window (not modal: the list stays live).
+  void Start();
+  void Stop();
+  void SetStatus(const QString& text);
+
+ signals:
+  void cancelRequested();
+
+ protected:
+  void reject() override;
+
+ private:
+  void refresh();
+
+  const RunBridge& bridge_;
+  QTimer timer_;
+  QLabel* file_;
+  QLabel* fileBytes_;
+  QLabel* totalBytes_;
+  QLabel* status_;
+  QProgressBar* fileBar_;
+  QProgressBar* totalBar_;
+};
+
+}  // namespace ui::qt
