@@ -1,0 +1,190 @@
+#include "platform/curl_session.h"
+
+#include <random>
+
+namespace platform {
+namespace {
+
+// curl's global set-up, once for the process.
+struct CurlLibrary {
+  CurlLibrary() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+  ~CurlLibrary() { curl_global_cleanup(); }
+};
+
+void useLibrary() { static const CurlLibrary library; }
+
+// Each name of a path in a URL, percent-encoded ("a b/c#d" -> "a%20b/c%23d").
+std::string encodedPath(const std::string& path) {
+  static const char* hex = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9') ||
+                       c == '-' || c == '.' || c == '_' || c == '~' || c == '/';
+    if (plain) {
+      out += c;
+    } else {
+      out += '%';
+      out += hex[byte >> 4];
+      out += hex[byte & 15];
+    }
+  }
+  return out;
+}
+
+size_t discardText(char*, size_t size, size_t count, void*) { return size * count; }
+
+size_t collect(char* data, size_t size, size_t count, void* target) {
+  static_cast<std::string*>(target)->append(data, size * count);
+  return size * count;
+}
+
+size_t handOver(char* data, size_t size, size_t count, void* target) {
+  const auto& write = *static_cast<const std::function<bool(const char*, std::size_t)>*>(target);
+  return write(data, size * count) ? size * count : 0;
+}
+
+struct UploadSource {
+  ContentReader& content;
+  bool failed = false;
+};
+
+size_t supply(char* buffer, size_t size, size_t count, void* source) {
+  auto& upload = *static_cast<UploadSource*>(source);
+  const std::int64_t got = upload.content.read(buffer, size * count);
+  // The content is checked at its end: a source that changed meanwhile never takes a name.
+  if (got < 0 || (got == 0 && !upload.content.verify())) {
+    upload.failed = true;
+    return CURL_READFUNC_ABORT;
+  }
+  return static_cast<size_t>(got);
+}
+
+}  // namespace
+
+CommandList::CommandList(const std::vector<std::string>& commands) {
+  for (const std::string& command : commands) add(command);
+}
+
+CommandList::~CommandList() { curl_slist_free_all(list_); }
+
+void CommandList::add(const std::string& command) { list_ = curl_slist_append(list_, command.c_str()); }
+
+CurlSession::CurlSession(FtpSettings settings) : settings_(std::move(settings)) {
+  useLibrary();
+  curl_ = curl_easy_init();
+}
+
+CurlSession::~CurlSession() {
+  if (curl_ != nullptr) curl_easy_cleanup(curl_);
+}
+
+std::string CurlSession::urlOf(const std::string& path, bool folder) const {
+  std::string url = "ftp://" + settings_.host + ":" + std::to_string(settings_.port) + "/" + encodedPath(path);
+  if (folder && !path.empty()) url += '/';
+  return url;
+}
+
+CURL* CurlSession::start(const std::string& url) {
+  if (curl_ == nullptr) return nullptr;
+  curl_easy_reset(curl_);
+  curl_easy_setopt(curl_, CURLOPT_URL, url.c_str());
+  // What a request does not collect goes nowhere (curl would print it on standard output).
+  curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, discardText);
+  curl_easy_setopt(curl_, CURLOPT_ERRORBUFFER, errorText_);
+  curl_easy_setopt(curl_, CURLOPT_USERNAME, settings_.user.c_str());
+  curl_easy_setopt(curl_, CURLOPT_PASSWORD, settings_.password.c_str());
+  curl_easy_setopt(curl_, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT, 30L);
+  // A server that stops answering ends the transfer instead of the run waiting for ever.
+  curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_TIME, 60L);
+  if (!settings_.passive) curl_easy_setopt(curl_, CURLOPT_FTPPORT, "-");
+  if (!settings_.proxy.empty()) {
+    curl_easy_setopt(curl_, CURLOPT_PROXY, settings_.proxy.c_str());
+    curl_easy_setopt(curl_, CURLOPT_PROXYUSERNAME, settings_.proxyUser.c_str());
+    curl_easy_setopt(curl_, CURLOPT_PROXYPASSWORD, settings_.proxyPassword.c_str());
+  }
+  errorText_[0] = '\0';
+  return curl_;
+}
+
+bool CurlSession::perform(std::string& error) {
+  if (curl_ == nullptr) {
+    error = "cannot start the FTP client";
+    return false;
+  }
+  code_ = curl_easy_perform(curl_);
+  if (code_ == CURLE_OK) return true;
+  error = errorText_[0] != '\0' ? std::string(errorText_) : std::string(curl_easy_strerror(code_));
+  return false;
+}
+
+bool CurlSession::replyCode(long& code) const {
+  return curl_ != nullptr && curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK && code != 0;
+}
+
+bool CurlSession::fetch(const std::string& url, const char* command, std::string& reply, std::string& error) {
+  CURL* curl = start(url);
+  if (command != nullptr) curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, command);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply);
+  return perform(error);
+}
+
+bool CurlSession::download(const std::string& path, const std::function<bool(const char*, std::size_t)>& write,
+                           std::string& error) {
+  CURL* curl = start(urlOf(path, false));
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, handOver);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &write);
+  return perform(error);
+}
+
+bool CurlSession::send(const std::string& path, ContentReader& content, const std::vector<std::string>& after,
+                       std::string& error) {
+  CURL* curl = start(urlOf(path, false));
+  const CommandList commands(after);
+  UploadSource source{content};
+  curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+  curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(content.size()));
+  curl_easy_setopt(curl, CURLOPT_READFUNCTION, supply);
+  curl_easy_setopt(curl, CURLOPT_READDATA, &source);
+  curl_easy_setopt(curl, CURLOPT_FTP_CREATE_MISSING_DIRS, static_cast<long>(CURLFTP_CREATE_DIR_RETRY));
+  curl_easy_setopt(curl, CURLOPT_POSTQUOTE, commands.list());
+  if (perform(error) && !source.failed) return true;
+  if (source.failed) error = content.error().empty() ? "the source changed while it was sent" : content.error();
+  return false;
+}
+
+bool CurlSession::run(const std::string& folder, const std::vector<std::string>& commands, std::string& error) {
+  CURL* curl = start(urlOf(folder, true));
+  const CommandList list(commands);
+  curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+  curl_easy_setopt(curl, CURLOPT_POSTQUOTE, list.list());
+  return perform(error);
+}
+
+std::optional<std::pair<std::uint64_t, FileTime>> CurlSession::fileState(const std::string& path, std::string& error) {
+  CURL* curl = start(urlOf(path, false));
+  curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+  curl_easy_setopt(curl, CURLOPT_FILETIME, 1L);
+  curl_off_t seconds = -1;
+  curl_off_t size = -1;
+  if (!perform(error)) return std::nullopt;
+  if (curl_easy_getinfo(curl, CURLINFO_FILETIME_T, &seconds) != CURLE_OK || seconds < 0 ||
+      curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size) != CURLE_OK || size < 0) {
+    error = "the server tells neither the file's size nor its time";
+    return std::nullopt;
+  }
+  return std::pair{static_cast<std::uint64_t>(size), fileTimeFromUnixSeconds(static_cast<std::int64_t>(seconds))};
+}
+
+std::string temporaryUploadName() {
+  static const char* letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  thread_local std::mt19937 random{std::random_device{}()};
+  std::string name = ".ovand~";
+  for (int i = 0; i < 6; ++i) name += letters[random() % 62];
+  return name + ".tmp";
+}
+
+}  // namespace platform
