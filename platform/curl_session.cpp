@@ -1,5 +1,6 @@
 #include "platform/curl_session.h"
 
+#include <cctype>
 #include <random>
 
 namespace platform {
@@ -33,6 +34,18 @@ std::string encodedPath(const std::string& path) {
 }
 
 size_t discardText(char*, size_t size, size_t count, void*) { return size * count; }
+
+// Keeps the server's last reply line (FTP's "550 ..."), which says why a request failed better
+// than curl's own words.
+size_t keepReply(char* data, size_t size, size_t count, void* target) {
+  std::string_view line(data, size * count);
+  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+  if (line.size() > 4 && std::isdigit(static_cast<unsigned char>(line[0])) != 0) *static_cast<std::string*>(target) = line;
+  return size * count;
+}
+
+// A reply the server refused with ("4xx" or "5xx").
+bool isRefusal(const std::string& reply) { return !reply.empty() && (reply[0] == '4' || reply[0] == '5'); }
 
 size_t collect(char* data, size_t size, size_t count, void* target) {
   static_cast<std::string*>(target)->append(data, size * count);
@@ -104,9 +117,27 @@ CURL* CurlSession::start(const std::string& url) {
     curl_easy_setopt(curl_, CURLOPT_PROXY, settings_.proxy.c_str());
     curl_easy_setopt(curl_, CURLOPT_PROXYUSERNAME, settings_.proxyUser.c_str());
     curl_easy_setopt(curl_, CURLOPT_PROXYPASSWORD, settings_.proxyPassword.c_str());
+    // Through a tunnel only: the encryption must reach the server itself, never end at the proxy.
+    if (settings_.protocol != FtpProtocol::Ftp) curl_easy_setopt(curl_, CURLOPT_HTTPPROXYTUNNEL, 1L);
   }
+  if (settings_.protocol == FtpProtocol::Ftps) useTls();
+  curl_easy_setopt(curl_, CURLOPT_HEADERFUNCTION, keepReply);
+  curl_easy_setopt(curl_, CURLOPT_HEADERDATA, &lastReply_);
+  lastReply_.clear();
   errorText_[0] = '\0';
   return curl_;
+}
+
+void CurlSession::useTls() {
+  // "AUTH TLS" before the login, and every data connection encrypted too; never plain instead.
+  curl_easy_setopt(curl_, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+  curl_easy_setopt(curl_, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
+  if (!settings_.pinnedKey.starts_with("sha256//")) return;
+  // A certificate of the server's own, which no authority signed: the pinned key is what tells
+  // the server apart, and curl checks it whatever the other checks say.
+  curl_easy_setopt(curl_, CURLOPT_SSL_VERIFYPEER, 0L);
+  curl_easy_setopt(curl_, CURLOPT_SSL_VERIFYHOST, 0L);
+  curl_easy_setopt(curl_, CURLOPT_PINNEDPUBLICKEY, settings_.pinnedKey.c_str());
 }
 
 bool CurlSession::perform(std::string& error) {
@@ -117,6 +148,20 @@ bool CurlSession::perform(std::string& error) {
   code_ = curl_easy_perform(curl_);
   if (code_ == CURLE_OK) return true;
   error = errorText_[0] != '\0' ? std::string(errorText_) : std::string(curl_easy_strerror(code_));
+  if (code_ == CURLE_PEER_FAILED_VERIFICATION && settings_.protocol == FtpProtocol::Ftps) {
+    error += " (no authority this system trusts signed the server's certificate; a certificate of the server's own "
+             "is trusted by pinning its key: PinnedKey=sha256//... in the connection's section)";
+  } else if (code_ == CURLE_SSL_PINNEDPUBKEYNOTMATCH) {
+    error += " (the server shows another key than the one pinned: not connected)";
+  } else if (isRefusal(lastReply_) && error.find(lastReply_) == std::string::npos) {
+    error += " (" + lastReply_ + ")";
+  }
+  // A server might repeat what it was sent; the password goes no further.
+  if (!settings_.password.empty()) {
+    for (auto at = error.find(settings_.password); at != std::string::npos; at = error.find(settings_.password, at)) {
+      error.replace(at, settings_.password.size(), "***");
+    }
+  }
   return false;
 }
 
@@ -164,19 +209,19 @@ bool CurlSession::run(const std::string& folder, const std::vector<std::string>&
   return perform(error);
 }
 
-std::optional<std::pair<std::uint64_t, FileTime>> CurlSession::fileState(const std::string& path, std::string& error) {
+std::optional<FileTime> CurlSession::fileTime(const std::string& path, std::int64_t& size, std::string& error) {
   CURL* curl = start(urlOf(path, false));
   curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
   curl_easy_setopt(curl, CURLOPT_FILETIME, 1L);
   curl_off_t seconds = -1;
-  curl_off_t size = -1;
+  curl_off_t length = -1;
   if (!perform(error)) return std::nullopt;
-  if (curl_easy_getinfo(curl, CURLINFO_FILETIME_T, &seconds) != CURLE_OK || seconds < 0 ||
-      curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size) != CURLE_OK || size < 0) {
-    error = "the server tells neither the file's size nor its time";
+  if (curl_easy_getinfo(curl, CURLINFO_FILETIME_T, &seconds) != CURLE_OK || seconds < 0) {
+    error = "the server does not tell the file's time";
     return std::nullopt;
   }
-  return std::pair{static_cast<std::uint64_t>(size), fileTimeFromUnixSeconds(static_cast<std::int64_t>(seconds))};
+  size = curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK ? length : -1;
+  return fileTimeFromUnixSeconds(static_cast<std::int64_t>(seconds));
 }
 
 std::string temporaryUploadName() {

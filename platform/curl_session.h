@@ -1,7 +1,7 @@
 #pragma once
-// One libcurl easy handle and what every request to a server shares: the login, time limits and
-// the proxy. The handle is kept, so its link to the server is reused from one request to the
-// next. Only the connections of platform/ see it; they add what their protocol needs.
+// One libcurl easy handle and what every request to a server shares: the login, time limits, the
+// proxy and the kind's security (TLS for FTPS). The handle is kept, so its link to the server is reused from one request to the next. Only the
+// connections of platform/ see it; they add what their protocol needs.
 #include <curl/curl.h>
 
 #include <cstdint>
@@ -46,7 +46,8 @@ class CurlSession {
   // Begins a request for `url`: clears what the last one set and sets what all share. The
   // handle is returned for the request's own options.
   CURL* start(const std::string& url);
-  // Runs the request; false with `error` in curl's words.
+  // Runs the request; false with `error` in curl's words and the server's reply that refused it
+  // (never the password).
   [[nodiscard]] bool perform(std::string& error);
   // curl's code of the last request.
   [[nodiscard]] CURLcode lastCode() const { return code_; }
@@ -65,15 +66,19 @@ class CurlSession {
                           std::string& error);
   // Runs curl's quote commands in the folder `folder` ("" for the login folder) and nothing else.
   [[nodiscard]] bool run(const std::string& folder, const std::vector<std::string>& commands, std::string& error);
-  // The file's size and time as the server keeps them now (to the second); empty with `error`
-  // when the server says neither.
-  [[nodiscard]] std::optional<std::pair<std::uint64_t, FileTime>> fileState(const std::string& path, std::string& error);
+  // The file's time as the server keeps it now (to the second), and its size: -1 when the server
+  // does not tell it (curl's SFTP says so for an empty file too). Empty with `error` when the
+  // request fails or no time comes.
+  [[nodiscard]] std::optional<FileTime> fileTime(const std::string& path, std::int64_t& size, std::string& error);
 
  private:
+  void useTls();
+
   FtpSettings settings_;
   CURL* curl_ = nullptr;
   CURLcode code_ = CURLE_OK;
   char errorText_[CURL_ERROR_SIZE] = {};
+  std::string lastReply_;
 };
 
 // A name the program's own leftovers are known by, for an upload's temporary file.

@@ -30,7 +30,10 @@ class CurlFtpConnection final : public FtpConnection {
   }
   std::optional<std::pair<std::uint64_t, FileTime>> FileState(const std::string& path) override {
     std::string ignored;
-    return session_.fileState(path, ignored);
+    std::int64_t size = -1;
+    const auto time = session_.fileTime(path, size, ignored);
+    if (!time || size < 0) return std::nullopt;
+    return std::pair{static_cast<std::uint64_t>(size), *time};
   }
 
  private:

@@ -1,8 +1,8 @@
 #pragma once
-// A connection to an FTP server, through libcurl: folder listings, downloads, uploads and
-// deletions, each naming its file by the full path from the login folder. One control connection
-// is kept and reused. Failures come back with the server's or the system's words; the password
-// is never part of a URL or a message.
+// A connection to an FTP server (plain, or FTPS: explicit TLS) or an SFTP server, through
+// libcurl: folder listings, downloads, uploads and deletions, each naming its file by the full
+// path from the login folder. One connection is kept and reused. Failures come back with the
+// server's or the system's words; the password is never part of a URL or a message.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,7 +16,10 @@
 
 namespace platform {
 
+enum class FtpProtocol { Ftp, Ftps, Sftp };
+
 struct FtpSettings {
+  FtpProtocol protocol = FtpProtocol::Ftp;
   std::string host;
   int port = 21;
   std::string user;
@@ -26,6 +29,15 @@ struct FtpSettings {
   std::string proxy;
   std::string proxyUser;
   std::string proxyPassword;
+  // FTPS: the server's public key, "sha256//BASE64" (";" between several); empty: the
+  // certificate must be signed by an authority the system trusts.
+  std::string pinnedKey;
+  // SFTP: a private key file to log in with (the password is then its passphrase); empty: the
+  // password logs in.
+  std::string privateKeyFile;
+  // SFTP: the known-hosts file (OpenSSH's format) that servers' keys are checked against and
+  // a key met for the first time is added to.
+  std::string knownHostsFile;
 };
 
 // The store's link to a server. The store sees only this; tests may hand it a fake.
@@ -33,11 +45,12 @@ class FtpConnection {
  public:
   virtual ~FtpConnection() = default;
 
-  // A connection through libcurl (one control connection, kept and reused).
+  // A connection through libcurl for the settings' kind (one connection, kept and reused).
   [[nodiscard]] static std::unique_ptr<FtpConnection> Open(FtpSettings settings);
 
-  // The entries of a folder ("" for the login folder, else "a/b"), by MLSD; a server without it
-  // is listed by LIST and asked each file's exact time (MDTM).
+  // The entries of a folder ("" for the login folder, else "a/b") with exact times: FTP lists by
+  // MLSD, or by LIST asking each file's time (MDTM) where the server lacks MLSD; SFTP asks each
+  // file's time. Leftovers of killed runs come marked.
   [[nodiscard]] virtual bool List(const std::string& folder, std::vector<FtpEntry>& entries, std::string& error) = 0;
   // After a List that failed: the server refused to enter the folder (it is missing, or closed).
   [[nodiscard]] virtual bool FolderRefused() const = 0;

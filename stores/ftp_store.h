@@ -11,32 +11,10 @@
 #include <vector>
 
 #include "platform/ftp_connection.h"
+#include "stores/ftp_settings.h"
 #include "stores/listing_store.h"
 
 namespace stores {
-
-// One named connection, as the configuration keeps it.
-struct FtpServerRecord {
-  std::string name;
-  // A host, "host:port" or a URL ("ftp://host/pub": the path is where the store starts).
-  std::string server;
-  std::string user;
-  std::string password;
-  int port = 21;
-  // Index of the proxy record; -1 for none.
-  int firewall = -1;
-  // Bit 0: anonymous login; bit 1: passive mode.
-  int flags = 0;
-  // The starting folder, below the login folder.
-  std::string folder;
-};
-
-struct FtpProxyRecord {
-  std::string server;
-  std::string user;
-  std::string password;
-  std::string port;
-};
 
 class FtpStore : public ListingStore {
  public:
