@@ -93,7 +93,10 @@ CurlSession::~CurlSession() {
 }
 
 std::string CurlSession::urlOf(const std::string& path, bool folder) const {
-  std::string url = "ftp://" + settings_.host + ":" + std::to_string(settings_.port) + "/" + encodedPath(path);
+  // An SFTP URL's path is from the root of the server's file system, "/~/" from the login folder.
+  const bool sftp = settings_.protocol == FtpProtocol::Sftp;
+  std::string url = (sftp ? "sftp://" : "ftp://") + settings_.host + ":" + std::to_string(settings_.port) + (sftp ? "/~/" : "/") +
+                    encodedPath(path);
   if (folder && !path.empty()) url += '/';
   return url;
 }
@@ -121,6 +124,7 @@ CURL* CurlSession::start(const std::string& url) {
     if (settings_.protocol != FtpProtocol::Ftp) curl_easy_setopt(curl_, CURLOPT_HTTPPROXYTUNNEL, 1L);
   }
   if (settings_.protocol == FtpProtocol::Ftps) useTls();
+  if (settings_.protocol == FtpProtocol::Sftp) useSsh();
   curl_easy_setopt(curl_, CURLOPT_HEADERFUNCTION, keepReply);
   curl_easy_setopt(curl_, CURLOPT_HEADERDATA, &lastReply_);
   lastReply_.clear();
@@ -140,15 +144,38 @@ void CurlSession::useTls() {
   curl_easy_setopt(curl_, CURLOPT_PINNEDPUBLICKEY, settings_.pinnedKey.c_str());
 }
 
+void CurlSession::useSsh() {
+  hostKey_.file = settings_.knownHostsFile;
+  hostKey_.host = settings_.host;
+  hostKey_.port = settings_.port;
+  // Every server's key is checked; without a known-hosts file curl would check none.
+  curl_easy_setopt(curl_, CURLOPT_SSH_KNOWNHOSTS, settings_.knownHostsFile.c_str());
+  curl_easy_setopt(curl_, CURLOPT_SSH_KEYFUNCTION, checkHostKey);
+  curl_easy_setopt(curl_, CURLOPT_SSH_KEYDATA, &hostKey_);
+  if (settings_.privateKeyFile.empty()) {
+    curl_easy_setopt(curl_, CURLOPT_SSH_AUTH_TYPES, static_cast<long>(CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
+    return;
+  }
+  curl_easy_setopt(curl_, CURLOPT_SSH_AUTH_TYPES, static_cast<long>(CURLSSH_AUTH_PUBLICKEY));
+  curl_easy_setopt(curl_, CURLOPT_SSH_PRIVATE_KEYFILE, settings_.privateKeyFile.c_str());
+  // Empty: libssh2 derives the public key from the private one (curl would otherwise look for
+  // files of its own choosing in the home folder).
+  curl_easy_setopt(curl_, CURLOPT_SSH_PUBLIC_KEYFILE, "");
+  curl_easy_setopt(curl_, CURLOPT_KEYPASSWD, settings_.password.c_str());
+}
+
 bool CurlSession::perform(std::string& error) {
   if (curl_ == nullptr) {
     error = "cannot start the FTP client";
     return false;
   }
   code_ = curl_easy_perform(curl_);
+  if (!hostKey_.notice.empty()) notices_.push_back(std::exchange(hostKey_.notice, std::string()));
   if (code_ == CURLE_OK) return true;
   error = errorText_[0] != '\0' ? std::string(errorText_) : std::string(curl_easy_strerror(code_));
-  if (code_ == CURLE_PEER_FAILED_VERIFICATION && settings_.protocol == FtpProtocol::Ftps) {
+  if (!hostKey_.refusal.empty()) {
+    error = std::exchange(hostKey_.refusal, std::string());
+  } else if (code_ == CURLE_PEER_FAILED_VERIFICATION && settings_.protocol == FtpProtocol::Ftps) {
     error += " (no authority this system trusts signed the server's certificate; a certificate of the server's own "
              "is trusted by pinning its key: PinnedKey=sha256//... in the connection's section)";
   } else if (code_ == CURLE_SSL_PINNEDPUBKEYNOTMATCH) {
@@ -164,6 +191,10 @@ bool CurlSession::perform(std::string& error) {
   }
   return false;
 }
+
+std::vector<std::string> CurlSession::takeNotices() { return std::exchange(notices_, {}); }
+
+void CurlSession::addNotice(std::string text) { notices_.push_back(std::move(text)); }
 
 bool CurlSession::replyCode(long& code) const {
   return curl_ != nullptr && curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK && code != 0;

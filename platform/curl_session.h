@@ -1,6 +1,7 @@
 #pragma once
 // One libcurl easy handle and what every request to a server shares: the login, time limits, the
-// proxy and the kind's security (TLS for FTPS). The handle is kept, so its link to the server is reused from one request to the next. Only the
+// proxy and the kind's security (TLS for FTPS, the login and the host key check for SFTP). The
+// handle is kept, so its link to the server is reused from one request to the next. Only the
 // connections of platform/ see it; they add what their protocol needs.
 #include <curl/curl.h>
 
@@ -14,6 +15,7 @@
 #include "platform/content_reader.h"
 #include "platform/file_time.h"
 #include "platform/ftp_connection.h"
+#include "platform/ssh_host_keys.h"
 
 namespace platform {
 
@@ -71,14 +73,21 @@ class CurlSession {
   // request fails or no time comes.
   [[nodiscard]] std::optional<FileTime> fileTime(const std::string& path, std::int64_t& size, std::string& error);
 
+  // What the user should read (a server's key trusted for the first time); taken once.
+  [[nodiscard]] std::vector<std::string> takeNotices();
+  void addNotice(std::string text);
+
  private:
   void useTls();
+  void useSsh();
 
   FtpSettings settings_;
   CURL* curl_ = nullptr;
   CURLcode code_ = CURLE_OK;
   char errorText_[CURL_ERROR_SIZE] = {};
   std::string lastReply_;
+  HostKeyCheck hostKey_;
+  std::vector<std::string> notices_;
 };
 
 // A name the program's own leftovers are known by, for an upload's temporary file.

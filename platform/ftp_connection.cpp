@@ -2,6 +2,7 @@
 
 #include "platform/curl_session.h"
 #include "platform/path.h"
+#include "platform/sftp_connection.h"
 
 namespace platform {
 namespace {
@@ -95,6 +96,7 @@ bool CurlFtpConnection::Upload(const std::string& path, ContentReader& content, 
 }  // namespace
 
 std::unique_ptr<FtpConnection> FtpConnection::Open(FtpSettings settings) {
+  if (settings.protocol == FtpProtocol::Sftp) return OpenSftpConnection(std::move(settings));
   return std::make_unique<CurlFtpConnection>(std::move(settings));
 }
 

@@ -66,6 +66,9 @@ class FtpConnection {
   // The file's size and time as the server keeps them now (SIZE and MDTM, the time to the
   // second); empty when the server says neither.
   [[nodiscard]] virtual std::optional<std::pair<std::uint64_t, FileTime>> FileState(const std::string& path) = 0;
+  // What the user should read that is no failure (an SSH server's key trusted for the first
+  // time, a file put right after a killed run); taken once.
+  [[nodiscard]] virtual std::vector<std::string> TakeNotices() { return {}; }
 };
 
 }  // namespace platform

@@ -18,6 +18,10 @@ struct FtpEntry {
   std::optional<FileTime> time;
   // MLSD "unique": the same for two names of one folder (a link the server follows).
   std::string unique;
+  // A file of the program's own that a killed run left, which its name alone does not tell (an
+  // old file set aside while its new one took the name); never the user's, removed by the next
+  // real run.
+  bool leftover = false;
 };
 
 // One line of a Unix-style LIST reply ("-rw-r--r-- 1 u g 3 Dec 07 01:10 x y.txt") for servers

@@ -73,7 +73,12 @@ bool FtpStore::Attach(engine::ProgressSink* sink, bool recursive) {
   base_ = target->base;
   settings_ = target->settings;
   client_ = connect_(settings_);
-  return listTree(recursive);
+  const bool listed = listTree(recursive);
+  // Shown also when the listing failed later on: a server's key was trusted all the same.
+  for (const std::string& notice : client_->TakeNotices()) {
+    prompt().ShowMessage(root_ + ": " + notice, engine::PromptIcon::Information);
+  }
+  return listed;
 }
 
 bool FtpStore::listTree(bool recursive) {
@@ -100,7 +105,7 @@ bool FtpStore::listTree(bool recursive) {
                                            {engine::PrintableText(entry.name), root_}));
         continue;
       }
-      if (platform::isTemporaryName(entry.name)) {
+      if (entry.leftover || platform::isTemporaryName(entry.name)) {
         if (!entry.folder) leftovers_.push_back(remotePathOf(relative));
         continue;
       }
