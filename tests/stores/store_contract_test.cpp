@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "engine/folder_walker.h"
 #include "engine/local_store.h"
@@ -13,6 +14,7 @@
 #include "stores/zip_store.h"
 #include "tests/support/memory_store.h"
 #include "tests/support/ftp_server.h"
+#include "tests/support/ssh_server.h"
 #include "tests/support/temp_tree.h"
 
 namespace {
@@ -50,6 +52,25 @@ std::unique_ptr<engine::Store> makeFtp(const engine::StoreContext& context) {
   return std::make_unique<stores::FtpStore>(context, std::vector<stores::FtpServerRecord>{record},
                                             std::vector<stores::FtpProxyRecord>{});
 }
+// One SFTP server for the process, and a known-hosts file of its own.
+testsupport::SshServer& contractSshServer() {
+  static testsupport::TempTree served;
+  static testsupport::SshServer server(served.folder("server"));
+  setenv("XDG_CONFIG_HOME", served.folder("config").c_str(), 1);
+  return server;
+}
+std::unique_ptr<engine::Store> makeSftp(const engine::StoreContext& context) {
+  const testsupport::SshServer& server = contractSshServer();
+  stores::FtpServerRecord record;
+  record.name = "Contract";
+  record.protocol = "SFTP";
+  record.server = "127.0.0.1";
+  record.port = server.port();
+  record.user = server.user();
+  record.keyFile = server.loginKey();
+  return std::make_unique<stores::FtpStore>(context, std::vector<stores::FtpServerRecord>{record},
+                                            std::vector<stores::FtpProxyRecord>{});
+}
 std::unique_ptr<engine::Store> makeSnapshot(const engine::StoreContext& context) {
   return std::make_unique<stores::SnapshotStore>(context);
 }
@@ -83,6 +104,7 @@ TEST_P(StoreContract, PutListReadDeleteFinish) {
   ASSERT_TRUE(source.Attach(nullptr, true));
 
   if (GetParam().make == &makeFtp && !contractServer().running()) GTEST_SKIP() << contractServer().why();
+  if (GetParam().make == &makeSftp && !contractSshServer().running()) GTEST_SKIP() << contractSshServer().why();
   auto store = GetParam().make(context);
   // "ftp:NAME" names a connection, anything else a path below the test's folder.
   const std::string root = std::string(GetParam().root).starts_with("ftp:") ? GetParam().root : tree.path(GetParam().root);
@@ -129,5 +151,6 @@ INSTANTIATE_TEST_SUITE_P(EveryStore, StoreContract,
                                            StoreKind{"Zip", &makeZip, "archive.zip"},
                                            StoreKind{"Snapshot", &makeSnapshot, "listing.pck"},
                                            StoreKind{"Package", &makePackage, "update.pkg"},
-                                           StoreKind{"Ftp", &makeFtp, "ftp:Contract"}),
+                                           StoreKind{"Ftp", &makeFtp, "ftp:Contract"},
+                                           StoreKind{"Sftp", &makeSftp, "ftp:Contract"}),
                          [](const ::testing::TestParamInfo<StoreKind>& kind) { return std::string(kind.param.name); });
