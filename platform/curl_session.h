@@ -66,7 +66,8 @@ class CurlSession {
   // at its end, so a source that changed meanwhile fails the upload.
   [[nodiscard]] bool send(const std::string& path, ContentReader& content, const std::vector<std::string>& after,
                           std::string& error);
-  // Runs curl's quote commands in the folder `folder` ("" for the login folder) and nothing else.
+  // Reaches the folder `folder` ("" for the login folder) and runs curl's quote commands there
+  // (FTP's take names in that folder, SFTP's paths from the login folder); nothing else.
   [[nodiscard]] bool run(const std::string& folder, const std::vector<std::string>& commands, std::string& error);
   // The file's time as the server keeps it now (to the second), and its size: -1 when the server
   // does not tell it (curl's SFTP says so for an empty file too). Empty with `error` when the

@@ -12,6 +12,15 @@ namespace {
 // a run stopped in between is put right by the next listing.
 constexpr std::string_view kAsidePrefix = ".ovand~old~";
 
+// The name of the file an entry was set aside for; empty for any other entry. Only a plain name
+// is taken back: a server's listing never moves a file out of its folder.
+std::optional<std::string> originalOfAside(const FtpEntry& entry) {
+  if (entry.folder || !entry.name.starts_with(kAsidePrefix)) return std::nullopt;
+  std::string name = entry.name.substr(kAsidePrefix.size());
+  if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos) return std::nullopt;
+  return name;
+}
+
 // A path for curl's SFTP commands, from the login folder, in double quotes ("\" and """
 // escaped). curl takes a quoted path as it stands, where "/~/" would not name the login folder.
 std::string quoted(const std::string& path) {
@@ -85,18 +94,17 @@ bool CurlSftpConnection::List(const std::string& folder, std::vector<FtpEntry>& 
   }
   for (FtpEntry& entry : found) {
     const std::string path = joinPath(folder, entry.name);
-    if (!entry.folder && entry.name.starts_with(kAsidePrefix)) {
-      const std::string original = entry.name.substr(kAsidePrefix.size());
-      if (names.contains(original)) {
+    if (const auto original = originalOfAside(entry)) {
+      if (names.contains(*original)) {
         entry.leftover = true;
         entries.push_back(std::move(entry));
         continue;
       }
       // A replace stopped after the old file stepped aside and before the new one took its
       // name: the old file takes its name back.
-      if (!rename(path, joinPath(folder, original), error)) return false;
-      session_.addNotice(joinPath(folder, original) + " was being replaced when a run stopped; the old file has its name back.");
-      entry.name = original;
+      if (!rename(path, joinPath(folder, *original), error)) return false;
+      session_.addNotice(joinPath(folder, *original) + " was being replaced when a run stopped; the old file has its name back.");
+      entry.name = *original;
     }
     if (!entry.folder) {
       // Every file's own time, exact to the second. A file that cannot be asked fails the

@@ -44,7 +44,7 @@ std::string hostPattern(const HostKeyCheck& check) {
 // half-written.
 bool keep(const HostKeyCheck& check, std::string_view key, std::string& error) {
   std::string text;
-  if (isRegularFile(check.file)) {
+  if (exists(check.file)) {
     const auto existing = readWholeFile(check.file, &error);
     if (!existing) return false;
     text = *existing;

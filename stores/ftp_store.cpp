@@ -76,7 +76,7 @@ bool FtpStore::Attach(engine::ProgressSink* sink, bool recursive) {
   const bool listed = listTree(recursive);
   // Shown also when the listing failed later on: a server's key was trusted all the same.
   for (const std::string& notice : client_->TakeNotices()) {
-    prompt().ShowMessage(root_ + ": " + notice, engine::PromptIcon::Information);
+    prompt().ShowMessage(root_ + ": " + engine::PrintableText(notice), engine::PromptIcon::Information);
   }
   return listed;
 }

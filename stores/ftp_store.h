@@ -1,8 +1,8 @@
 #pragma once
-// A folder on an FTP server as one side of a session, named "ftp:NAME" after a connection kept
-// in the configuration. The whole tree is listed when the store is attached; files are read
-// through local copies; uploads go to a temporary name and are renamed into place; deletions
-// wait for Finish.
+// A folder on an FTP, FTPS or SFTP server as one side of a session, named "ftp:NAME" after a
+// connection kept in the configuration. The whole tree is listed when the store is attached;
+// files are read through local copies; uploads go to a temporary name and are renamed into
+// place; deletions wait for Finish.
 #include <functional>
 #include <memory>
 #include <mutex>
