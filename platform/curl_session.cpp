@@ -36,11 +36,16 @@ std::string encodedPath(const std::string& path) {
 size_t discardText(char*, size_t size, size_t count, void*) { return size * count; }
 
 // Keeps the server's last reply line (FTP's "550 ..."), which says why a request failed better
-// than curl's own words.
+// than curl's own words. Its control characters become "?": it is printed to a terminal.
 size_t keepReply(char* data, size_t size, size_t count, void* target) {
   std::string_view line(data, size * count);
   while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
-  if (line.size() > 4 && std::isdigit(static_cast<unsigned char>(line[0])) != 0) *static_cast<std::string*>(target) = line;
+  if (line.size() <= 4 || std::isdigit(static_cast<unsigned char>(line[0])) == 0) return size * count;
+  std::string& reply = *static_cast<std::string*>(target);
+  reply = line;
+  for (char& c : reply) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  }
   return size * count;
 }
 
@@ -185,7 +190,7 @@ bool CurlSession::perform(std::string& error) {
   }
   // A server might repeat what it was sent; the password goes no further.
   if (!settings_.password.empty()) {
-    for (auto at = error.find(settings_.password); at != std::string::npos; at = error.find(settings_.password, at)) {
+    for (auto at = error.find(settings_.password); at != std::string::npos; at = error.find(settings_.password, at + 3)) {
       error.replace(at, settings_.password.size(), "***");
     }
   }

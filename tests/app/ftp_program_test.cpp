@@ -100,12 +100,15 @@ TEST_F(Ftp, FtpsWithAPinnedKeyKeepsExactTimesAndNoOtherServerKeyIsTrusted) {
   const std::string common = "Server=127.0.0.1\nPort=" + std::to_string(server->port()) +
                              "\nUser=velkor\nPass=secret pass\nFolder=tls\nFlags=2\nFirewall=-1\n";
   (void)platform::writeFileReplacing(ini,
-                                     "[Options]\nVersion=1\nFTPList=4\n"
+                                     "[Options]\nVersion=1\nFTPList=5\n"
                                      "[FTPServer1]\nName=Pinned\nProtocol=FTPS\nPinnedKey=" + server->pinnedKey() + "\n" + common +
                                          "[FTPServer2]\nName=Unpinned\nProtocol=ftps\n" + common +
                                          "[FTPServer3]\nName=Other key\nProtocol=FTPS\n"
                                          "PinnedKey=sha256//AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=\n" + common +
-                                         "[FTPServer4]\nName=Plain\n" + common,
+                                         "[FTPServer4]\nName=Plain\n" + common +
+                                         "[FTPServer5]\nName=Wrong password\nProtocol=FTPS\nPinnedKey=" + server->pinnedKey() +
+                                         "\nServer=127.0.0.1\nPort=" + std::to_string(server->port()) +
+                                         "\nUser=velkor\nPass=not the password\nFlags=2\nFirewall=-1\n",
                                      0600);
   tree.writeWithTime("src/a.txt", "alpha", testsupport::kOld);
   tree.write("src/sub/b.txt", "beta");
@@ -124,4 +127,9 @@ TEST_F(Ftp, FtpsWithAPinnedKeyKeepsExactTimesAndNoOtherServerKeyIsTrusted) {
   }
   auto unpinned = run({tree.path("src"), "ftp:Unpinned", "-back", "-R", "-auto"});
   EXPECT_NE(unpinned.errorOutput.find("PinnedKey=sha256//"), std::string::npos) << "says how to trust it: " << all(unpinned);
+
+  auto wrong = run({tree.path("src"), "ftp:Wrong password", "-back", "-R", "-auto"});
+  EXPECT_EQ(wrong.exitCode, 2) << all(wrong);
+  EXPECT_NE(wrong.errorOutput.find("530 Authentication failed"), std::string::npos) << "the server's words: " << all(wrong);
+  EXPECT_EQ(all(wrong).find("not the password"), std::string::npos);
 }
