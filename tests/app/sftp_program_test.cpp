@@ -12,7 +12,8 @@ struct SftpProgram : testsupport::ProgramTest {
   void SetUp() override {
     ProgramTest::SetUp();
     server = std::make_unique<testsupport::SshServer>(tree.folder("server"));
-    if (!server->running()) GTEST_SKIP() << server->why();
+    if (!server->installed()) GTEST_SKIP() << server->why();
+    ASSERT_TRUE(server->running()) << server->why();
     const std::string port = std::to_string(server->port());
     // One connection logging in with a key, one with a password the server refuses.
     (void)platform::writeFileReplacing(ini,

@@ -27,7 +27,8 @@ struct Sftp : ::testing::Test {
 
   void SetUp() override {
     server = std::make_unique<testsupport::SshServer>(tree.folder("server"));
-    if (!server->running()) GTEST_SKIP() << server->why();
+    if (!server->installed()) GTEST_SKIP() << server->why();
+    ASSERT_TRUE(server->running()) << server->why();
     // The known-hosts file is ours, in the configuration folder.
     setenv("XDG_CONFIG_HOME", tree.folder("config").c_str(), 1);
     knownHosts = tree.path("config/velkor/known_hosts");

@@ -59,6 +59,7 @@ SshServer::SshServer(const std::string& root) {
     why_ = "sshd is missing (install openssh-server: scripts/install-deps)";
     return;
   }
+  installed_ = true;
   const passwd* account = getpwuid(geteuid());
   user_ = account != nullptr ? account->pw_name : "";
   const std::string folder = platform::joinPath(platform::parentOf(root), ".ssh-" + std::to_string(getpid()) + "-" +

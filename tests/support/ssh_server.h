@@ -16,6 +16,8 @@ class SshServer {
   SshServer(const SshServer&) = delete;
   SshServer& operator=(const SshServer&) = delete;
 
+  // False when sshd is not installed: the only reason a test may skip.
+  [[nodiscard]] bool installed() const { return installed_; }
   // False when sshd is missing or could not be started; why() says so.
   [[nodiscard]] bool running() const { return port_ > 0; }
   [[nodiscard]] const std::string& why() const { return why_; }
@@ -32,6 +34,7 @@ class SshServer {
   void stop();
 
   pid_t pid_ = -1;
+  bool installed_ = false;
   int port_ = 0;
   std::string user_;
   std::string loginKey_;
