@@ -173,7 +173,7 @@ void RegisterConnections(const config::COptions& options) {
   std::vector<stores::FtpServerRecord> servers;
   for (const config::FtpServer& server : options.ftpServers) {
     servers.push_back({server.Name, server.Server, server.User, server.Pass, server.Port, server.Firewall, server.Flags,
-                       server.Folder});
+                       server.Folder, server.Protocol, server.PinnedKey, server.KeyFile});
   }
   std::vector<stores::FtpProxyRecord> proxies;
   for (const config::FtpProxy& proxy : options.ftpProxies) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/case_fold.h"
+
 namespace config {
 
 void UserTool::Transfer(CProfile& profile, std::string_view section, config::Transfer direction) {
@@ -22,6 +24,10 @@ void FtpServer::Transfer(CProfile& profile, std::string_view section, config::Tr
   if (direction == Transfer::Load && (Port < 1 || Port > 65535)) Port = 21;
   TransferInt(profile, section, "Flags", Flags, direction);
   TransferInt(profile, section, "Firewall", Firewall, direction);
+  TransferText(profile, section, "Protocol", Protocol, direction);
+  TransferText(profile, section, "PinnedKey", PinnedKey, direction);
+  TransferText(profile, section, "KeyFile", KeyFile, direction);
+  if (direction == Transfer::Load && !profile.HasKey(section, "Port") && platform::equalNoCase(Protocol, "SFTP")) Port = 22;
 }
 
 void FtpProxy::Transfer(CProfile& profile, std::string_view section, config::Transfer direction) {

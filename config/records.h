@@ -29,6 +29,13 @@ struct FtpServer {
   int Port = 21;
   int Flags = 0;
   int Firewall = 0;
+  // "FTP" (also when empty: a section written before the key), "FTPS" or "SFTP".
+  std::string Protocol;
+  // FTPS: the server's public key as "sha256//BASE64", for a certificate no authority signed.
+  std::string PinnedKey;
+  // SFTP: the private key to log in with ("Pass" is then its passphrase).
+  std::string KeyFile;
+  // A section without "Port" means the kind's own port: 21, or 22 for SFTP.
   void Transfer(CProfile& profile, std::string_view section, config::Transfer direction);
   bool operator==(const FtpServer&) const = default;
 };

@@ -1,8 +1,8 @@
 #pragma once
-// A connection to an FTP server, through libcurl: folder listings, downloads, uploads and
-// deletions, each naming its file by the full path from the login folder. One control connection
-// is kept and reused. Failures come back with the server's or the system's words; the password
-// is never part of a URL or a message.
+// A connection to an FTP server (plain, or FTPS: explicit TLS) or an SFTP server, through
+// libcurl: folder listings, downloads, uploads and deletions, each naming its file by the full
+// path from the login folder. One connection is kept and reused. Failures come back with the
+// server's or the system's words; the password is never part of a URL or a message.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -12,10 +12,14 @@
 
 #include "platform/content_reader.h"
 #include "platform/file_time.h"
+#include "platform/ftp_listing.h"
 
 namespace platform {
 
+enum class FtpProtocol { Ftp, Ftps, Sftp };
+
 struct FtpSettings {
+  FtpProtocol protocol = FtpProtocol::Ftp;
   std::string host;
   int port = 21;
   std::string user;
@@ -25,36 +29,28 @@ struct FtpSettings {
   std::string proxy;
   std::string proxyUser;
   std::string proxyPassword;
+  // FTPS: the server's public key, "sha256//BASE64" (";" between several); empty: the
+  // certificate must be signed by an authority the system trusts.
+  std::string pinnedKey;
+  // SFTP: a private key file to log in with (the password is then its passphrase); empty: the
+  // password logs in.
+  std::string privateKeyFile;
+  // SFTP: the known-hosts file (OpenSSH's format) that servers' keys are checked against and
+  // a key met for the first time is added to.
+  std::string knownHostsFile;
 };
-
-struct FtpEntry {
-  std::string name;
-  bool folder = false;
-  std::uint64_t size = 0;
-  // UTC, exact as the server keeps it (MLSD "modify").
-  std::optional<FileTime> time;
-  // MLSD "unique": the same for two names of one folder (a link the server follows).
-  std::string unique;
-};
-
-// One line of a Unix-style LIST reply ("-rw-r--r-- 1 u g 3 Dec 07 01:10 x y.txt") for servers
-// without MLSD: name, kind and size (the time it shows is not exact); false for links and lines
-// that are no entry.
-[[nodiscard]] bool ParseListLine(std::string_view line, FtpEntry& entry);
-// One line of an MLSD reply ("type=file;size=5;modify=20240101120000; a.txt"); false for lines
-// that name no file or folder of the listed one ("cdir", "pdir", links, unknown types).
-[[nodiscard]] bool ParseMlsdLine(std::string_view line, FtpEntry& entry);
 
 // The store's link to a server. The store sees only this; tests may hand it a fake.
 class FtpConnection {
  public:
   virtual ~FtpConnection() = default;
 
-  // A connection through libcurl (one control connection, kept and reused).
+  // A connection through libcurl for the settings' kind (one connection, kept and reused).
   [[nodiscard]] static std::unique_ptr<FtpConnection> Open(FtpSettings settings);
 
-  // The entries of a folder ("" for the login folder, else "a/b"), by MLSD; a server without it
-  // is listed by LIST and asked each file's exact time (MDTM).
+  // The entries of a folder ("" for the login folder, else "a/b") with exact times: FTP lists by
+  // MLSD, or by LIST asking each file's time (MDTM) where the server lacks MLSD; SFTP asks each
+  // file's time. Leftovers of killed runs come marked.
   [[nodiscard]] virtual bool List(const std::string& folder, std::vector<FtpEntry>& entries, std::string& error) = 0;
   // After a List that failed: the server refused to enter the folder (it is missing, or closed).
   [[nodiscard]] virtual bool FolderRefused() const = 0;
@@ -70,6 +66,9 @@ class FtpConnection {
   // The file's size and time as the server keeps them now (SIZE and MDTM, the time to the
   // second); empty when the server says neither.
   [[nodiscard]] virtual std::optional<std::pair<std::uint64_t, FileTime>> FileState(const std::string& path) = 0;
+  // What the user should read that is no failure (an SSH server's key trusted for the first
+  // time, a file put right after a killed run); taken once.
+  [[nodiscard]] virtual std::vector<std::string> TakeNotices() { return {}; }
 };
 
 }  // namespace platform

@@ -21,12 +21,6 @@ std::string trimmed(std::string_view text) {
   return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
 }
 
-std::string withoutSlashes(std::string text) {
-  while (!text.empty() && text.front() == '/') text.erase(0, 1);
-  while (!text.empty() && text.back() == '/') text.pop_back();
-  return text;
-}
-
 std::string joined(const std::string& a, const std::string& b) { return a.empty() ? b : (b.empty() ? a : a + "/" + b); }
 
 }  // namespace
@@ -73,39 +67,18 @@ bool FtpStore::Attach(engine::ProgressSink* sink, bool recursive) {
   copies_.clear();
   deleteQueue_.clear();
   leftovers_.clear();
-  // "ftp://host:port/pub", "host:port" or "host": the path is where the store starts.
-  std::string server = trimmed(record_.server);
-  if (platform::equalNoCase(server.substr(0, std::min<std::size_t>(6, server.size())), "ftp://")) server.erase(0, 6);
-  const auto slash = server.find('/');
-  std::string hostPort = server.substr(0, slash);
-  const std::string urlPath = slash == std::string::npos ? std::string() : server.substr(slash);
-  platform::FtpSettings settings;
-  settings.port = record_.port;
-  const auto colon = hostPort.rfind(':');
-  if (colon != std::string::npos && hostPort.find_first_not_of("0123456789", colon + 1) == std::string::npos) {
-    settings.port = std::atoi(hostPort.c_str() + colon + 1);
-    hostPort.resize(colon);
+  std::string error;
+  auto target = ConnectionTarget(record_, proxies_, root_, error);
+  if (!target) return fail(error);
+  base_ = target->base;
+  settings_ = target->settings;
+  client_ = connect_(settings_);
+  const bool listed = listTree(recursive);
+  // Shown also when the listing failed later on: a server's key was trusted all the same.
+  for (const std::string& notice : client_->TakeNotices()) {
+    prompt().ShowMessage(root_ + ": " + engine::PrintableText(notice), engine::PromptIcon::Information);
   }
-  if (hostPort.empty()) return fail(engine::TranslateFormat("${Please enter a valid FTP URL}: %s", {root_}));
-  settings.host = hostPort;
-  const bool anonymous = (record_.flags & 1) != 0;
-  settings.user = anonymous ? "anonymous" : record_.user;
-  settings.password = anonymous ? std::string() : record_.password;
-  settings.passive = (record_.flags & 2) != 0;
-  if (record_.firewall >= 0 && record_.firewall < static_cast<int>(proxies_.size())) {
-    const FtpProxyRecord& proxy = proxies_[static_cast<std::size_t>(record_.firewall)];
-    settings.proxy = proxy.port.empty() ? proxy.server : proxy.server + ":" + proxy.port;
-    settings.proxyUser = proxy.user;
-    settings.proxyPassword = proxy.password;
-  }
-  base_ = joined(withoutSlashes(urlPath), withoutSlashes(record_.folder));
-  // The side's folder is below the login folder: never "..", never the parent of where it says.
-  if (!base_.empty() && !platform::isSafeRelativePath(base_)) {
-    return fail(engine::TranslateFormat("${An FTP folder must lie below the login folder:} %s (%s)", {base_, root_}));
-  }
-  settings_ = settings;
-  client_ = connect_(settings);
-  return listTree(recursive);
+  return listed;
 }
 
 bool FtpStore::listTree(bool recursive) {
@@ -132,7 +105,7 @@ bool FtpStore::listTree(bool recursive) {
                                            {engine::PrintableText(entry.name), root_}));
         continue;
       }
-      if (platform::isTemporaryName(entry.name)) {
+      if (entry.leftover || platform::isTemporaryName(entry.name)) {
         if (!entry.folder) leftovers_.push_back(remotePathOf(relative));
         continue;
       }

@@ -1,8 +1,8 @@
 #pragma once
-// A folder on an FTP server as one side of a session, named "ftp:NAME" after a connection kept
-// in the configuration. The whole tree is listed when the store is attached; files are read
-// through local copies; uploads go to a temporary name and are renamed into place; deletions
-// wait for Finish.
+// A folder on an FTP, FTPS or SFTP server as one side of a session, named "ftp:NAME" after a
+// connection kept in the configuration. The whole tree is listed when the store is attached;
+// files are read through local copies; uploads go to a temporary name and are renamed into
+// place; deletions wait for Finish.
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -11,32 +11,10 @@
 #include <vector>
 
 #include "platform/ftp_connection.h"
+#include "stores/ftp_settings.h"
 #include "stores/listing_store.h"
 
 namespace stores {
-
-// One named connection, as the configuration keeps it.
-struct FtpServerRecord {
-  std::string name;
-  // A host, "host:port" or a URL ("ftp://host/pub": the path is where the store starts).
-  std::string server;
-  std::string user;
-  std::string password;
-  int port = 21;
-  // Index of the proxy record; -1 for none.
-  int firewall = -1;
-  // Bit 0: anonymous login; bit 1: passive mode.
-  int flags = 0;
-  // The starting folder, below the login folder.
-  std::string folder;
-};
-
-struct FtpProxyRecord {
-  std::string server;
-  std::string user;
-  std::string password;
-  std::string port;
-};
 
 class FtpStore : public ListingStore {
  public:

@@ -78,7 +78,7 @@ TEST_F(Ftp, AServerThatGoesAwayFailsTheItemsAndLeavesTheOldFiles) {
 }
 
 TEST_F(Ftp, AServerWithoutMlsdPrintsNothingOfItsOwnAndCopiesComeAsNewFiles) {
-  server = std::make_unique<testsupport::FtpServer>(tree.path("server"), true);
+  server = std::make_unique<testsupport::FtpServer>(tree.path("server"), testsupport::FtpServerKind::Plain);
   ASSERT_TRUE(server->running()) << server->why();
   (void)platform::writeFileReplacing(ini,
                                      "[Options]\nVersion=1\nFTPList=1\n[FTPServer1]\nName=Plain\nServer=127.0.0.1\nPort=" +
@@ -92,4 +92,44 @@ TEST_F(Ftp, AServerWithoutMlsdPrintsNothingOfItsOwnAndCopiesComeAsNewFiles) {
   struct stat st {};
   ASSERT_EQ(stat(tree.path("restored/pub/p.txt").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, platform::modeForCopy(0)) << "made as a new file is made";
+}
+
+TEST_F(Ftp, FtpsWithAPinnedKeyKeepsExactTimesAndNoOtherServerKeyIsTrusted) {
+  server = std::make_unique<testsupport::FtpServer>(tree.path("server"), testsupport::FtpServerKind::Tls);
+  ASSERT_TRUE(server->running()) << server->why();
+  const std::string common = "Server=127.0.0.1\nPort=" + std::to_string(server->port()) +
+                             "\nUser=velkor\nPass=secret pass\nFolder=tls\nFlags=2\nFirewall=-1\n";
+  (void)platform::writeFileReplacing(ini,
+                                     "[Options]\nVersion=1\nFTPList=5\n"
+                                     "[FTPServer1]\nName=Pinned\nProtocol=FTPS\nPinnedKey=" + server->pinnedKey() + "\n" + common +
+                                         "[FTPServer2]\nName=Unpinned\nProtocol=ftps\n" + common +
+                                         "[FTPServer3]\nName=Other key\nProtocol=FTPS\n"
+                                         "PinnedKey=sha256//AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=\n" + common +
+                                         "[FTPServer4]\nName=Plain\n" + common +
+                                         "[FTPServer5]\nName=Wrong password\nProtocol=FTPS\nPinnedKey=" + server->pinnedKey() +
+                                         "\nServer=127.0.0.1\nPort=" + std::to_string(server->port()) +
+                                         "\nUser=velkor\nPass=not the password\nFlags=2\nFirewall=-1\n",
+                                     0600);
+  tree.writeWithTime("src/a.txt", "alpha", testsupport::kOld);
+  tree.write("src/sub/b.txt", "beta");
+  auto backup = run({tree.path("src"), "ftp:Pinned", "-back", "-R", "-auto"});
+  ASSERT_EQ(backup.exitCode, 0) << all(backup);
+  EXPECT_EQ(tree.read("server/tls/sub/b.txt"), "beta");
+  auto again = run({tree.path("src"), "ftp:Pinned", "-back", "-R", "-auto"});
+  EXPECT_NE(again.output.find("Folders seems to be identical!"), std::string::npos) << "times kept exactly: " << all(again);
+
+  tree.write("src/new.txt", "never sent to a server that is not the one pinned");
+  for (const char* name : {"ftp:Unpinned", "ftp:Other key", "ftp:Plain"}) {
+    auto refused = run({tree.path("src"), name, "-back", "-R", "-auto"});
+    EXPECT_EQ(refused.exitCode, 2) << name << ": " << all(refused);
+    EXPECT_EQ(all(refused).find("secret pass"), std::string::npos);
+    EXPECT_FALSE(tree.exists("server/tls/new.txt")) << name;
+  }
+  auto unpinned = run({tree.path("src"), "ftp:Unpinned", "-back", "-R", "-auto"});
+  EXPECT_NE(unpinned.errorOutput.find("PinnedKey=sha256//"), std::string::npos) << "says how to trust it: " << all(unpinned);
+
+  auto wrong = run({tree.path("src"), "ftp:Wrong password", "-back", "-R", "-auto"});
+  EXPECT_EQ(wrong.exitCode, 2) << all(wrong);
+  EXPECT_NE(wrong.errorOutput.find("530 Authentication failed"), std::string::npos) << "the server's words: " << all(wrong);
+  EXPECT_EQ(all(wrong).find("not the password"), std::string::npos);
 }

@@ -51,7 +51,8 @@ COptions filledOptions() {
   o.sessions.push_back(session);
   session.Name = "Mail|box";
   o.sessions.push_back(session);
-  o.ftpServers.push_back({"home", "ftp.example", "me", "s3cret", "/pub", 2121, 1, 0});
+  o.ftpServers.push_back({"home", "ftp.example", "me", "s3cret", "/pub", 2121, 1, 0, "FTPS", "sha256//abc=", ""});
+  o.ftpServers.push_back({"box", "box.example", "me", "phrase", "", 2222, 2, -1, "SFTP", "", "/home/me/.ssh/id_ed25519"});
   o.ftpProxies.push_back({"proxy", "pu", "pp", 8021});
   o.projects.push_back({"Nightly", {"Docs", "Mail|box", "Missing"}});
   o.projects.push_back({"Empty", {}});
@@ -148,6 +149,19 @@ TEST(Options, OutOfRangeValuesLoadAsDefaults) {
   EXPECT_EQ(o.projects.size(), 1u);
   EXPECT_EQ(o.filters.size(), 6u);
   EXPECT_EQ(o.currentFilter, 0);
+}
+
+TEST(Options, FtpSectionsWrittenBeforeTheSecureKindsReadAsPlainFtp) {
+  const COptions options = loaded("[Options]\nFTPList=3\n"
+                                  "[FTPServer1]\nName=Old\nServer=ftp.example\nPort=2121\n"
+                                  "[FTPServer2]\nName=Box\nServer=box.example\nProtocol=SFTP\n"
+                                  "[FTPServer3]\nName=Tls\nServer=tls.example\nProtocol=ftps\nPinnedKey=sha256//abc=\n");
+  ASSERT_EQ(options.ftpServers.size(), 3u);
+  EXPECT_EQ(options.ftpServers[0].Protocol, "");
+  EXPECT_EQ(options.ftpServers[0].Port, 2121);
+  EXPECT_EQ(options.ftpServers[1].Port, 22) << "SFTP's own port when none is written";
+  EXPECT_EQ(options.ftpServers[2].Port, 21);
+  EXPECT_EQ(options.ftpServers[2].PinnedKey, "sha256//abc=");
 }
 
 TEST(Options, SavingIntoAHandWrittenFileKeepsItsComments) {

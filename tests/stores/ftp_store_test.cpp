@@ -14,6 +14,19 @@
 
 namespace {
 
+// A connection to the test server's account, in passive mode.
+stores::FtpServerRecord serverRecord(const std::string& name, const std::string& server, int port, const std::string& folder = "") {
+  stores::FtpServerRecord record;
+  record.name = name;
+  record.server = server;
+  record.user = "velkor";
+  record.password = "secret pass";
+  record.port = port;
+  record.flags = 2;
+  record.folder = folder;
+  return record;
+}
+
 struct FtpFixture : ::testing::Test {
   testsupport::TempTree tree;
   engine::EngineSettings settings;
@@ -25,8 +38,7 @@ struct FtpFixture : ::testing::Test {
     if (!server->running()) GTEST_SKIP() << server->why();
   }
   std::unique_ptr<stores::FtpStore> attach() {
-    stores::FtpServerRecord record{"Test", "127.0.0.1", "velkor", "secret pass", server->port(), -1, 2, ""};
-    return attachTo(record);
+    return attachTo(serverRecord("Test", "127.0.0.1", server->port()));
   }
   std::unique_ptr<stores::FtpStore> attachTo(const stores::FtpServerRecord& record) {
     auto store = std::make_unique<stores::FtpStore>(context, std::vector<stores::FtpServerRecord>{record},
@@ -54,7 +66,7 @@ TEST(FtpListing, MlsdLinesGiveFilesAndFoldersWithExactTimes) {
 }
 
 TEST_F(FtpFixture, AServerWithoutMlsdIsListedByListWithTheTimesItKeeps) {
-  server = std::make_unique<testsupport::FtpServer>(tree.folder("server"), true);
+  server = std::make_unique<testsupport::FtpServer>(tree.folder("server"), testsupport::FtpServerKind::Plain);
   ASSERT_TRUE(server->running()) << server->why();
   tree.writeWithTime("server/a b.txt", "12345", testsupport::utcTime(2021, 5, 6, 7, 8, 9));
   tree.writeWithTime("server/sub/c.txt", "1", testsupport::utcTime(2001, 1, 2, 3, 4, 5));
@@ -142,7 +154,7 @@ TEST_F(FtpFixture, FoldersTheServerShowsTwiceLeftoversAndPathsAboveTheLoginAreNe
   ASSERT_EQ(symlink("real", tree.path("server/al/alias").c_str()), 0);
   ASSERT_EQ(symlink("..", tree.path("server/al/real/up").c_str()), 0);
   tree.write("server/al/.ovand~AbC123.tmp", "half an upload");
-  stores::FtpServerRecord record{"Links", "127.0.0.1", "velkor", "secret pass", server->port(), -1, 2, "al"};
+  stores::FtpServerRecord record = serverRecord("Links", "127.0.0.1", server->port(), "al");
   auto store = attachTo(record);
   EXPECT_FALSE(store->Exists(store->Root() + "/real/x.txt")) << "a deletion through one name would delete the other's";
   EXPECT_FALSE(store->Exists(store->Root() + "/alias/x.txt"));
@@ -205,8 +217,7 @@ TEST(FtpFinish, ADeletionTheServerRefusesIsNamedAndTriedAgainByTheNextFinish) {
   FakeServer server;
   server.files = {{"a.txt", "a"}, {"b.txt", "b"}};
   server.refusals = 1;
-  stores::FtpServerRecord record{"Fake", "fake.example", "u", "p", 21, -1, 2, ""};
-  stores::FtpStore store({&settings, nullptr, {}}, {record}, {},
+  stores::FtpStore store({&settings, nullptr, {}}, {serverRecord("Fake", "fake.example", 21)}, {},
                          [&](const platform::FtpSettings&) { return std::make_unique<FakeConnection>(server); });
   ASSERT_TRUE(store.Open("ftp:Fake", {true, false, false}));
   ASSERT_TRUE(store.Attach(nullptr, true)) << store.LastError();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "engine/folder_walker.h"
 #include "engine/local_store.h"
@@ -14,6 +15,7 @@
 #include "stores/zip_store.h"
 #include "tests/support/memory_store.h"
 #include "tests/support/ftp_server.h"
+#include "tests/support/ssh_server.h"
 #include "tests/support/temp_tree.h"
 #include "tests/support/tools.h"
 #include "tests/stores/shipped_archivers.h"
@@ -59,6 +61,25 @@ std::unique_ptr<engine::Store> makeTar(const engine::StoreContext& context) {
 std::unique_ptr<engine::Store> make7z(const engine::StoreContext& context) {
   return std::make_unique<stores::ArchiverStore>(context, testsupport::ShippedArchiverFor("a.7z"));
 }
+// One SFTP server for the process, and a known-hosts file of its own.
+testsupport::SshServer& contractSshServer() {
+  static testsupport::TempTree served;
+  static testsupport::SshServer server(served.folder("server"));
+  setenv("XDG_CONFIG_HOME", served.folder("config").c_str(), 1);
+  return server;
+}
+std::unique_ptr<engine::Store> makeSftp(const engine::StoreContext& context) {
+  const testsupport::SshServer& server = contractSshServer();
+  stores::FtpServerRecord record;
+  record.name = "Contract";
+  record.protocol = "SFTP";
+  record.server = "127.0.0.1";
+  record.port = server.port();
+  record.user = server.user();
+  record.keyFile = server.loginKey();
+  return std::make_unique<stores::FtpStore>(context, std::vector<stores::FtpServerRecord>{record},
+                                            std::vector<stores::FtpProxyRecord>{});
+}
 std::unique_ptr<engine::Store> makeSnapshot(const engine::StoreContext& context) {
   return std::make_unique<stores::SnapshotStore>(context);
 }
@@ -94,6 +115,10 @@ TEST_P(StoreContract, PutListReadDeleteFinish) {
   if (GetParam().make == &makeFtp && !contractServer().running()) GTEST_SKIP() << contractServer().why();
   if (GetParam().make == &makeTar && !testsupport::haveTool("tar")) GTEST_SKIP() << "tar is not installed";
   if (GetParam().make == &make7z && !testsupport::haveTool("7z")) GTEST_SKIP() << "7z is not installed";
+  if (GetParam().make == &makeSftp) {
+    if (!contractSshServer().installed()) GTEST_SKIP() << contractSshServer().why();
+    ASSERT_TRUE(contractSshServer().running()) << contractSshServer().why();
+  }
   auto store = GetParam().make(context);
   // "ftp:NAME" names a connection, anything else a path below the test's folder.
   const std::string root = std::string(GetParam().root).starts_with("ftp:") ? GetParam().root : tree.path(GetParam().root);
@@ -142,5 +167,6 @@ INSTANTIATE_TEST_SUITE_P(EveryStore, StoreContract,
                                            StoreKind{"Package", &makePackage, "update.pkg"},
                                            StoreKind{"Ftp", &makeFtp, "ftp:Contract"},
                                            StoreKind{"Tar", &makeTar, "archive.tar.gz"},
-                                           StoreKind{"SevenZip", &make7z, "archive.7z"}),
+                                           StoreKind{"SevenZip", &make7z, "archive.7z"},
+                                           StoreKind{"Sftp", &makeSftp, "ftp:Contract"}),
                          [](const ::testing::TestParamInfo<StoreKind>& kind) { return std::string(kind.param.name); });

@@ -7,10 +7,18 @@
 
 namespace testsupport {
 
+enum class FtpServerKind {
+  Full,
+  // Offers neither MLSD nor MFMT.
+  Plain,
+  // FTPS: explicit TLS ("AUTH TLS") required on both channels, with a certificate of its own
+  // made by openssl for the test.
+  Tls,
+};
+
 class FtpServer {
  public:
-  // `plain`: a server that offers neither MLSD nor MFMT.
-  FtpServer(const std::string& root, bool plain = false);
+  explicit FtpServer(const std::string& root, FtpServerKind kind = FtpServerKind::Full);
   ~FtpServer();
   FtpServer(const FtpServer&) = delete;
   FtpServer& operator=(const FtpServer&) = delete;
@@ -19,12 +27,18 @@ class FtpServer {
   [[nodiscard]] bool running() const { return port_ > 0; }
   [[nodiscard]] const std::string& why() const { return why_; }
   [[nodiscard]] int port() const { return port_; }
+  // A TLS server's public key as a pin ("sha256//BASE64").
+  [[nodiscard]] const std::string& pinnedKey() const { return pinnedKey_; }
   // Ends the server at once (a connection lost in the middle of a transfer).
   void stop();
 
  private:
+  // Makes the certificate and key in `folder`; false with why_ set.
+  bool makeCertificate(const std::string& folder, std::string& certificate, std::string& key);
+
   pid_t pid_ = -1;
   int port_ = 0;
+  std::string pinnedKey_;
   std::string why_;
 };
 

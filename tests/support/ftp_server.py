@@ -1,17 +1,31 @@
 # A local FTP server for the tests: pyftpdlib on 127.0.0.1, on a free port written to PORTFILE.
-# Usage: ftp_server.py ROOT PORTFILE [plain]  ("plain": without MLSD, MLST and MFMT).
+# Usage: ftp_server.py ROOT PORTFILE full|plain|tls [CERTFILE KEYFILE]
+#   plain: without MLSD, MLST and MFMT; tls: FTPS (explicit TLS required on both channels).
 import sys, os, logging
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
 logging.basicConfig(level=logging.CRITICAL)
-root, portfile = sys.argv[1], sys.argv[2]
+root, portfile, mode = sys.argv[1], sys.argv[2], sys.argv[3]
 auth = DummyAuthorizer()
 auth.add_user('velkor', 'secret pass', root, perm='elradfmwMT')
-class Handler(FTPHandler):
-    pass
+if mode == 'tls':
+    from pyftpdlib.handlers import TLS_FTPHandler, TLS_DTPHandler
+    class DataHandler(TLS_DTPHandler):
+        # pyftpdlib takes a data connection that turns readable before the transfer command as
+        # closed; curl starts the TLS handshake right after connecting, so let it proceed.
+        def readable(self):
+            return self._ssl_accepting or super().readable()
+    class Handler(TLS_FTPHandler):
+        certfile, keyfile = sys.argv[4], sys.argv[5]
+        tls_control_required = True
+        tls_data_required = True
+        dtp_handler = DataHandler
+else:
+    class Handler(FTPHandler):
+        pass
 Handler.authorizer = auth
-if len(sys.argv) > 3 and sys.argv[3] == 'plain':
+if mode == 'plain':
     Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items() if k not in ('MLSD', 'MLST', 'MFMT')}
 server = FTPServer(('127.0.0.1', 0), Handler)
 with open(portfile + '.part', 'w') as f:
