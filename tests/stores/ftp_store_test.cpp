@@ -231,6 +231,17 @@ TEST(FtpFinish, ADeletionTheServerRefusesIsNamedAndTriedAgainByTheNextFinish) {
   EXPECT_EQ(server.files.count("b.txt"), 1u);
 }
 
+TEST_F(FtpFixture, FinishReconnectsWhenTheServerDroppedTheIdleConnection) {
+  tree.write("server/a.txt", "a");
+  tree.write("server/b.txt", "b");
+  auto store = attach();
+  ASSERT_TRUE(store->DeleteFile(store->Root() + "/a.txt"));
+  ASSERT_TRUE(server->restart()) << "port " << server->port() << " could not be taken again";
+  EXPECT_TRUE(store->Finish()) << store->LastError();
+  EXPECT_FALSE(tree.exists("server/a.txt"));
+  EXPECT_TRUE(tree.exists("server/b.txt"));
+}
+
 TEST_F(FtpFixture, ANameAServerWouldChangeIsNeverSent) {
   tree.write("local/x.txt", "x");
   auto store = attach();

@@ -13,7 +13,19 @@
 
 namespace testsupport {
 
-FtpServer::FtpServer(const std::string& root, FtpServerKind kind) {
+FtpServer::FtpServer(const std::string& root, FtpServerKind kind) : root_(root), kind_(kind) { start(0); }
+
+bool FtpServer::restart() {
+  const int port = port_;
+  stop();
+  port_ = 0;
+  start(port);
+  return port_ == port;
+}
+
+void FtpServer::start(int port) {
+  const std::string root = root_;
+  const FtpServerKind kind = kind_;
   const std::string beside = platform::joinPath(platform::parentOf(root), ".ftp-" + std::to_string(getpid()) + "-" +
                                                                            platform::fileNameOf(root));
   const std::string portFile = beside + ".port";
@@ -27,6 +39,7 @@ FtpServer::FtpServer(const std::string& root, FtpServerKind kind) {
     arguments.push_back(certificate);
     arguments.push_back(key);
   }
+  arguments.insert(arguments.begin() + 5, std::to_string(port));
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);

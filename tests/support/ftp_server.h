@@ -31,11 +31,17 @@ class FtpServer {
   [[nodiscard]] const std::string& pinnedKey() const { return pinnedKey_; }
   // Ends the server at once (a connection lost in the middle of a transfer).
   void stop();
+  // A new server on the same port (the old one's connections are gone); false when the port
+  // could not be taken again.
+  bool restart();
 
  private:
+  void start(int port);
   // Makes the certificate and key in `folder`; false with why_ set.
   bool makeCertificate(const std::string& folder, std::string& certificate, std::string& key);
 
+  std::string root_;
+  FtpServerKind kind_;
   pid_t pid_ = -1;
   int port_ = 0;
   std::string pinnedKey_;
