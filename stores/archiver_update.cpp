@@ -64,7 +64,7 @@ bool ArchiverStore::commit() {
     (void)platform::deleteFile(work);
     const std::string kept = keepStagedFiles();
     std::string text = engine::TranslateFormat("${The archive %s was left as it was:} %s", {root_, error});
-    if (!kept.empty()) text += "\n" + engine::TranslateFormat("${Copies that were not written back are kept in:} %s", {kept});
+    if (!kept.empty()) text += "\n" + kept;
     // The listing is the archive's again, so that nothing is taken for written that is not.
     std::string reread;
     if (!readArchive(reread)) text += "\n" + reread;

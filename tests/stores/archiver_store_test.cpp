@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/local_store.h"
+#include "platform/drive_type.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "stores/archiver_store.h"
@@ -29,34 +30,45 @@ struct ArchiverStoreTest : ::testing::Test {
                                     "\nlformat=T|X|L|yyyy-MM-dd|hh-mm-ss|N!\n")
         .front();
   }
+  // A.tar holding old.txt; a batch that adds new.txt and deletes old.txt, whose add the archiver
+  // refuses.
+  std::unique_ptr<stores::ArchiverStore> failAWrite() {
+    tree.write("in/old.txt", "old content");
+    testsupport::runTool({"tar", "-cf", tree.path("a.tar"), "-C", tree.path("in"), "old.txt"});
+    archiveBefore = tree.read("a.tar");
+    auto kind = testsupport::ShippedArchiverFor("a.tar");
+    kind.addTemplate = "%P --no-such-option -rf %A %F";
+    auto store = open(kind, tree.path("a.tar"));
+    engine::LocalStore source(context);
+    tree.write("src/new.txt", "new content");
+    EXPECT_TRUE(source.Open(tree.path("src"), {true, false}));
+    EXPECT_TRUE(source.Attach(nullptr, true));
+    store->BeginBatch(0);
+    EXPECT_TRUE(store->PutFile(tree.path("a.tar/new.txt"), nullptr, source, tree.path("src/new.txt"), 0, {}));
+    EXPECT_TRUE(store->DeleteFile(tree.path("a.tar/old.txt")));
+    store->EndBatch();
+    return store;
+  }
+  std::string archiveBefore;
+  // The folder the store's last error says the files were kept in; empty when it says none.
+  static std::string keptFolder(const stores::ArchiverStore& store) {
+    const auto kept = store.LastError().find("kept in: ");
+    if (kept == std::string::npos) return {};
+    const std::string rest = store.LastError().substr(kept + 9);
+    return rest.substr(0, rest.find('\n'));
+  }
 };
 
 TEST_F(ArchiverStoreTest, AWriteTheArchiverRefusesLeavesTheArchiveAsItWasAndKeepsTheFiles) {
   VELKOR_REQUIRE_TOOL("tar");
-  tree.write("in/old.txt", "old content");
-  testsupport::runTool({"tar", "-cf", tree.path("a.tar"), "-C", tree.path("in"), "old.txt"});
-  const std::string before = tree.read("a.tar");
-  auto kind = testsupport::ShippedArchiverFor("a.tar");
-  kind.addTemplate = "%P --no-such-option -rf %A %F";
-  auto store = open(kind, tree.path("a.tar"));
-  engine::LocalStore source(context);
-  tree.write("src/new.txt", "new content");
-  ASSERT_TRUE(source.Open(tree.path("src"), {true, false}));
-  ASSERT_TRUE(source.Attach(nullptr, true));
-
-  store->BeginBatch(0);
-  ASSERT_TRUE(store->PutFile(tree.path("a.tar/new.txt"), nullptr, source, tree.path("src/new.txt"), 0, {}));
-  ASSERT_TRUE(store->DeleteFile(tree.path("a.tar/old.txt")));
-  store->EndBatch();
+  auto store = failAWrite();
 
   EXPECT_EQ(store->TakeLostWrites(), (std::vector<std::string>{tree.path("a.tar/new.txt"), tree.path("a.tar/old.txt")}));
-  EXPECT_EQ(tree.read("a.tar"), before) << "the archive is as it was";
+  EXPECT_EQ(tree.read("a.tar"), archiveBefore) << "the archive is as it was";
   EXPECT_NE(store->LastError().find("no-such-option"), std::string::npos) << "in the archiver's own words: " << store->LastError();
-  const auto kept = store->LastError().find("kept in: ");
-  ASSERT_NE(kept, std::string::npos) << store->LastError();
-  const std::string keptFolder = store->LastError().substr(kept + 9);
-  EXPECT_TRUE(keptFolder.starts_with(tree.path("data/velkor/recovery/"))) << "kept where a reboot does not take it";
-  EXPECT_EQ(platform::readWholeFile(platform::joinPath(keptFolder, "new.txt")).value_or(""), "new content");
+  const std::string kept = keptFolder(*store);
+  EXPECT_TRUE(kept.starts_with(tree.path("data/velkor/recovery/"))) << "kept where a reboot does not take it: " << store->LastError();
+  EXPECT_EQ(platform::readWholeFile(platform::joinPath(kept, "new.txt")).value_or(""), "new content");
   EXPECT_TRUE(store->Exists(tree.path("a.tar/old.txt"))) << "the listing is the archive's again";
   EXPECT_FALSE(store->Exists(tree.path("a.tar/new.txt")));
   std::vector<std::string> beside;
@@ -66,6 +78,20 @@ TEST_F(ArchiverStoreTest, AWriteTheArchiverRefusesLeavesTheArchiveAsItWasAndKeep
   }
   EXPECT_TRUE(beside.empty()) << "no work file is left beside the archive";
   EXPECT_TRUE(store->Finish()) << "nothing waits any more";
+}
+
+TEST_F(ArchiverStoreTest, FilesAreKeptWhenTheTemporaryFolderIsOnAnotherFileSystem) {
+  VELKOR_REQUIRE_TOOL("tar");
+  // /dev/shm is a tmpfs, as /tmp is on many systems: the files cannot be renamed into the data folder.
+  if (!platform::isFolder("/dev/shm") || platform::sameDisk("/dev/shm", tree.path("data"))) {
+    GTEST_SKIP() << "no second file system at /dev/shm";
+  }
+  testsupport::ScopedEnvironment temporary{"TMPDIR", "/dev/shm"};
+  auto store = failAWrite();
+  const std::string kept = keptFolder(*store);
+  ASSERT_FALSE(kept.empty()) << store->LastError();
+  EXPECT_EQ(platform::readWholeFile(platform::joinPath(kept, "new.txt")).value_or(""), "new content")
+      << "the folder named holds the file: " << store->LastError();
 }
 
 TEST_F(ArchiverStoreTest, ANameAppendedTwiceIsItsLaterVersionAndLetterCaseCounts) {
