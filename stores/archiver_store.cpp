@@ -5,6 +5,7 @@
 #include "platform/file_system.h"
 #include "platform/folder_tree.h"
 #include "platform/path.h"
+#include "platform/temp_names.h"
 
 namespace stores {
 namespace {
@@ -257,7 +258,12 @@ bool ArchiverStore::unpackAll(std::string& error) {
   return true;
 }
 
-void ArchiverStore::BeginBatch(unsigned) { inBatch_ = true; }
+void ArchiverStore::BeginBatch(unsigned) {
+  // Work files a killed run left beside the archive; a dry run, which never gets here, changes
+  // nothing.
+  if (platform::isFolder(platform::parentOf(root_))) platform::removeLeftoversIn(platform::parentOf(root_));
+  inBatch_ = true;
+}
 
 void ArchiverStore::EndBatch() {
   if (!inBatch_) return;

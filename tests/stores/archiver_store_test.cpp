@@ -1,10 +1,13 @@
 // An outside archiver that fails, lies or lists names from elsewhere never costs the user a file.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "engine/local_store.h"
 #include "platform/drive_type.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "platform/temp_names.h"
 #include "stores/archiver_store.h"
 #include "tests/stores/shipped_archivers.h"
 #include "tests/support/temp_tree.h"
@@ -92,6 +95,23 @@ TEST_F(ArchiverStoreTest, FilesAreKeptWhenTheTemporaryFolderIsOnAnotherFileSyste
   ASSERT_FALSE(kept.empty()) << store->LastError();
   EXPECT_EQ(platform::readWholeFile(platform::joinPath(kept, "new.txt")).value_or(""), "new content")
       << "the folder named holds the file: " << store->LastError();
+}
+
+TEST_F(ArchiverStoreTest, AWorkFileAKilledRunLeftBesideTheArchiveGoesWithTheNextRealRun) {
+  VELKOR_REQUIRE_TOOL("tar");
+  tree.write("in/a.txt", "a");
+  testsupport::runTool({"tar", "-cf", tree.path("a.tar"), "-C", tree.path("in"), "a.txt"});
+  tree.write(".ovand~Kx3dQ9.tmp", "half an archive");
+  std::string held;
+  const int holder = platform::createTempFileBeside(tree.path("a.tar"), held);
+  ASSERT_GE(holder, 0);
+  auto store = open(testsupport::ShippedArchiverFor("a.tar"), tree.path("a.tar"));
+  EXPECT_TRUE(tree.exists(".ovand~Kx3dQ9.tmp")) << "listing alone changes nothing";
+  store->BeginBatch(0);
+  store->EndBatch();
+  EXPECT_FALSE(tree.exists(".ovand~Kx3dQ9.tmp"));
+  EXPECT_TRUE(platform::exists(held)) << "a work file another run still holds stays";
+  ::close(holder);
 }
 
 TEST_F(ArchiverStoreTest, ANameAppendedTwiceIsItsLaterVersionAndLetterCaseCounts) {
