@@ -105,6 +105,7 @@ bool ArchiverStore::readArchive(std::string& error) {
   (void)platform::removeTree(stageFolder());
   (void)platform::removeTree(unpackFolder());
   unpacked_ = false;
+  unpackFailed_ = false;
   if (!platform::exists(root_)) return true;
   engine::HistoryList parsed;
   std::vector<std::string> names;
@@ -222,8 +223,17 @@ int ArchiverStore::GetFile(const std::string& path, std::string& localPath, unsi
     below = *relative;
   } else if (!IsArchiverSafeName(member)) {
     error = engine::TranslateFormat("${This name cannot be handed to an archiver:} %s", {member});
-  } else if (kind_.UnpacksWhole() && (kind_.getTemplate.empty() || unpacked_ || extractions_ >= kExtractionsBeforeUnpack)) {
-    if (unpackAll(error)) folder = unpackFolder();
+  } else if (kind_.UnpacksWhole() &&
+             (kind_.getTemplate.empty() || unpacked_ || (extractions_ >= kExtractionsBeforeUnpack && !unpackFailed_))) {
+    if (unpackAll(error)) {
+      folder = unpackFolder();
+    } else if (!kind_.getTemplate.empty()) {
+      // One member the archiver refuses to write out (a hostile archive's link trick) fails the
+      // whole unpacking; every other file still comes out on its own.
+      unpackFailed_ = true;
+      error.clear();
+      folder = extractOne(member, error);
+    }
   } else {
     folder = extractOne(member, error);
   }

@@ -79,6 +79,7 @@ bool ArchiverStore::commit() {
   // Later commands name the members as the new archive spells them.
   takeListing(std::move(written), names);
   unpacked_ = false;
+  unpackFailed_ = false;
   return true;
 }
 

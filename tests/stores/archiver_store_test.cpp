@@ -131,6 +131,26 @@ TEST_F(ArchiverStoreTest, ANameAppendedTwiceIsItsLaterVersionAndLetterCaseCounts
   EXPECT_EQ(platform::readWholeFile(local).value_or(""), "second, longer");
 }
 
+TEST_F(ArchiverStoreTest, AnArchiveThatCannotBeUnpackedWholeStillGivesEveryFileOneByOne) {
+  std::string listing;
+  for (int i = 0; i < 12; ++i) listing += "echo '-rw-r--r-- 0/0 5 2024-03-01 12:00:00 f" + std::to_string(i) + ".txt'\n";
+  tree.write("x.fake", listing);
+  const std::string tries = tree.path("unpack-tries");
+  // Unpacking everything fails, as 7-Zip's does on one member it will not write (a link trick).
+  const auto kind = testsupport::ArchiversOf("[ext]\nfake=Fake\n[Fake]\np=sh\nlist=%P %A\nget=%P -c \"echo fine > $0\" %F\n"
+                                             "unpack=%P -c \"echo >> " + tries + "; echo cannot write lnk/x >&2; exit 2\"\n"
+                                             "lformat=T|X|L|yyyy-MM-dd|hh-mm-ss|N!\n")
+                        .front();
+  auto store = open(kind, tree.path("x.fake"));
+  for (int i = 0; i < 12; ++i) {
+    std::string local;
+    const std::string name = "f" + std::to_string(i) + ".txt";
+    ASSERT_EQ(store->GetFile(tree.path("x.fake/" + name), local, 0), 1) << name << ": " << store->LastError();
+    EXPECT_EQ(platform::readWholeFile(local).value_or(""), "fine\n") << name;
+  }
+  EXPECT_EQ(tree.read("unpack-tries"), "\n") << "the whole archive is tried once, not once for every file";
+}
+
 TEST_F(ArchiverStoreTest, NamesFromElsewhereAreLeftOutAndOnlyAPlainExtractedFileIsHandedOut) {
   tree.write("x.fake",
              "echo '-rw-r--r-- 0/0 5 2024-03-01 12:00:00 ../escape.txt'\n"
