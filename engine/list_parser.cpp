@@ -344,9 +344,14 @@ bool ParseListText(std::string_view text, const ListerRecord& lister, HistoryLis
         continue;
       }
     }
-    if (!FinaliseEntry(parsed, true, rejected)) continue;
+    if (!FinaliseEntry(parsed, !lister.archiverNames, rejected)) continue;
     // An archiver's names are paths below the archive: each is found by its folder and name.
     if (lister.archiverNames) {
+      // Paths of this system, where "c:x" is a name and no drive.
+      if (!platform::isSafeRelativePath(parsed.entry.path)) {
+        if (rejected != nullptr) rejected->push_back(listed);
+        continue;
+      }
       const auto slash = parsed.entry.path.rfind('/');
       parsed.entry.folder = slash == std::string::npos ? std::string() : parsed.entry.path.substr(0, slash + 1);
     }

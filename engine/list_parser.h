@@ -30,8 +30,9 @@ struct ListerRecord {
   unsigned flags = 0;
   // The names are an outside archiver's on this system, paths below the archive whose entries
   // are found by their folder ("a/b/") and name: a leading "./" is not part of a name,
-  // folders (names ending with "/") are left out, and a name holding a "\\" (the archiver's
-  // escape of a character it cannot print) is rejected as one that cannot be handed back to it.
+  // folders (names ending with "/") are left out, a name holding a "\\" (the archiver's
+  // escape of a character it cannot print) is rejected as one that cannot be handed back to it,
+  // and "c:x" is a name, not a drive.
   bool archiverNames = false;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <unistd.h>
 #include <memory>
 
@@ -105,6 +106,17 @@ CopyResult copyFile(const std::string& source, const std::string& destination, c
     return outcome(CopyOutcome::Failed, error);
   }
   return result;
+}
+
+bool moveFile(const std::string& source, const std::string& destination, std::string& error) {
+  if (::rename(source.c_str(), destination.c_str()) == 0) return true;
+  if (errno != EXDEV) {
+    error = systemErrorText(errno);
+    return false;
+  }
+  const CopyResult copied = copyFile(source, destination);
+  error = copied.error;
+  return copied.ok() && deleteFile(source, &error);
 }
 
 }  // namespace platform

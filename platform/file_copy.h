@@ -33,6 +33,10 @@ using CopyProgress = std::function<bool(std::uint64_t done)>;
 [[nodiscard]] CopyResult copyFile(const std::string& source, const std::string& destination,
                                   const CopyProgress& progress = {});
 
+// Moves a file: renamed, or, where `destination` lies on another file system, copied as above
+// and then removed. False with `error` when the file stays where it was.
+[[nodiscard]] bool moveFile(const std::string& source, const std::string& destination, std::string& error);
+
 // Fault injection for tests: after this many bytes have been written by copies, every further
 // write fails with an I/O error; empty switches the fault off.
 void injectCopyWriteFault(std::optional<std::uint64_t> afterBytes);

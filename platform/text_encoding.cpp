@@ -1,5 +1,8 @@
 #include "platform/text_encoding.h"
 
+#include <locale.h>
+#include <wctype.h>
+
 #include "platform/case_fold.h"
 
 namespace platform {
@@ -29,6 +32,15 @@ std::string windows1252ToUtf8(std::string_view text) {
 
 std::string utf8OrWindows1252(std::string_view text) {
   return isValidUtf8(text) ? std::string(text) : windows1252ToUtf8(text);
+}
+
+bool isPrintableUtf8(std::string_view text) {
+  static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+  if (utf8 == static_cast<locale_t>(nullptr) || !isValidUtf8(text)) return false;
+  for (const char32_t c : toCodePoints(text)) {
+    if (iswprint_l(static_cast<wint_t>(c), utf8) == 0) return false;
+  }
+  return true;
 }
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include "engine/store_factory.h"
 #include "engine/text.h"
 #include "platform/case_fold.h"
+#include "platform/text_encoding.h"
 #include "stores/archiver_store.h"
 
 namespace stores {
@@ -205,11 +206,13 @@ std::vector<std::string> ExpandTemplate(std::string_view text, const TemplateVal
 }
 
 bool IsArchiverSafeName(std::string_view name) {
-  if (name.empty() || name.starts_with('-') || name.front() == ' ' || name.back() == ' ') return false;
+  // "-x" is an option; "@x" is 7-Zip's file of names to read.
+  if (name.empty() || name.starts_with('-') || name.starts_with('@') || name.front() == ' ' || name.back() == ' ') return false;
   for (const char c : name) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '\\' || c == '*' || c == '?' || c == '[') return false;
+    if (c == '\\' || c == '*' || c == '?' || c == '[') return false;
   }
-  return true;
+  // A listing in the archivers' UTF-8 locale escapes the rest, and the name would not be found again.
+  return platform::isPrintableUtf8(name);
 }
 
 void RegisterArchivers(std::vector<ArchiverDescription> kinds) {

@@ -90,8 +90,9 @@ struct TemplateValues {
 [[nodiscard]] std::vector<std::string> ExpandTemplate(std::string_view text, const TemplateValues& values);
 
 // A name that may be handed to an archiver's command and comes back the same from its listing:
-// no option or wildcard can be mistaken for it, and it holds nothing an archiver prints escaped
-// or a listing line loses (control characters, "\\", blanks at its ends).
+// no option, list file ("@") or wildcard can be mistaken for it, and it holds nothing an archiver
+// prints escaped or a listing line loses ("\\", bytes that are no UTF-8, characters that do not
+// print, blanks at its ends).
 [[nodiscard]] bool IsArchiverSafeName(std::string_view name);
 
 // Makes the store factory open paths of the described kinds through them.

@@ -5,6 +5,7 @@
 #include "platform/file_system.h"
 #include "platform/folder_tree.h"
 #include "platform/path.h"
+#include "platform/temp_names.h"
 
 namespace stores {
 namespace {
@@ -104,6 +105,7 @@ bool ArchiverStore::readArchive(std::string& error) {
   (void)platform::removeTree(stageFolder());
   (void)platform::removeTree(unpackFolder());
   unpacked_ = false;
+  unpackFailed_ = false;
   if (!platform::exists(root_)) return true;
   engine::HistoryList parsed;
   std::vector<std::string> names;
@@ -221,8 +223,17 @@ int ArchiverStore::GetFile(const std::string& path, std::string& localPath, unsi
     below = *relative;
   } else if (!IsArchiverSafeName(member)) {
     error = engine::TranslateFormat("${This name cannot be handed to an archiver:} %s", {member});
-  } else if (kind_.UnpacksWhole() && (kind_.getTemplate.empty() || unpacked_ || extractions_ >= kExtractionsBeforeUnpack)) {
-    if (unpackAll(error)) folder = unpackFolder();
+  } else if (kind_.UnpacksWhole() &&
+             (kind_.getTemplate.empty() || unpacked_ || (extractions_ >= kExtractionsBeforeUnpack && !unpackFailed_))) {
+    if (unpackAll(error)) {
+      folder = unpackFolder();
+    } else if (!kind_.getTemplate.empty()) {
+      // One member the archiver refuses to write out (a hostile archive's link trick) fails the
+      // whole unpacking; every other file still comes out on its own.
+      unpackFailed_ = true;
+      error.clear();
+      folder = extractOne(member, error);
+    }
   } else {
     folder = extractOne(member, error);
   }
@@ -257,7 +268,12 @@ bool ArchiverStore::unpackAll(std::string& error) {
   return true;
 }
 
-void ArchiverStore::BeginBatch(unsigned) { inBatch_ = true; }
+void ArchiverStore::BeginBatch(unsigned) {
+  // Work files a killed run left beside the archive; a dry run, which never gets here, changes
+  // nothing.
+  if (platform::isFolder(platform::parentOf(root_))) platform::removeLeftoversIn(platform::parentOf(root_));
+  inBatch_ = true;
+}
 
 void ArchiverStore::EndBatch() {
   if (!inBatch_) return;

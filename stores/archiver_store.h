@@ -83,6 +83,8 @@ class ArchiverStore : public ListingStore {
   std::unique_ptr<platform::TempFolder> work_;
   int extractions_ = 0;
   bool unpacked_ = false;
+  // Unpacking the whole archive failed: files are taken out one by one.
+  bool unpackFailed_ = false;
   // Names the archive lists differently from the relative path ("./a" for "a").
   std::unordered_map<std::string, std::string> listedNames_;
   // Members that leave the archive at the next write (deleted, or replaced by a staged file).

@@ -54,17 +54,20 @@ bool ArchiverStore::commit() {
   if (!stageChangedCopies(error)) return fail(error);
   if (staged_.empty() && removed_.empty()) return true;
   std::string work;
+  // Held open (and so locked) while the archiver works on it: no other run takes it for a
+  // leftover of a killed one.
   const int reserved = platform::createTempFileBeside(root_, work, &error);
-  if (reserved < 0) return fail(engine::Translate("${cannot write}") + " " + root_ + ": " + error);
-  ::close(reserved);
+  if (reserved < 0) error = engine::Translate("${cannot write}") + " " + root_ + ": " + error;
   engine::HistoryList written;
   std::vector<std::string> names;
-  const bool ok = writeArchive(work, error) && verify(work, written, names, error) && platform::renameReplace(work, root_, &error);
+  const bool ok = reserved >= 0 && writeArchive(work, error) && verify(work, written, names, error) &&
+                  platform::renameReplace(work, root_, &error);
+  if (reserved >= 0) ::close(reserved);
   if (!ok) {
-    (void)platform::deleteFile(work);
+    if (reserved >= 0) (void)platform::deleteFile(work);
     const std::string kept = keepStagedFiles();
     std::string text = engine::TranslateFormat("${The archive %s was left as it was:} %s", {root_, error});
-    if (!kept.empty()) text += "\n" + engine::TranslateFormat("${Copies that were not written back are kept in:} %s", {kept});
+    if (!kept.empty()) text += "\n" + kept;
     // The listing is the archive's again, so that nothing is taken for written that is not.
     std::string reread;
     if (!readArchive(reread)) text += "\n" + reread;
@@ -76,6 +79,7 @@ bool ArchiverStore::commit() {
   // Later commands name the members as the new archive spells them.
   takeListing(std::move(written), names);
   unpacked_ = false;
+  unpackFailed_ = false;
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include "engine/copy_source.h"
 #include "engine/mask_list.h"
 #include "engine/text.h"
+#include "platform/file_copy.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "platform/special_folders.h"
@@ -306,11 +307,20 @@ std::string ListingStore::keepInRecovery(const std::string& folder) const {
                 now.second);
   const std::string recovery = platform::joinPath(platform::joinPath(platform::userDataFolder(), "velkor/recovery"),
                                                   platform::fileNameOf(root_) + "-" + stamp);
+  std::string said;
+  bool keptAny = false;
   for (const std::string& file : files) {
     const std::string target = platform::joinPath(recovery, file.substr(platform::withTrailingSeparator(folder).size()));
-    if (platform::createFolderChain(platform::parentOf(target))) (void)platform::renameReplace(file, target);
+    std::string error;
+    // The temporary folder may lie on another file system (a tmpfs) than the user's data.
+    if (platform::createFolderChain(platform::parentOf(target), &error) && platform::moveFile(file, target, error)) {
+      keptAny = true;
+      continue;
+    }
+    said += "\n" + engine::TranslateFormat("${A copy that was not written back could not be kept:} %s (%s)", {file, error});
   }
-  return recovery;
+  if (keptAny) said = engine::TranslateFormat("${Copies that were not written back are kept in:} %s", {recovery}) + said;
+  return keptAny ? said : said.substr(1);
 }
 
 bool ListingStore::ReleaseFile(const std::string&) { return true; }

@@ -99,8 +99,9 @@ class ListingStore : public engine::Store {
   // back is a new row, so the rows are taken as they are now).
   [[nodiscard]] std::vector<TempCopy> changedCopies() const;
   // Moves every file below `folder` into a new folder of the user's data ("velkor/recovery/" and
-  // the archive's name with the time), where it outlives the run and the temporary folder; that
-  // folder, or empty when there was nothing to keep.
+  // the archive's name with the time), where it outlives the run and the temporary folder. What
+  // to tell the user (that folder, and each file that could not be kept there), or empty when
+  // there was nothing to keep.
   std::string keepInRecovery(const std::string& folder) const;
   // Records a copy inside the temporary folder; copies elsewhere are not the store's.
   void recordCopy(const std::string& path, int entry);

@@ -345,9 +345,8 @@ bool ZipStore::WriteBackCopies() {
 }
 
 void ZipStore::keepUnsavedCopies() {
-  const std::string recovery = keepInRecovery(TempFolder());
-  if (recovery.empty()) return;
-  setError(LastError() + "\n" + engine::TranslateFormat("${Copies that were not written back are kept in:} %s", {recovery}));
+  const std::string kept = keepInRecovery(TempFolder());
+  if (!kept.empty()) setError(LastError() + "\n" + kept);
 }
 
 bool ZipStore::Finish() {

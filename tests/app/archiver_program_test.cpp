@@ -95,6 +95,34 @@ TEST_P(ArchiverProgram, BackUpChangeUpdateAndRestore) {
   for (const char* planted : {"PWNED", "PWNED2", "src/PWNED", "back/sub/PWNED"}) EXPECT_FALSE(tree.exists(planted)) << planted;
 }
 
+// Each name an archiver would take for something else (7-Zip's "@" list file) or print back
+// escaped (bytes that are no UTF-8, a character the C library does not know yet) fails on its own;
+// the archive takes every other file, "a:b" among them (no drive letter on Linux).
+TEST_P(ArchiverProgram, ANameTheArchiverCannotTakeFailsAloneAndTheArchiveTakesTheRest) {
+  VELKOR_REQUIRE_TOOL(GetParam().tool);
+  const std::vector<std::string> refused = {"@list.txt", "bad\xff\xfe name", "shaking \xf0\x9f\xab\xa8 face"};
+  const std::vector<std::string> taken = {"a:b", "c:notes.txt", "list.txt", "sub/@inner"};
+  for (const std::string& name : refused) tree.writeWithTime("src/" + name, "refused " + name, kOld);
+  for (const std::string& name : taken) tree.writeWithTime("src/" + name, "taken " + name, kOld);
+  const std::string archive = tree.path(GetParam().file);
+
+  const auto made = run({tree.path("src"), archive, "-back", "-R", "-auto"});
+  EXPECT_EQ(made.exitCode, 1) << made.output << made.errorOutput;
+  EXPECT_NE(made.output.find("Copied to target: 4,"), std::string::npos) << made.output << made.errorOutput;
+  EXPECT_NE(made.output.find("failed: 3,"), std::string::npos) << made.output;
+  EXPECT_EQ(made.errorOutput.find("was left as it was"), std::string::npos) << made.errorOutput;
+  for (const std::string& name : refused) {
+    EXPECT_NE(made.errorOutput.find("cannot be handed to an archiver: " + archive + "/" + name), std::string::npos) << name;
+  }
+  const auto again = run({tree.path("src"), archive, "-back", "-R", "-scan"});
+  EXPECT_NE(again.output.find("Planned actions: 3"), std::string::npos) << "only the refused names remain\n" << again.output;
+
+  const auto restored = run({archive, tree.path("back"), "-copy", "-R", "-auto"});
+  EXPECT_EQ(restored.exitCode, 0) << restored.output << restored.errorOutput;
+  EXPECT_EQ(restored.errorOutput.find("would leave the folder"), std::string::npos) << restored.errorOutput;
+  for (const std::string& name : taken) EXPECT_EQ(tree.read("back/" + name), "taken " + name) << name;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     RealTools, ArchiverProgram,
     ::testing::Values(ArchiveKind{"b.tar", "tar", {"tar", "--full-time", "--numeric-owner", "-tvf"}},

@@ -64,7 +64,9 @@ TEST(ArchiverDescriptions, EveryValueIsOneWholeArgument) {
   EXPECT_FALSE(stores::IsArchiverSafeName("-rf"));
   EXPECT_FALSE(stores::IsArchiverSafeName("a*.txt"));
   EXPECT_TRUE(stores::IsArchiverSafeName("sub/-x and $(y);"));
-  for (const char* lost : {" lead", "trail ", "back\\slash", "new\nline", "tab\tin"}) {
+  EXPECT_FALSE(stores::IsArchiverSafeName("@names.txt")) << "7-Zip would add the files named in names.txt";
+  EXPECT_TRUE(stores::IsArchiverSafeName("a:b/ü @x 😀"));
+  for (const char* lost : {" lead", "trail ", "back\\slash", "new\nline", "tab\tin", "bad \xff byte", "new \xf0\x9f\xab\xa8 emoji"}) {
     EXPECT_FALSE(stores::IsArchiverSafeName(lost)) << "a listing gives back another name for " << lost;
   }
 }
