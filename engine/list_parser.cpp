@@ -258,7 +258,8 @@ void ParseRecord(std::string_view record, const ListLineFormat& format, ParsedEn
     }
     if (code == "T") {
       // Unix mode strings begin with the kind ("-" a file); 7-Zip's attributes with "D" for a folder.
-      parsed.notAFile = !text.empty() && std::string_view("dDlhcbps").find(text.front()) != std::string_view::npos;
+      parsed.hardLink = !text.empty() && text.front() == 'h';
+      parsed.notAFile = !text.empty() && std::string_view("dDlcbps").find(text.front()) != std::string_view::npos;
     } else if (code == "C") {
       entry.checksum = parseHex(text);
     } else if (code == "N!") {
@@ -315,7 +316,7 @@ std::string ArchiverRelative(std::string_view listed) {
 }
 
 bool ParseListText(std::string_view text, const ListerRecord& lister, HistoryList& out, RejectedNames* rejected,
-                   std::vector<std::string>* listedNames) {
+                   std::vector<ListedName>* listedNames) {
   out.Clear();
   const std::vector<std::string_view> lines = SplitLines(text);
   const ListLineFormat format = ListLineFormat::Parse(lister.format);
@@ -335,12 +336,21 @@ bool ParseListText(std::string_view text, const ListerRecord& lister, HistoryLis
     }
     ParsedEntry parsed;
     ParseRecord(record, format, parsed);
-    std::string listed = parsed.entry.path;
+    ListedName listed{parsed.entry.path, {}};
+    // Only an archiver's listing says which name a hard link shares its content with.
+    if (parsed.hardLink && !lister.archiverNames) continue;
+    if (parsed.hardLink) {
+      constexpr std::string_view kLinkTo = " link to ";
+      const auto to = listed.listed.find(kLinkTo);
+      if (to == std::string::npos) continue;
+      listed.hardLinkTo = ArchiverRelative(std::string_view(listed.listed).substr(to + kLinkTo.size()));
+      listed.listed.resize(to);
+    }
     if (lister.archiverNames) {
-      parsed.entry.path = ArchiverRelative(listed);
+      parsed.entry.path = ArchiverRelative(listed.listed);
       if (parsed.entry.path.empty() || parsed.notAFile) continue;
-      if (listed.find('\\') != std::string::npos) {
-        if (rejected != nullptr) rejected->push_back(listed);
+      if (listed.listed.find('\\') != std::string::npos) {
+        if (rejected != nullptr) rejected->push_back(listed.listed);
         continue;
       }
     }
@@ -349,7 +359,7 @@ bool ParseListText(std::string_view text, const ListerRecord& lister, HistoryLis
     if (lister.archiverNames) {
       // Paths of this system, where "c:x" is a name and no drive.
       if (!platform::isSafeRelativePath(parsed.entry.path)) {
-        if (rejected != nullptr) rejected->push_back(listed);
+        if (rejected != nullptr) rejected->push_back(listed.listed);
         continue;
       }
       const auto slash = parsed.entry.path.rfind('/');

@@ -45,6 +45,16 @@ struct ParsedEntry {
   // A "T" column (the kind of entry: "-rw-r--r--", "drwx...", "lrwx...", "....A", "D....") named
   // something other than a file: a folder, a link, a device.
   bool notAFile = false;
+  // A "T" column beginning with "h": a second name of another entry's content (tar's hard link,
+  // listed as "NAME link to OTHER").
+  bool hardLink = false;
+};
+
+// An archiver's entry as its listing names it: the name to hand back to it, and for a hard link
+// the name (made relative) whose content it shares.
+struct ListedName {
+  std::string listed;
+  std::string hardLinkTo;
 };
 
 // Names that a listing offered but that could not be taken (absolute, "..", a drive letter).
@@ -66,9 +76,9 @@ void ParseRecord(std::string_view record, const ListLineFormat& format, ParsedEn
 // Parses listing text: records after the start marker (when given) up to the end marker (when
 // bit 0 is set), appended to `out` (cleared first). False when the start marker never occurs.
 // `listedNames`, when given, receives each entry's name exactly as the listing spelled it, in the
-// order of `out`.
+// order of `out`. A hard link's entry has the size 0 the listing gives it.
 bool ParseListText(std::string_view text, const ListerRecord& lister, HistoryList& out,
-                   RejectedNames* rejected = nullptr, std::vector<std::string>* listedNames = nullptr);
+                   RejectedNames* rejected = nullptr, std::vector<ListedName>* listedNames = nullptr);
 // The same on a file; false when it cannot be read.
 bool ParseListFile(const std::string& file, const ListerRecord& lister, HistoryList& out,
                    RejectedNames* rejected = nullptr);

@@ -78,8 +78,8 @@ bool ArchiverStore::run(const std::string& command, const std::string& archive, 
   return ok;
 }
 
-bool ArchiverStore::list(const std::string& archive, engine::HistoryList& listing, std::vector<std::string>& listedNames,
-                         std::string& error) {
+bool ArchiverStore::list(const std::string& archive, engine::HistoryList& listing,
+                         std::vector<engine::ListedName>& listedNames, std::string& error) {
   platform::ProcessResult result;
   if (!run(kind_.listTemplate, archive, {}, work_->path(), error, &result)) {
     error = engine::TranslateFormat("${The archiver could not list %s:} %s", {archive, error});
@@ -93,6 +93,15 @@ bool ArchiverStore::list(const std::string& archive, engine::HistoryList& listin
   }
   for (const std::string& name : rejected) {
     addWarning(engine::TranslateFormat("${A name that would leave the folder is left out:} %s (%s)", {name, archive}));
+  }
+  // A hard link holds the content, and so the size, of the name it is linked to.
+  for (int index = 0; index < listing.SlotCount(); ++index) {
+    const std::string& target = listedNames[static_cast<std::size_t>(index)].hardLinkTo;
+    const auto slash = target.rfind('/');
+    const int shared = target.empty() ? -1
+                                      : listing.Find(slash == std::string::npos ? std::string() : target.substr(0, slash + 1),
+                                                     platform::fileNameOf(target));
+    if (shared >= 0) listing.at(index).size = listing.at(shared).size;
   }
   return true;
 }
@@ -108,14 +117,15 @@ bool ArchiverStore::readArchive(std::string& error) {
   unpackFailed_ = false;
   if (!platform::exists(root_)) return true;
   engine::HistoryList parsed;
-  std::vector<std::string> names;
+  std::vector<engine::ListedName> names;
   if (!list(root_, parsed, names, error)) return false;
   takeListing(std::move(parsed), names);
   return true;
 }
 
-void ArchiverStore::takeListing(engine::HistoryList parsed, const std::vector<std::string>& listedNames) {
+void ArchiverStore::takeListing(engine::HistoryList parsed, const std::vector<engine::ListedName>& listedNames) {
   listedNames_.clear();
+  hardLinks_.clear();
   copies_.clear();
   for (int index = 0; index < parsed.SlotCount(); ++index) {
     const engine::HistoryEntry& entry = parsed.at(index);
@@ -123,11 +133,16 @@ void ArchiverStore::takeListing(engine::HistoryList parsed, const std::vector<st
     // archiver itself extracts it; look-ups find the earliest, which therefore goes.
     const int earlier = parsed.Find(entry.folder, entry.name);
     if (earlier != index) parsed.Remove(earlier);
-    const std::string& listed = listedNames[static_cast<std::size_t>(index)];
-    if (listed != entry.path) {
-      listedNames_[entry.path] = listed;
+    const engine::ListedName& listed = listedNames[static_cast<std::size_t>(index)];
+    if (listed.listed != entry.path) {
+      listedNames_[entry.path] = listed.listed;
     } else {
       listedNames_.erase(entry.path);
+    }
+    if (!listed.hardLinkTo.empty()) {
+      hardLinks_[entry.path] = listed.hardLinkTo;
+    } else {
+      hardLinks_.erase(entry.path);
     }
   }
   replaceListing(std::move(parsed));
@@ -195,9 +210,13 @@ bool ArchiverStore::DeleteFile(const std::string& path) {
   return true;
 }
 
-std::string ArchiverStore::extractOne(const std::string& member, std::string& error) {
+std::string ArchiverStore::extractOne(const std::string& relative, std::string& error) {
+  // A hard link comes out only together with the name whose content it shares.
+  std::vector<std::string> members = {memberOf(relative)};
+  const auto linked = hardLinks_.find(relative);
+  if (linked != hardLinks_.end()) members.insert(members.begin(), memberOf(linked->second));
   const std::string folder = platform::joinPath(work_->path(), "get" + std::to_string(++extractions_));
-  if (!platform::createFolder(folder, 0700, &error) || !run(kind_.getTemplate, root_, {member}, folder, error)) return {};
+  if (!platform::createFolder(folder, 0700, &error) || !run(kind_.getTemplate, root_, members, folder, error)) return {};
   return folder;
 }
 
@@ -232,10 +251,10 @@ int ArchiverStore::GetFile(const std::string& path, std::string& localPath, unsi
       // whole unpacking; every other file still comes out on its own.
       unpackFailed_ = true;
       error.clear();
-      folder = extractOne(member, error);
+      folder = extractOne(*relative, error);
     }
   } else {
-    folder = extractOne(member, error);
+    folder = extractOne(*relative, error);
   }
   // Only a plain file the archiver made where it was asked to counts: never one reached through
   // a link it left there (a hostile archive's "dir -> /etc" before "dir/passwd").

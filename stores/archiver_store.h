@@ -44,20 +44,25 @@ class ArchiverStore : public ListingStore {
   bool run(const std::string& command, const std::string& archive, const std::vector<std::string>& files,
            const std::string& folder, std::string& error, platform::ProcessResult* result = nullptr,
            const std::string& outputFile = {});
-  // The archive's entries; `listedNames` as the archiver spells them.
-  bool list(const std::string& archive, engine::HistoryList& listing, std::vector<std::string>& listedNames,
+  // The archive's entries; `listedNames` as the archiver spells them. A hard link gets the size
+  // of the name it shares its content with.
+  bool list(const std::string& archive, engine::HistoryList& listing, std::vector<engine::ListedName>& listedNames,
             std::string& error);
   // Reads the archive into the listing (empty when it does not exist); what waited is dropped.
   bool readArchive(std::string& error);
   // Makes a listing read from the archive the store's.
-  void takeListing(engine::HistoryList parsed, const std::vector<std::string>& listedNames);
+  void takeListing(engine::HistoryList parsed, const std::vector<engine::ListedName>& listedNames);
   // Everything in the archive unpacked once into a folder of the store's (kinds that unpack whole).
   bool unpackAll(std::string& error);
   // Writes content as the file `relative` below `folder` (made as needed), complete or not at all.
   bool writeInto(const std::string& folder, const std::string& relative, platform::ContentReader& content,
                  platform::FileTime time, std::string& error);
-  // Extracts one member into a new empty folder: that folder, or empty with `error`.
-  std::string extractOne(const std::string& member, std::string& error);
+  // Extracts the member of a relative path into a new empty folder: that folder, or empty with
+  // `error`.
+  std::string extractOne(const std::string& relative, std::string& error);
+  // Hard links to names that leave the archive or are replaced get their content as files of
+  // their own first: the archiver would otherwise leave them pointing at nothing.
+  bool keepHardLinkedContent(std::string& error);
   // The archive's name of a relative path: as listed, or the path itself for a new file.
   [[nodiscard]] std::string memberOf(const std::string& relative) const;
   // Takes a copy handed out and changed since as a file to add.
@@ -70,7 +75,7 @@ class ArchiverStore : public ListingStore {
   bool applyChanges(const std::string& archive, std::string& error);
   // The work file holds what the listing says, each name once, and nothing that was removed;
   // `written` and `listedNames` receive its listing.
-  bool verify(const std::string& work, engine::HistoryList& written, std::vector<std::string>& listedNames,
+  bool verify(const std::string& work, engine::HistoryList& written, std::vector<engine::ListedName>& listedNames,
               std::string& error);
   // After a failed write: the files that were to be added are moved where the user can find them.
   std::string keepStagedFiles();
@@ -87,6 +92,8 @@ class ArchiverStore : public ListingStore {
   bool unpackFailed_ = false;
   // Names the archive lists differently from the relative path ("./a" for "a").
   std::unordered_map<std::string, std::string> listedNames_;
+  // Hard links: relative path -> the relative path whose content they share.
+  std::unordered_map<std::string, std::string> hardLinks_;
   // Members that leave the archive at the next write (deleted, or replaced by a staged file).
   std::set<std::string> removed_;
   // Relative paths whose new content waits in the stage folder.

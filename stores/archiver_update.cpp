@@ -51,15 +51,15 @@ bool ArchiverStore::stageChangedCopies(std::string& error) {
 
 bool ArchiverStore::commit() {
   std::string error;
-  if (!stageChangedCopies(error)) return fail(error);
-  if (staged_.empty() && removed_.empty()) return true;
+  const bool prepared = stageChangedCopies(error) && keepHardLinkedContent(error);
+  if (prepared && staged_.empty() && removed_.empty()) return true;
   std::string work;
   // Held open (and so locked) while the archiver works on it: no other run takes it for a
   // leftover of a killed one.
-  const int reserved = platform::createTempFileBeside(root_, work, &error);
-  if (reserved < 0) error = engine::Translate("${cannot write}") + " " + root_ + ": " + error;
+  const int reserved = prepared ? platform::createTempFileBeside(root_, work, &error) : -1;
+  if (prepared && reserved < 0) error = engine::Translate("${cannot write}") + " " + root_ + ": " + error;
   engine::HistoryList written;
-  std::vector<std::string> names;
+  std::vector<engine::ListedName> names;
   const bool ok = reserved >= 0 && writeArchive(work, error) && verify(work, written, names, error) &&
                   platform::renameReplace(work, root_, &error);
   if (reserved >= 0) ::close(reserved);
@@ -80,6 +80,23 @@ bool ArchiverStore::commit() {
   takeListing(std::move(written), names);
   unpacked_ = false;
   unpackFailed_ = false;
+  return true;
+}
+
+bool ArchiverStore::keepHardLinkedContent(std::string& error) {
+  for (const auto& [link, shared] : hardLinks_) {
+    const int entry = findEntry(link);
+    if (entry < 0 || staged_.count(link) > 0 || removed_.count(memberOf(shared)) == 0) continue;
+    std::string copy;
+    if (GetFile(platform::joinPath(root_, link), copy, 0) != 1) {
+      error = LastError();
+      return false;
+    }
+    auto content = platform::FileReader::open(copy, &error);
+    if (!content || !writeInto(stageFolder(), link, *content, listing_.at(entry).time, error)) return false;
+    staged_.insert(link);
+    removed_.insert(memberOf(link));
+  }
   return true;
 }
 
@@ -122,8 +139,8 @@ bool ArchiverStore::applyChanges(const std::string& archive, std::string& error)
   return true;
 }
 
-bool ArchiverStore::verify(const std::string& work, engine::HistoryList& written, std::vector<std::string>& listedNames,
-                           std::string& error) {
+bool ArchiverStore::verify(const std::string& work, engine::HistoryList& written,
+                           std::vector<engine::ListedName>& listedNames, std::string& error) {
   if (!list(work, written, listedNames, error)) return false;
   // The size of each name's last version, the one the archiver extracts.
   std::map<std::string, std::int64_t> sizes;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <unistd.h>
 
 #include "engine/list_parser.h"
 #include "platform/path.h"
@@ -133,6 +134,29 @@ INSTANTIATE_TEST_SUITE_P(
       std::replace(name.begin(), name.end(), '.', '_');
       return name;
     });
+
+TEST_F(ArchiverProgram, HardLinksComeOutWithTheirContentAndKeepItWhenTheirTwinGoes) {
+  VELKOR_REQUIRE_TOOL("tar");
+  tree.writeWithTime("in/one.txt", "shared content", kOld);
+  ASSERT_EQ(::link(tree.path("in/one.txt").c_str(), tree.path("in/two.txt").c_str()), 0);
+  testsupport::runTool({"tar", "-cf", tree.path("h.tar"), "-C", tree.path("in"), "one.txt", "two.txt"});
+  tree.writeWithTime("out/two.txt", "kept unless restored", kOld);
+  // Hidden from the listing, the second name would be deleted from the target as not in the archive.
+  const auto restored = run({tree.path("h.tar"), tree.path("out"), "-copy", "-R", "-auto"});
+  ASSERT_EQ(restored.exitCode, 0) << restored.output << restored.errorOutput;
+  EXPECT_EQ(tree.read("out/one.txt"), "shared content");
+  EXPECT_EQ(tree.read("out/two.txt"), "shared content");
+
+  // The archive loses the name that holds the content and gets a new one.txt: two.txt must
+  // still come out whole.
+  ASSERT_TRUE(platform::deleteFile(tree.path("out/one.txt")));
+  const auto updated = run({tree.path("out"), tree.path("h.tar"), "-copy", "-R", "-auto"});
+  ASSERT_EQ(updated.exitCode, 0) << updated.output << updated.errorOutput;
+  const auto again = run({tree.path("h.tar"), tree.path("back"), "-copy", "-R", "-auto"});
+  ASSERT_EQ(again.exitCode, 0) << again.output << again.errorOutput;
+  EXPECT_FALSE(tree.exists("back/one.txt"));
+  EXPECT_EQ(tree.read("back/two.txt"), "shared content");
+}
 
 TEST_F(ArchiverProgram, AnArchiveTheToolCannotListChangesNothing) {
   VELKOR_REQUIRE_TOOL("tar");
