@@ -21,7 +21,13 @@ void FtpServer::Transfer(CProfile& profile, std::string_view section, config::Tr
   TransferText(profile, section, "Pass", Pass, direction);
   TransferText(profile, section, "Folder", Folder, direction);
   TransferInt(profile, section, "Port", Port, direction);
-  if (direction == Transfer::Load && (Port < 1 || Port > 65535)) Port = 21;
+  // A port that is no port is kept as 0, so that the connection is refused naming it rather than
+  // made to another port than the user wrote.
+  if (direction == Transfer::Load && profile.HasKey(section, "Port")) {
+    const std::string text = profile.GetText(section, "Port", "");
+    const bool number = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos && text.size() <= 5;
+    if (!number || Port < 1 || Port > 65535) Port = 0;
+  }
   TransferInt(profile, section, "Flags", Flags, direction);
   TransferInt(profile, section, "Firewall", Firewall, direction);
   TransferText(profile, section, "Protocol", Protocol, direction);

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/file_system.h"
+#include "platform/program_search.h"
 #include "platform/temp_names.h"
 
 extern char** environ;
@@ -66,6 +67,80 @@ int waitForChild(pid_t child, const ProcessOptions& options, std::string& failur
   }
 }
 
+// Descriptors opened here, closed when the object goes.
+struct Descriptors {
+  std::vector<int> fds;
+  ~Descriptors() {
+    for (const int fd : fds) ::close(fd);
+  }
+  int add(int fd) {
+    if (fd >= 0) fds.push_back(fd);
+    return fd;
+  }
+};
+
+// Starts the program in a process group of its own (so that what it starts, gzip under tar,
+// is stopped with it) that dies with the thread that started it: a program working on a copy
+// of the user's archive must not go on after the run was killed. The pid, or -1 with `reason`.
+pid_t startChild(const std::string& program, const std::vector<std::string>& arguments, const ProcessOptions& options,
+                 const std::string& outPath, const std::string& errPath, std::string& reason) {
+  Descriptors opened;
+  const int in = opened.add(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+  const int out = opened.add(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+  const int err = opened.add(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+  int report[2];
+  if (in < 0 || out < 0 || err < 0 || ::pipe2(report, O_CLOEXEC) != 0) {
+    reason = systemErrorText(errno);
+    return -1;
+  }
+  opened.add(report[0]);
+  opened.add(report[1]);
+  std::vector<std::string> argv = arguments;
+  std::vector<std::string> envp = mergedEnvironment(options.environment);
+  auto argPointers = pointers(argv);
+  auto envPointers = pointers(envp);
+  const char* folder = options.workingFolder.empty() ? nullptr : options.workingFolder.c_str();
+  const pid_t parent = ::getpid();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    // Only calls that are safe between fork and exec in a program with threads.
+    ::setpgid(0, 0);
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    int failed = 0;
+    if (::getppid() != parent) ::_exit(127);
+    if (::dup2(in, STDIN_FILENO) < 0 || ::dup2(out, STDOUT_FILENO) < 0 || ::dup2(err, STDERR_FILENO) < 0 ||
+        (folder != nullptr && ::chdir(folder) != 0)) {
+      failed = errno;
+    } else {
+      ::execve(program.c_str(), argPointers.data(), envPointers.data());
+      failed = errno;
+    }
+    (void)!::write(report[1], &failed, sizeof failed);
+    ::_exit(127);
+  }
+  if (child < 0) {
+    reason = systemErrorText(errno);
+    return -1;
+  }
+  // The child's end closes at exec; a number arriving on it is why the program did not start.
+  ::close(report[1]);
+  opened.fds.pop_back();
+  int failed = 0;
+  ssize_t got = 0;
+  do {
+    got = ::read(report[0], &failed, sizeof failed);
+  } while (got < 0 && errno == EINTR);
+  if (got == static_cast<ssize_t>(sizeof failed)) {
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    reason = (folder != nullptr && failed == ENOENT && platform::isRegularFile(program) ? options.workingFolder + ": " : "") +
+             systemErrorText(failed);
+    return -1;
+  }
+  return child;
+}
+
 }  // namespace
 
 ProcessResult runProcess(const std::vector<std::string>& arguments, const ProcessOptions& options) {
@@ -77,28 +152,11 @@ ProcessResult runProcess(const std::vector<std::string>& arguments, const Proces
   TempFolder capture("velkor-process-");
   const std::string outPath = options.outputFile.empty() ? capture.path() + "/out" : options.outputFile;
   const std::string errPath = capture.path() + "/err";
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  if (!options.workingFolder.empty()) posix_spawn_file_actions_addchdir_np(&actions, options.workingFolder.c_str());
-  // A group of its own, so that what the program starts (gzip under tar) is stopped with it.
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-  posix_spawnattr_setpgroup(&attributes, 0);
-  std::vector<std::string> argv = arguments;
-  std::vector<std::string> envp = mergedEnvironment(options.environment);
-  auto argPointers = pointers(argv);
-  auto envPointers = pointers(envp);
-  pid_t child = 0;
-  const int spawned =
-      posix_spawnp(&child, argv[0].c_str(), &actions, &attributes, argPointers.data(), envPointers.data());
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
-  if (spawned != 0) {
-    result.failure = arguments[0] + ": " + systemErrorText(spawned);
+  const std::string program = findFileIn(arguments[0], searchPathFolders(), true);
+  std::string reason;
+  const pid_t child = program.empty() ? -1 : startChild(program, arguments, options, outPath, errPath, reason);
+  if (child < 0) {
+    result.failure = arguments[0] + ": " + (program.empty() ? systemErrorText(ENOENT) : reason);
     result.errorOutput = result.failure;
     return result;
   }

@@ -69,6 +69,9 @@ std::optional<FtpTarget> ConnectionTarget(const FtpServerRecord& record, const s
     hostPort.resize(colon);
   }
   if (hostPort.empty()) return refuse(engine::TranslateFormat("${Please enter a valid FTP URL}: %s", {root}));
+  if (settings.port < 1 || settings.port > 65535) {
+    return refuse(engine::TranslateFormat("${The connection's Port is no port number from 1 to 65535:} %s", {root}));
+  }
   settings.host = hostPort;
   const bool anonymous = (record.flags & 1) != 0;
   settings.user = anonymous ? "anonymous" : record.user;

@@ -1,6 +1,10 @@
 // Programs started directly: arguments reach them whole, and they cannot hold a run for ever.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <optional>
 
 #include "platform/file_system.h"
 #include "platform/process.h"
@@ -48,6 +52,33 @@ TEST(Process, AProgramThatHangsIsStoppedWithWhatItStarted) {
   EXPECT_EQ(stopped.failure, "cancelled");
   ::sleep(1);
   EXPECT_FALSE(tree.exists("late"));
+}
+
+// True while the process runs (a zombie has ended).
+bool running(pid_t pid) {
+  const auto stat = platform::readWholeFile("/proc/" + std::to_string(pid) + "/stat");
+  if (!stat) return false;
+  const auto close = stat->rfind(')');
+  return close != std::string::npos && close + 2 < stat->size() && (*stat)[close + 2] != 'Z';
+}
+
+TEST(Process, AProgramDoesNotOutliveTheRunThatStartedIt) {
+  testsupport::TempTree tree;
+  const std::string pidFile = tree.path("pid");
+  const pid_t run = fork();
+  if (run == 0) {
+    (void)platform::runProcess({"sh", "-c", "echo $$ > '" + pidFile + "'; exec sleep 30"});
+    _exit(0);
+  }
+  std::optional<std::string> text;
+  for (int tries = 0; tries < 200 && !(text = platform::readWholeFile(pidFile)); ++tries) ::usleep(20000);
+  ASSERT_TRUE(text) << "the program did not start";
+  const pid_t program = std::atoi(text->c_str());
+  ASSERT_TRUE(running(program));
+  kill(run, SIGKILL);
+  waitpid(run, nullptr, 0);
+  for (int tries = 0; tries < 100 && running(program); ++tries) ::usleep(20000);
+  EXPECT_FALSE(running(program)) << "a killed run leaves no archiver working on";
 }
 
 }  // namespace

@@ -69,9 +69,13 @@ TEST(FtpSettings, ARecordThatCannotBeUsedAsItStandsIsRefusedAndNamed) {
                               with("sftp://x.example", "FTP", "", "", ""), with("ftp://x.example", "SFTP", "", "", ""),
                               with("x.example", "", "sha256//abc=", "", ""), with("x.example", "FTPS", "abc=", "", ""),
                               with("x.example", "FTPS", "", "/home/me/key", ""), with("x.example", "SFTP", "", "key", ""),
-                              with("x.example", "SFTP", "", "", "a/../.."), with(":21", "", "", "", "")}) {
+                              with("x.example", "SFTP", "", "", "a/../.."), with(":21", "", "", "", ""),
+                              with("x.example:99999", "", "", "", "")}) {
     std::string error;
     EXPECT_FALSE(stores::ConnectionTarget(refused, {}, "ftp:T", error)) << refused.server << " " << refused.protocol;
     EXPECT_NE(error.find("ftp:T"), std::string::npos) << error;
   }
+  std::string error;
+  EXPECT_FALSE(stores::ConnectionTarget(record("x.example", "", 0, ""), {}, "ftp:T", error)) << "a Port that was no port";
+  EXPECT_NE(error.find("Port"), std::string::npos) << error;
 }
