@@ -76,4 +76,10 @@ std::string PrintableText(std::string_view text) {
   return out;
 }
 
+std::string TrimBlanks(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+}
+
 }  // namespace engine

@@ -23,6 +23,9 @@ void SetTranslator(TranslateFunction translate);
 // Translate, then FormatText.
 [[nodiscard]] std::string TranslateFormat(std::string_view format, const std::vector<std::string>& args);
 
+// The text without blanks and tabs at either end.
+[[nodiscard]] std::string TrimBlanks(std::string_view text);
+
 // A name as it may be printed on a line of its own: control characters (a line break in a file
 // name) written as "\ooo", so no name can forge a line of the output or move the cursor.
 [[nodiscard]] std::string PrintableText(std::string_view text);

@@ -15,13 +15,6 @@ namespace {
 constexpr std::string_view kPlaceholders = "AFPpUu";
 constexpr int kMaxPlaceholders = 3;
 
-std::string trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(" \t");
-  return std::string(text.substr(first, last - first + 1));
-}
-
 // " a b " from "A  b": lower case, single blanks, one at each end.
 std::string extensionList(std::string_view text) {
   std::string list = " ";
@@ -45,15 +38,15 @@ std::string extensionList(std::string_view text) {
 std::vector<std::pair<std::string, std::string>> enumerateKinds(const DescriptionFile& file) {
   std::vector<std::pair<std::string, std::string>> kinds;
   for (const std::string& key : file.keys("ext")) {
-    const std::string extensions = trimmed(key);
+    const std::string extensions = engine::TrimBlanks(key);
     if (extensions.empty() || extensions.starts_with(';')) continue;
-    kinds.emplace_back(trimmed(file.text("ext", key)), extensions);
+    kinds.emplace_back(engine::TrimBlanks(file.text("ext", key)), extensions);
   }
   if (!kinds.empty()) return kinds;
   for (int number = 1;; ++number) {
-    const std::string section = trimmed(file.text("General", std::to_string(number)));
+    const std::string section = engine::TrimBlanks(file.text("General", std::to_string(number)));
     if (section.empty()) break;
-    const std::string own = trimmed(file.text(section, "ext"));
+    const std::string own = engine::TrimBlanks(file.text(section, "ext"));
     kinds.emplace_back(section, own.empty() ? section : own);
   }
   return kinds;
@@ -64,7 +57,7 @@ ArchiverDescription readKind(const DescriptionFile& file, const std::string& sec
   ArchiverDescription kind;
   kind.name = section;
   kind.extensions = extensionList(extensions);
-  const auto text = [&](const char* key) { return trimmed(file.text(section, key)); };
+  const auto text = [&](const char* key) { return engine::TrimBlanks(file.text(section, key)); };
   const std::string packer = text("p");
   const std::string unpacker = text("u").empty() ? packer : text("u");
   kind.packer = packer.empty() ? std::string() : lookup(packer);

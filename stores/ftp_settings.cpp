@@ -8,12 +8,6 @@
 namespace stores {
 namespace {
 
-std::string trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
-}
-
 std::string withoutSlashes(std::string text) {
   while (!text.empty() && text.front() == '/') text.erase(0, 1);
   while (!text.empty() && text.back() == '/') text.pop_back();
@@ -39,12 +33,12 @@ std::optional<FtpTarget> ConnectionTarget(const FtpServerRecord& record, const s
   };
   FtpTarget target;
   platform::FtpSettings& settings = target.settings;
-  const std::string protocol = trimmed(record.protocol);
+  const std::string protocol = engine::TrimBlanks(record.protocol);
   const auto kind = protocolNamed(protocol);
   if (!kind) return refuse(engine::TranslateFormat("${Unknown kind of connection (FTP, FTPS or SFTP):} Protocol=%s (%s)", {protocol, root}));
   settings.protocol = *kind;
   // "ftp://host:port/pub", "sftp://host/pub", "host:port" or "host": the path is where the store starts.
-  std::string server = trimmed(record.server);
+  std::string server = engine::TrimBlanks(record.server);
   if (const auto scheme = server.find("://"); scheme != std::string::npos) {
     const std::string name = server.substr(0, scheme);
     const bool sftpAddress = platform::equalNoCase(name, "sftp");
@@ -83,12 +77,12 @@ std::optional<FtpTarget> ConnectionTarget(const FtpServerRecord& record, const s
     settings.proxyUser = proxy.user;
     settings.proxyPassword = proxy.password;
   }
-  settings.pinnedKey = trimmed(record.pinnedKey);
+  settings.pinnedKey = engine::TrimBlanks(record.pinnedKey);
   if (!settings.pinnedKey.empty() &&
       (settings.protocol != platform::FtpProtocol::Ftps || !settings.pinnedKey.starts_with("sha256//") || settings.pinnedKey.size() <= 8)) {
     return refuse(engine::TranslateFormat("${A pinned key is for FTPS and reads sha256//BASE64:} PinnedKey=%s (%s)", {settings.pinnedKey, root}));
   }
-  std::string keyFile = trimmed(record.keyFile);
+  std::string keyFile = engine::TrimBlanks(record.keyFile);
   if (keyFile.starts_with("~/")) keyFile = platform::joinPath(platform::homeFolder(), keyFile.substr(2));
   if (!keyFile.empty() && (settings.protocol != platform::FtpProtocol::Sftp || !platform::isAbsolutePath(keyFile))) {
     return refuse(engine::TranslateFormat("${A key file is for SFTP and is named by its full path:} KeyFile=%s (%s)", {keyFile, root}));

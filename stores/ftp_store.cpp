@@ -15,12 +15,6 @@
 namespace stores {
 namespace {
 
-std::string trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
-}
-
 std::string joined(const std::string& a, const std::string& b) { return a.empty() ? b : (b.empty() ? a : a + "/" + b); }
 
 }  // namespace
@@ -38,10 +32,11 @@ bool FtpStore::Open(const std::string& root, engine::OpenOptions options) {
   mayBeMissing_ = options.allowMissing;
   std::string expanded;
   if (!expandRoot(root, expanded)) return false;
-  const std::string name = trimmed(trimmed(expanded).substr(std::min<std::size_t>(4, trimmed(expanded).size())));
+  const std::string path = engine::TrimBlanks(expanded);
+  const std::string name = engine::TrimBlanks(std::string_view(path).substr(std::min<std::size_t>(4, path.size())));
   const FtpServerRecord* found = nullptr;
   for (const FtpServerRecord& server : servers_) {
-    if (platform::equalNoCase(trimmed(server.name), name)) {
+    if (platform::equalNoCase(engine::TrimBlanks(server.name), name)) {
       found = &server;
       break;
     }
@@ -50,7 +45,7 @@ bool FtpStore::Open(const std::string& root, engine::OpenOptions options) {
     return fail(engine::TranslateFormat("${There is no FTP connection of this name:} %s", {expanded}));
   }
   record_ = *found;
-  root_ = "ftp:" + trimmed(record_.name);
+  root_ = "ftp:" + engine::TrimBlanks(record_.name);
   return true;
 }
 
