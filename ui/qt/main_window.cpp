@@ -267,16 +267,28 @@ void MainWindow::OpenStartDialog() {
   dialog->open();
 }
 
+void MainWindow::Begin(bool scanNow) {
+  QString problem;
+  if (scanNow && startScan(problem)) return;
+  OpenStartDialog();
+  if (!problem.isEmpty()) statusBar()->showMessage(problem);
+}
+
 void MainWindow::Scan() {
-  if (work_->Busy() || options_.runList.empty()) return;
+  QString problem;
+  if (!startScan(problem) && !problem.isEmpty()) QMessageBox::warning(this, QStringLiteral("Velkor"), problem);
+}
+
+bool MainWindow::startScan(QString& problem) {
+  if (work_->Busy() || options_.runList.empty()) return false;
   std::vector<engine::SessionSpec> sessions;
   const std::int64_t now = platform::localSecondsNow();
   for (const config::CSession& session : options_.runList) {
     std::string error;
     auto spec = app::MakeSessionSpec(session, options_, now, error);
     if (!spec) {
-      QMessageBox::warning(this, QStringLiteral("Velkor"), qs(error));
-      return;
+      problem = qs(error);
+      return false;
     }
     spec->quiet = false;
     sessions.push_back(std::move(*spec));
@@ -285,7 +297,7 @@ void MainWindow::Scan() {
   const config::CSession& first = options_.runList.front();
   setWindowTitle(txf("Velkor %s", {VELKOR_VERSION}) + " - " + qs(first.Src) + "  <->  " + qs(first.Dst));
   statusBar()->showMessage(tx("${Comparing...}"));
-  work_->StartComparison(std::move(sessions));
+  return work_->StartComparison(std::move(sessions));
 }
 
 void MainWindow::confirm(const engine::ConfirmRequest& request, const std::shared_ptr<PendingAnswer<int>>& answer) {

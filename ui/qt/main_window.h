@@ -32,9 +32,12 @@ class MainWindow : public QMainWindow {
   MainWindow(config::COptions& options, config::CProfile& profile, QWidget* parent = nullptr);
   ~MainWindow() override;
 
+  // What the window does first, once the event loop runs: with `scanNow` it scans the run list
+  // (the start dialog opens instead when the list cannot be scanned), else it opens the start dialog.
+  void Begin(bool scanNow);
   // Opens the start dialog (the command "Select folders...").
   void OpenStartDialog();
-  // Scans the run list at once.
+  // Scans the run list at once; a session that cannot be scanned is named in a message.
   void Scan();
 
   [[nodiscard]] WorkController& Work() { return *work_; }
@@ -47,6 +50,8 @@ class MainWindow : public QMainWindow {
 
  private:
   void command(int id);
+  // Starts the scan of the run list; false with the reason in `problem` (empty: busy or no list).
+  bool startScan(QString& problem);
   void listCommand(int id);
   void refresh();
   void showContextMenu(const QPoint& position);
