@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
@@ -15,10 +14,13 @@
 #include "app/run_setup.h"
 #include "engine/text.h"
 #include "platform/file_time.h"
+#include "platform/special_folders.h"
 #include "ui/controls/tx.h"
+#include "ui/help_file.h"
 #include "ui/qt/dialogs/confirm_dialog.h"
 #include "ui/qt/dialogs/history_maker.h"
 #include "ui/qt/dialogs/package_maker.h"
+#include "ui/qt/dialogs/properties_dialog.h"
 #include "ui/qt/dialogs/start_dialog.h"
 #include "ui/qt/progress_window.h"
 #include "ui/qt/result_view.h"
@@ -33,7 +35,6 @@ namespace ui::qt {
 namespace {
 
 constexpr const char* kPlacementSection = "MainFrame";
-constexpr const char* kDefaultHelp = VELKOR_DATA_DIR "/help/index.html";
 
 ViewState initialView(const config::COptions& options) {
   ViewState view;
@@ -51,7 +52,7 @@ QString summary(const engine::RunTotals& totals) {
 // The commands of the window that are not there yet stay disabled.
 constexpr int kNotYetAvailable[] = {wincmd::kPrint,   wincmd::kPrintPreview, wincmd::kPrintSetup, wincmd::kReport,
                                     wincmd::kOptions, wincmd::kOpen,         wincmd::kCopyTo,     wincmd::kCustomize,
-                                    wincmd::kKeyList, wincmd::kSchedule,     wincmd::kCompare,    wincmd::kProperties};
+                                    wincmd::kKeyList, wincmd::kSchedule,     wincmd::kCompare};
 
 }  // namespace
 
@@ -168,6 +169,7 @@ void MainWindow::command(int id) {
     case wincmd::kToolbar: toolbar_->setVisible(actions_->Get(id)->isChecked()); break;
     case wincmd::kStatusBar: statusBar()->setVisible(actions_->Get(id)->isChecked()); break;
     case wincmd::kHelp: openHelp(); break;
+    case wincmd::kProperties: showProperties(); break;
     case wincmd::kShowMenu: {
       const QRect row = view_->visualRect(view_->currentIndex());
       showContextMenu(view_->viewport()->mapToGlobal(row.isValid() ? row.center() : QPoint(10, 10)));
@@ -362,13 +364,24 @@ void MainWindow::storesNotFinished(const QString& text) {
   box->open();
 }
 
+void MainWindow::showProperties() {
+  if (work_->Busy() || !hasComparison_) return;
+  ResultList& list = work_->Model().List();
+  const int item = list.ItemOfRow(list.CurrentRow());
+  if (item < 0) return;
+  auto* dialog = new PropertiesDialog(PropertiesOfItem(work_->Engine(), item), DateTimeFormat::User(), this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->open();
+}
+
 void MainWindow::openHelp() {
-  // Only the installed help: a file of that name in the current folder is never opened.
-  const QFileInfo help(QString::fromUtf8(kDefaultHelp));
-  if (help.exists()) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(help.absoluteFilePath()));
-  } else {
+  const std::string page = HelpFile(platform::executableFolder(), VELKOR_DATA_DIR);
+  if (page.empty()) {
     statusBar()->showMessage(tx("${The help is not installed.}"));
+    return;
+  }
+  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(qs(page)))) {
+    statusBar()->showMessage(txf("${No program to show the help:} %s", {page}));
   }
 }
 

@@ -62,6 +62,8 @@ class MainWindow : public QMainWindow {
   void storesNotFinished(const QString& text);
   // Problems met by the last comparison or run, shown once it ended.
   void showProblems();
+  // The current row's item on both sides, read now.
+  void showProperties();
   void openHelp();
   void saveLayout();
 

@@ -16,9 +16,11 @@ namespace {
 
 using C = Command;
 
-// Window commands that start work or change what a run reads: off while busy.
+// Window commands that start work or change what a run reads: off while busy. Properties only
+// looks, but asks the stores, which the worker is using.
 bool startsWork(int id) {
   switch (id) {
+    case wincmd::kProperties:
     case wincmd::kSelectFolders:
     case wincmd::kMakeHistory:
     case wincmd::kRescan:
