@@ -1,6 +1,7 @@
 #include "ui/qt/main_window.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <QDesktopServices>
 #include <QInputDialog>
 #include <QLabel>
@@ -13,7 +14,9 @@
 
 #include "app/run_setup.h"
 #include "engine/text.h"
+#include "platform/editor_command.h"
 #include "platform/file_time.h"
+#include "platform/process.h"
 #include "platform/special_folders.h"
 #include "ui/controls/tx.h"
 #include "ui/help_file.h"
@@ -22,6 +25,8 @@
 #include "ui/qt/dialogs/package_maker.h"
 #include "ui/qt/dialogs/properties_dialog.h"
 #include "ui/qt/dialogs/start_dialog.h"
+#include "ui/qt/list_font.h"
+#include "ui/qt/options/options_dialog.h"
 #include "ui/qt/progress_window.h"
 #include "ui/qt/result_view.h"
 #include "ui/qt/row_delegate.h"
@@ -50,9 +55,21 @@ QString summary(const engine::RunTotals& totals) {
 }
 
 // The commands of the window that are not there yet stay disabled.
-constexpr int kNotYetAvailable[] = {wincmd::kPrint,   wincmd::kPrintPreview, wincmd::kPrintSetup, wincmd::kReport,
-                                    wincmd::kOptions, wincmd::kOpen,         wincmd::kCopyTo,     wincmd::kCustomize,
-                                    wincmd::kKeyList, wincmd::kSchedule,     wincmd::kCompare};
+constexpr int kNotYetAvailable[] = {wincmd::kPrint,     wincmd::kPrintPreview, wincmd::kPrintSetup, wincmd::kReport,
+                                    wincmd::kOpen,      wincmd::kCopyTo,       wincmd::kCustomize,  wincmd::kKeyList,
+                                    wincmd::kSchedule,  wincmd::kCompare};
+
+// The dictionaries beside the program and in the data folder, each name once.
+std::vector<DictionaryInfo> installedDictionaries() {
+  std::vector<DictionaryInfo> all = ListDictionaries(platform::executableFolder());
+  for (DictionaryInfo& dictionary : ListDictionaries(VELKOR_DATA_DIR)) {
+    const bool known = std::any_of(all.begin(), all.end(), [&](const DictionaryInfo& other) {
+      return other.fileName == dictionary.fileName;
+    });
+    if (!known) all.push_back(std::move(dictionary));
+  }
+  return all;
+}
 
 }  // namespace
 
@@ -63,6 +80,7 @@ MainWindow::MainWindow(config::COptions& options, config::CProfile& profile, QWi
   work_ = new WorkController(options.EngineSettings(), app::MakeStoreContext(options, nullptr), initialView(options), this);
   delegate_ = new RowDelegate(DateTimeFormat::User(), this);
   view_ = new ResultView(work_->Table(), *delegate_, this);
+  view_->SetListFont(FontOfRecord(options.listFont));
   setCentralWidget(view_);
   actions_ = new WindowActions(this, view_);
   for (const int id : kNotYetAvailable) actions_->SetAvailable(id, false);
@@ -170,6 +188,7 @@ void MainWindow::command(int id) {
     case wincmd::kStatusBar: statusBar()->setVisible(actions_->Get(id)->isChecked()); break;
     case wincmd::kHelp: openHelp(); break;
     case wincmd::kProperties: showProperties(); break;
+    case wincmd::kOptions: openOptions(); break;
     case wincmd::kShowMenu: {
       const QRect row = view_->visualRect(view_->currentIndex());
       showContextMenu(view_->viewport()->mapToGlobal(row.isValid() ? row.center() : QPoint(10, 10)));
@@ -296,6 +315,8 @@ bool MainWindow::startScan(QString& problem) {
     sessions.push_back(std::move(*spec));
   }
   problems_.clear();
+  // The start dialog and the options may have changed what the comparison reads.
+  (void)work_->SetSettings(options_.EngineSettings());
   const config::CSession& first = options_.runList.front();
   setWindowTitle(txf("Velkor %s", {VELKOR_VERSION}) + " - " + qs(first.Src) + "  <->  " + qs(first.Dst));
   statusBar()->showMessage(tx("${Comparing...}"));
@@ -362,6 +383,29 @@ void MainWindow::storesNotFinished(const QString& text) {
     }
   });
   box->open();
+}
+
+void MainWindow::openOptions() {
+  if (work_->Busy()) return;
+  OptionsEnvironment environment;
+  environment.dictionaries = installedDictionaries();
+  environment.openInEditor = [](const std::string& file, std::string& error) {
+    return platform::startDetached(platform::editorCommand(file), error);
+  };
+  auto* dialog = new OptionsDialog(options_, std::move(environment), this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  RestorePlacement(*dialog, profile_, "OptionsDlg");
+  connect(dialog, &QDialog::finished, this, [this, dialog] { SavePlacement(*dialog, profile_, "OptionsDlg"); });
+  connect(dialog, &QDialog::accepted, this, [this, dialog] {
+    // Options changes nothing while a worker runs: the command is off then, and so is the dialog's OK.
+    if (work_->Busy()) return;
+    dialog->SaveInto(options_);
+    options_.Save(profile_);
+    (void)work_->SetSettings(options_.EngineSettings());
+    view_->SetListFont(FontOfRecord(options_.listFont));
+    refresh();
+  });
+  dialog->open();
 }
 
 void MainWindow::showProperties() {

@@ -62,6 +62,8 @@ class MainWindow : public QMainWindow {
   void storesNotFinished(const QString& text);
   // Problems met by the last comparison or run, shown once it ended.
   void showProblems();
+  // The options dialog; OK writes its pages into the options and the configuration.
+  void openOptions();
   // The current row's item on both sides, read now.
   void showProperties();
   void openHelp();
