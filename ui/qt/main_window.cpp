@@ -21,6 +21,7 @@
 #include "ui/controls/tx.h"
 #include "ui/help_file.h"
 #include "ui/qt/dialogs/confirm_dialog.h"
+#include "ui/qt/dialogs/copy_to_job.h"
 #include "ui/qt/dialogs/history_maker.h"
 #include "ui/qt/dialogs/package_maker.h"
 #include "ui/qt/dialogs/properties_dialog.h"
@@ -55,9 +56,9 @@ QString summary(const engine::RunTotals& totals) {
 }
 
 // The commands of the window that are not there yet stay disabled.
-constexpr int kNotYetAvailable[] = {wincmd::kPrint,     wincmd::kPrintPreview, wincmd::kPrintSetup, wincmd::kReport,
-                                    wincmd::kOpen,      wincmd::kCopyTo,       wincmd::kCustomize,  wincmd::kKeyList,
-                                    wincmd::kSchedule,  wincmd::kCompare};
+constexpr int kNotYetAvailable[] = {wincmd::kPrint,    wincmd::kPrintPreview, wincmd::kPrintSetup, wincmd::kReport,
+                                    wincmd::kOpen,     wincmd::kCustomize,    wincmd::kKeyList,    wincmd::kSchedule,
+                                    wincmd::kCompare};
 
 // The dictionaries beside the program and in the data folder, each name once.
 std::vector<DictionaryInfo> installedDictionaries() {
@@ -105,6 +106,8 @@ MainWindow::MainWindow(config::COptions& options, config::CProfile& profile, QWi
   package_ = new PackageMaker(*work_, options_, this);
   connect(history_, &HistoryMaker::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
   connect(package_, &PackageMaker::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
+  copyTo_ = new CopyToJob(*work_, profile_, this);
+  connect(copyTo_, &CopyToJob::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
 
   connect(actions_, &WindowActions::triggered, this, &MainWindow::command);
   connect(view_, &ResultView::commandRequested, this, [this](Command id) { listCommand(static_cast<int>(id)); });
@@ -182,6 +185,9 @@ void MainWindow::command(int id) {
     case wincmd::kMakeHistory: history_->Ask(qs(options_.currentSession.Src)); break;
     case wincmd::kPackage:
       if (hasComparison_) package_->Ask();
+      break;
+    case wincmd::kCopyTo:
+      if (hasComparison_) copyTo_->Ask();
       break;
     case wincmd::kExit: close(); break;
     case wincmd::kToolbar: toolbar_->setVisible(actions_->Get(id)->isChecked()); break;

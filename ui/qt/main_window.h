@@ -15,6 +15,7 @@ class QToolBar;
 
 namespace ui::qt {
 
+class CopyToJob;
 class HistoryMaker;
 class PackageMaker;
 class ProgressWindow;
@@ -79,6 +80,7 @@ class MainWindow : public QMainWindow {
   ProgressWindow* progress_;
   HistoryMaker* history_;
   PackageMaker* package_;
+  CopyToJob* copyTo_;
   QToolBar* toolbar_;
   QLabel* hiddenNote_;
   QStringList problems_;
