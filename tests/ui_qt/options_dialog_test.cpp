@@ -9,6 +9,8 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include "tests/support/temp_tree.h"
+#include "ui/qt/dialogs/start_dialog.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/options/options_dialog.h"
 #include "ui/qt/window_actions.h"
@@ -168,4 +170,28 @@ TEST(OptionsDialog, AChangedFontKeepsTheRecordsOtherFields) {
   EXPECT_EQ(after.listFont.height, -20);
   EXPECT_EQ(after.listFont.weight, 400);
   EXPECT_EQ(after.listFont.charSet, 238);
+}
+
+TEST(OptionsDialog, OptionsChangedFromTheStartDialogSurviveItsOk) {
+  testsupport::TempTree tree;
+  tree.folder("src");
+  tree.folder("dst");
+  config::CProfile profile;
+  config::COptions options;
+  options.currentSession.Src = tree.path("src");
+  options.currentSession.Dst = tree.path("dst");
+  ui::qt::MainWindow window(options, profile);
+  window.show();
+  window.OpenStartDialog();
+  auto* start = window.findChild<ui::qt::StartDialog*>();
+  ASSERT_NE(start, nullptr);
+  start->findChild<QPushButton*>("options")->click();
+  auto* dialog = start->findChild<ui::qt::OptionsDialog*>();
+  ASSERT_NE(dialog, nullptr);
+  dialog->findChild<QCheckBox*>("useHistory")->click();
+  dialog->accept();
+  start->accept();
+  EXPECT_NE(options.flags & option::kUseHistory, 0u) << "the start dialog's older copy did not write it back";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window.Work().Busy(); }, 20000));
+  EXPECT_TRUE(window.Work().Engine().Settings().has(option::kUseHistory)) << "the comparison used it";
 }

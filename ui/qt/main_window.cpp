@@ -1,16 +1,17 @@
 #include "ui/qt/main_window.h"
 
 #include <QCloseEvent>
-#include <algorithm>
 #include <QDesktopServices>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
+#include <algorithm>
 
 #include "app/run_setup.h"
 #include "engine/text.h"
@@ -273,6 +274,7 @@ void MainWindow::OpenStartDialog() {
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   RestorePlacement(*dialog, profile_, "StartDlg");
   connect(dialog, &QDialog::finished, this, [this, dialog] { SavePlacement(*dialog, profile_, "StartDlg"); });
+  connect(dialog, &StartDialog::optionsRequested, this, [this, dialog] { openOptions(dialog); });
   connect(dialog, &QDialog::accepted, this, [this, dialog] {
     const config::COptions& chosen = dialog->Choices().options;
     options_.currentSession = chosen.currentSession;
@@ -391,21 +393,26 @@ void MainWindow::storesNotFinished(const QString& text) {
   box->open();
 }
 
-void MainWindow::openOptions() {
+void MainWindow::openOptions(StartDialog* start) {
   if (work_->Busy()) return;
   OptionsEnvironment environment;
   environment.dictionaries = installedDictionaries();
-  environment.openInEditor = [](const std::string& file, std::string& error) {
-    return platform::startDetached(platform::editorCommand(file), error);
+  environment.openInEditor = [](const std::string& file, std::string& said) {
+    const std::vector<std::string> command = platform::editorCommand(file);
+    if (!platform::startDetached(command, said)) return false;
+    said = command.front();
+    return true;
   };
-  auto* dialog = new OptionsDialog(options_, std::move(environment), this);
+  QPointer<StartDialog> over(start);
+  auto* dialog = new OptionsDialog(options_, std::move(environment), start != nullptr ? static_cast<QWidget*>(start) : this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   RestorePlacement(*dialog, profile_, "OptionsDlg");
   connect(dialog, &QDialog::finished, this, [this, dialog] { SavePlacement(*dialog, profile_, "OptionsDlg"); });
-  connect(dialog, &QDialog::accepted, this, [this, dialog] {
+  connect(dialog, &QDialog::accepted, this, [this, dialog, over] {
     // Options changes nothing while a worker runs: the command is off then, and so is the dialog's OK.
     if (work_->Busy()) return;
     dialog->SaveInto(options_);
+    if (over != nullptr) over->UpdateOptions([dialog](config::COptions& copy) { dialog->SaveInto(copy); });
     options_.Save(profile_);
     (void)work_->SetSettings(options_.EngineSettings());
     view_->SetListFont(FontOfRecord(options_.listFont));

@@ -21,6 +21,7 @@ class PackageMaker;
 class ProgressWindow;
 class ResultView;
 class RowDelegate;
+class StartDialog;
 class StatusPanes;
 class WindowActions;
 class WorkController;
@@ -63,8 +64,9 @@ class MainWindow : public QMainWindow {
   void storesNotFinished(const QString& text);
   // Problems met by the last comparison or run, shown once it ended.
   void showProblems();
-  // The options dialog; OK writes its pages into the options and the configuration.
-  void openOptions();
+  // The options dialog, over the start dialog when opened from there; OK writes its pages into the
+  // options, the configuration and the start dialog's copy.
+  void openOptions(StartDialog* start = nullptr);
   // The current row's item on both sides, read now.
   void showProperties();
   void openHelp();

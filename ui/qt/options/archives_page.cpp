@@ -42,11 +42,12 @@ ArchivesPage::ArchivesPage(std::function<bool(const std::string&, std::string&)>
   layout->addWidget(ignoreSeconds_);
   layout->addStretch();
   connect(edit_, &QPushButton::clicked, this, [this] {
-    std::string error;
-    if (openInEditor_ && openInEditor_(ss(path_->text()), error)) {
-      editResult_->setText(tx("${The file was opened in the editor.}"));
+    std::string said;
+    if (openInEditor_ && openInEditor_(ss(path_->text()), said)) {
+      // Named, so a terminal editor that ended at once for want of a terminal can be told.
+      editResult_->setText(txf("${Started:} %s", {said}));
     } else {
-      editResult_->setText(txf("${The editor could not be started:} %s", {error}));
+      editResult_->setText(txf("${The editor could not be started:} %s", {said}));
     }
   });
 }

@@ -17,8 +17,9 @@ class ArchivesPage : public OptionsPage {
   Q_OBJECT
 
  public:
-  // `openInEditor` starts the user's editor on a file; false with `error` when it could not.
-  explicit ArchivesPage(std::function<bool(const std::string& file, std::string& error)> openInEditor,
+  // `openInEditor` starts the user's editor on a file and sets `said` to the command it started;
+  // false with `said` telling why when it could not.
+  explicit ArchivesPage(std::function<bool(const std::string& file, std::string& said)> openInEditor,
                         QWidget* parent = nullptr);
   void Load(const config::COptions& options) override;
   void Save(config::COptions& options) const override;

@@ -17,10 +17,10 @@ namespace ui::qt {
 class OptionsPage;
 
 // What the dialog needs besides the options: the dictionaries it offers and how a file is
-// opened in the user's editor (false with `error` when it could not be).
+// opened in the user's editor (`said`: the command started, or why none could be).
 struct OptionsEnvironment {
   std::vector<DictionaryInfo> dictionaries;
-  std::function<bool(const std::string& file, std::string& error)> openInEditor;
+  std::function<bool(const std::string& file, std::string& said)> openInEditor;
 };
 
 class OptionsDialog : public QDialog {
