@@ -80,7 +80,7 @@ WindowActions::WindowActions(QWidget* window, QWidget* list) : QObject(window) {
   make(wincmd::kKeyList, "${Key list}", {}, window);
   make(wincmd::kAbout, "${About}...", {}, window);
   make(wincmd::kSchedule, "${Schedule}...", {}, window);
-  make(wincmd::kProperties, "${Properties}", {}, list);
+  make(wincmd::kProperties, "${Properties}", QKeySequence(Qt::ALT | Qt::Key_Return), list);
   make(wincmd::kCompare, "${Compare files}", Qt::Key_Return, list);
   make(wincmd::kShowMenu, "${Show menu}", QKeySequence(Qt::CTRL | Qt::Key_F10), list);
 

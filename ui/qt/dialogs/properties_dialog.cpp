@@ -65,7 +65,7 @@ QLabel* valueLabel(const QString& text, const QString& name) {
   label->setObjectName(name);
   label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   label->setWordWrap(true);
-  label->setMinimumWidth(260);
+  label->setMinimumWidth(340);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   return label;
 }

@@ -38,10 +38,13 @@ OptionsDialog::OptionsDialog(const config::COptions& options, OptionsEnvironment
     page->Load(options);
     pageWidgets_.push_back(page);
   }
-  pageList_->setFixedWidth(pageList_->sizeHintForColumn(0) + 24);
+  pageList_->setFixedWidth(pageList_->sizeHintForColumn(0) + 32);
+  pageList_->setSpacing(2);
   connect(pageList_, &QListWidget::currentRowChanged, pages_, &QStackedWidget::setCurrentIndex);
   const int first = options.optionsPage >= 0 && options.optionsPage < pageList_->count() ? options.optionsPage : 0;
   pageList_->setCurrentRow(first);
+  // The arrow keys move between the pages first.
+  pageList_->setFocus();
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   buttons->setObjectName("buttons");
@@ -53,6 +56,8 @@ OptionsDialog::OptionsDialog(const config::COptions& options, OptionsEnvironment
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(body);
   layout->addWidget(buttons);
+  // Room for a backup folder's or the description file's whole path.
+  resize(720, 460);
 }
 
 void OptionsDialog::SaveInto(config::COptions& options) const {

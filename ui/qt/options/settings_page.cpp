@@ -62,9 +62,9 @@ SettingsPage::SettingsPage(QWidget* parent) : OptionsPage(parent) {
   }
   backupFolder_ = new QLineEdit;
   backupFolder_->setObjectName("backupFolder");
-  auto* browse = new QPushButton(QStringLiteral(". . ."));
-  browse->setObjectName("browseBackupFolder");
-  connect(browse, &QPushButton::clicked, this, [this] {
+  browse_ = new QPushButton(QStringLiteral(". . ."));
+  browse_->setObjectName("browseBackupFolder");
+  connect(browse_, &QPushButton::clicked, this, [this] {
     const QString folder = QFileDialog::getExistingDirectory(this, tx("${Backup folder}"), backupFolder_->text());
     if (!folder.isEmpty()) backupFolder_->setText(folder);
   });
@@ -72,10 +72,16 @@ SettingsPage::SettingsPage(QWidget* parent) : OptionsPage(parent) {
   folderRow->addSpacing(24);
   folderRow->addWidget(new QLabel(tx("${Backup folder}:")));
   folderRow->addWidget(backupFolder_, 1);
-  folderRow->addWidget(browse);
+  folderRow->addWidget(browse_);
   layout->addLayout(folderRow);
   layout->addStretch();
   FixButtonMnemonics(buttons);
+  // The folder matters only with backups on.
+  for (const auto& [bit, box] : flags_) {
+    if (bit != option::kMakeBackup) continue;
+    connect(box, &QCheckBox::toggled, backupFolder_, &QWidget::setEnabled);
+    connect(box, &QCheckBox::toggled, browse_, &QWidget::setEnabled);
+  }
 }
 
 void SettingsPage::Load(const config::COptions& options) {
@@ -83,6 +89,9 @@ void SettingsPage::Load(const config::COptions& options) {
   hours_->setValue(options.ntfsHours);
   hours_->setEnabled((options.flags & option::kIgnoreDaylightHours) != 0);
   backupFolder_->setText(qs(options.backupPath));
+  const bool backups = (options.flags & option::kMakeBackup) != 0;
+  backupFolder_->setEnabled(backups);
+  browse_->setEnabled(backups);
 }
 
 void SettingsPage::Save(config::COptions& options) const {

@@ -7,6 +7,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QPushButton;
 class QSpinBox;
 
 namespace ui::qt {
@@ -23,6 +24,7 @@ class SettingsPage : public OptionsPage {
   std::vector<std::pair<std::uint32_t, QCheckBox*>> flags_;
   QSpinBox* hours_;
   QLineEdit* backupFolder_;
+  QPushButton* browse_;
 };
 
 }  // namespace ui::qt
