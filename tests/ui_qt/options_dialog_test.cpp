@@ -195,3 +195,43 @@ TEST(OptionsDialog, OptionsChangedFromTheStartDialogSurviveItsOk) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return !window.Work().Busy(); }, 20000));
   EXPECT_TRUE(window.Work().Engine().Settings().has(option::kUseHistory)) << "the comparison used it";
 }
+
+TEST(OptionsDialog, FiltersAndVariablesAreAddedDeletedAndUndoneAndBuiltInsStay) {
+  const config::COptions options = unusualOptions();
+  Dialog shown(options);
+  auto* filters = shown.get<QListWidget>("filterList");
+  shown.get<QPushButton>("addFilter")->click();
+  EXPECT_EQ(filters->count(), 3);
+  QTest::keyClicks(shown.get<QLineEdit>("filterName"), "Music");
+  EXPECT_EQ(filters->item(2)->text(), "Music") << "the list shows the name as it is typed";
+  filters->setCurrentRow(0);
+  shown.get<QPushButton>("deleteFilter")->click();
+  config::COptions after = options;
+  shown.dialog.SaveInto(after);
+  ASSERT_EQ(after.filters.size(), 2u);
+  EXPECT_EQ(after.filters[0].name, "Pictures");
+  EXPECT_EQ(after.filters[1].name, "Music");
+  EXPECT_TRUE(after.filtersChanged);
+
+  shown.get<QPushButton>("undoFilters")->click();
+  after = options;
+  shown.dialog.SaveInto(after);
+  EXPECT_EQ(after.filters, options.filters) << "Undo changes: the filters as the dialog opened";
+
+  auto* variables = shown.get<QTableWidget>("variableTable");
+  const int builtIns = options.pathVariables.BuiltInCount();
+  if (builtIns > 0) {
+    variables->setCurrentCell(0, 0);
+    shown.get<QPushButton>("deleteVariable")->click();
+    EXPECT_EQ(variables->rowCount(), builtIns + 1) << "a built-in variable is never deleted";
+  }
+  shown.get<QPushButton>("addVariable")->click();
+  variables->item(builtIns + 1, 0)->setText("MUSIC");
+  variables->item(builtIns + 1, 1)->setText("/srv/music");
+  variables->setCurrentCell(builtIns, 0);
+  shown.get<QPushButton>("deleteVariable")->click();
+  after = options;
+  shown.dialog.SaveInto(after);
+  ASSERT_EQ(after.pathVariables.All().size(), static_cast<std::size_t>(builtIns) + 1);
+  EXPECT_EQ(after.pathVariables.All().back(), (config::PathVariable{"MUSIC", "/srv/music"}));
+}
