@@ -409,11 +409,10 @@ void MainWindow::openOptions(StartDialog* start) {
   RestorePlacement(*dialog, profile_, "OptionsDlg");
   connect(dialog, &QDialog::finished, this, [this, dialog] { SavePlacement(*dialog, profile_, "OptionsDlg"); });
   connect(dialog, &QDialog::accepted, this, [this, dialog, over] {
-    // Options changes nothing while a worker runs: the command is off then, and so is the dialog's OK.
-    if (work_->Busy()) return;
     dialog->SaveInto(options_);
     if (over != nullptr) over->UpdateOptions([dialog](config::COptions& copy) { dialog->SaveInto(copy); });
     options_.Save(profile_);
+    // The worker reads the engine's options unlocked: a busy engine takes them at the next scan.
     (void)work_->SetSettings(options_.EngineSettings());
     view_->SetListFont(FontOfRecord(options_.listFont));
     refresh();

@@ -1,7 +1,7 @@
 #pragma once
 // "Options": the six pages in their fixed order (Settings, File Filters, Font, Language,
-// Archives, Vars), a list of their names beside them. The dialog shows a copy of the options and
-// changes nothing by itself; after OK, SaveInto writes what the pages show.
+// Archives, Vars), a list of their names beside them. The pages show the options the dialog is
+// given and it changes nothing by itself; after OK, SaveInto writes what the pages show.
 #include <QDialog>
 #include <functional>
 #include <vector>
