@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QHeaderView>
 #include <QPointer>
 #include <QTest>
 #include <future>
@@ -112,4 +113,28 @@ TEST_F(WindowOnFolders, TheNextWindowOpensWithTheColumnWidthsLeftAndTheListFont)
   EXPECT_EQ(next.View().columnWidth(ui::qt::ResultTableModel::kSourceColumn), 333);
   EXPECT_EQ(next.View().font().pixelSize(), 17);
   EXPECT_EQ(next.View().font().family(), "DejaVu Sans Mono");
+}
+
+TEST_F(WindowOnFolders, TheMouseMarksARowFoldsAFolderAndTheMarkHeaderTogglesAll) {
+  ui::qt::ResultView& view = window->View();
+  auto rowOf = [this](const std::string& name) {
+    ui::ResultList& list = window->Work().Model().List();
+    for (int row = 0; row < list.RowCount(); ++row) {
+      const ui::RowView shown = list.Row(row);
+      if (shown.source.name == name || shown.target.name == name || shown.folderPath == name) return row;
+    }
+    return -1;
+  };
+  auto centre = [&](int row, int column) { return view.visualRect(window->Work().Table().index(row, column)).center(); };
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, centre(rowOf("only.txt"), ui::qt::ResultTableModel::kMarkColumn));
+  EXPECT_EQ(panes(), "0 3 1 0 4 5") << "a click on the mark column unmarks that row only";
+
+  const int rowsBefore = window->Work().Model().List().RowCount();
+  const QRect sub = view.visualRect(window->Work().Table().index(rowOf("sub"), ui::qt::ResultTableModel::kSourceColumn));
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(sub.left() + 8, sub.center().y()));
+  EXPECT_EQ(window->Work().Model().List().RowCount(), rowsBefore - 2) << "the fold box hides the folder's two files";
+
+  QTest::mouseClick(view.horizontalHeader()->viewport(), Qt::LeftButton, {},
+                    QPoint(view.columnViewportPosition(ui::qt::ResultTableModel::kMarkColumn) + 5, 5));
+  EXPECT_EQ(panes(), "0 4 1 0 5 5") << "the mark header marks every row, as the first (only.txt) was unmarked";
 }
