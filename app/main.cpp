@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
       std::cerr << "Dictionary not found or not readable, texts stay English: " << name << '\n';
     }
   };
-  hooks.runWindow = [](config::COptions& options, config::CProfile& profile) {
+  hooks.runWindow = [](config::COptions& options, config::CProfile& profile, bool scanNow) {
     if (!ui::qt::HasDisplay()) {
       std::cerr << engine::Translate(
                        "${No display: the window cannot be shown. To run unattended add -auto, to see the plan "
@@ -36,8 +36,9 @@ int main(int argc, char** argv) {
                 << '\n';
       return app::exitcode::kCouldNotStart;
     }
-    return ui::qt::RunWindow(options, profile, false);
+    return ui::qt::RunWindow(options, profile, scanNow);
   };
+  hooks.hasDisplay = &ui::qt::HasDisplay;
   return app::StartUp(arguments, platform::executablePath(), hooks,
                          {std::cout, std::cerr, platform::standardErrorIsTerminal(), platform::standardOutputIsTerminal()});
 }

@@ -21,7 +21,7 @@ using config::CProfile;
 using config::LocateConfiguration;
 namespace {
 
-enum class Start { Batch, Preview, Window, Refused };
+enum class Start { Batch, Preview, Window, WindowScan, Refused };
 
 // A path given relative to the folder the program was started in, made absolute so that a stored
 // session never depends on where a later run starts. Paths of other kinds ("ftp:NAME") and paths
@@ -58,8 +58,21 @@ void prepareWindowStart(const CSession& pair, COptions& options, const BatchIo& 
   }
 }
 
+// The last-used start for a window that scans at once without a pair: the project when the last
+// start was one, else the current session. False when neither can run.
+bool selectLastStart(COptions& options) {
+  if ((options.flags & config::optflag::kLastStartWasProject) != 0 && options.SelectProjectForRun(options.currentProjectName) &&
+      !options.runList.empty()) {
+    return true;
+  }
+  options.SelectCurrentSessionForRun();
+  return !options.runList.empty();
+}
+
 // The start decision: which sessions run, and how. `code` is set when nothing runs.
-Start decide(const CAppCommandLine& commandLine, COptions& options, bool hasWindow, const BatchIo& io, int& code) {
+// `hasWindow`: a window can be shown at all; `canSee`: someone can look at it now.
+Start decide(const CAppCommandLine& commandLine, COptions& options, bool hasWindow, bool canSee, const BatchIo& io,
+             int& code) {
   const CSession& pair = commandLine.pair;
   const bool automatic = (commandLine.batchFlags & batchflag::kAuto) != 0;
   const bool scan = (commandLine.batchFlags & batchflag::kScan) != 0;
@@ -79,6 +92,10 @@ Start decide(const CAppCommandLine& commandLine, COptions& options, bool hasWind
     prepareWindowStart(pair, options, io);
     return Start::Window;
   }
+  // "-scan" (with "-auto" too) in front of a desktop shows the plan in the window, where nothing is
+  // carried out without the user; without one it stays the dry run in the terminal.
+  const bool scanInWindow = hasWindow && canSee && scan && !package;
+  if (scanInWindow && pair.Src.empty()) return selectLastStart(options) ? Start::WindowScan : Start::Window;
   if (pair.Src.empty() || (!automatic && !scan && !package)) {
     return refuse(engine::Translate(
         "${This build of Velkor has no window. To run unattended add -auto, to see the plan first add -scan:}\n"
@@ -99,6 +116,10 @@ Start decide(const CAppCommandLine& commandLine, COptions& options, bool hasWind
       CSession copy;
       copy.CopyFrom(*session);
       options.runList.assign(1, std::move(copy));
+    } else if (scanInWindow) {
+      // In the window the user can pick another: the start dialog opens on the last-used pair.
+      io.err << engine::Translate("${Could not find Project or Session by this name!}\n") + pair.Src << '\n';
+      return Start::Window;
     } else {
       return refuse(engine::Translate("${Could not find Project or Session by this name!}\n") + pair.Src);
     }
@@ -114,6 +135,7 @@ Start decide(const CAppCommandLine& commandLine, COptions& options, bool hasWind
     options.currentSession = fresh;
     options.SelectCurrentSessionForRun();
   }
+  if (scanInWindow) return Start::WindowScan;
   return scan ? Start::Preview : Start::Batch;
 }
 
@@ -202,9 +224,12 @@ int StartUp(const std::vector<std::string>& arguments, const std::string& execut
   }
 
   int code = exitcode::kSuccess;
-  switch (decide(commandLine, options, static_cast<bool>(hooks.runWindow), io, code)) {
+  const bool hasWindow = static_cast<bool>(hooks.runWindow);
+  const bool canSee = hasWindow && hooks.hasDisplay && hooks.hasDisplay();
+  switch (decide(commandLine, options, hasWindow, canSee, io, code)) {
     case Start::Batch: code = std::max(code, RunBatch(options, commandLine.run, io, false)); break;
-    case Start::Window: code = hooks.runWindow(options, profile); break;
+    case Start::Window: code = std::max(code, hooks.runWindow(options, profile, false)); break;
+    case Start::WindowScan: code = std::max(code, hooks.runWindow(options, profile, true)); break;
     // A dry run changes nothing, the configuration included.
     case Start::Preview: return std::max(code, RunBatch(options, commandLine.run, io, true));
     case Start::Refused: break;

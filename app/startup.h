@@ -16,8 +16,12 @@ struct StartHooks {
   // Loads the dictionary named by the configuration ("_Lng"), when one is named.
   std::function<void(const std::string& language)> loadDictionary;
   // Shows the main window on the loaded options and returns the exit status when it closes; the
-  // options are saved afterwards. Empty: this build has no window.
-  std::function<int(config::COptions& options, config::CProfile& profile)> runWindow;
+  // options are saved afterwards. With `scanNow` the window scans the run list at once instead of
+  // opening the start dialog. Empty: this build has no window.
+  std::function<int(config::COptions& options, config::CProfile& profile, bool scanNow)> runWindow;
+  // True when the window can be seen (a desktop is there). "-scan" opens the window only then;
+  // else it is the dry run in the terminal. Empty: never.
+  std::function<bool()> hasDisplay;
 };
 
 // Runs the program for `arguments` (without the program name); returns the exit status.

@@ -126,6 +126,9 @@ class CompareEngine {
   [[nodiscard]] std::vector<StorePair>& Pairs() { return pairs_; }
   [[nodiscard]] const std::string& LastError() const { return lastError_; }
   [[nodiscard]] const EngineSettings& Settings() const { return settings_; }
+  // Takes changed options (the options dialog). Only while no comparison or run is going on:
+  // workers and stores read them without a lock.
+  void SetSettings(EngineSettings settings) { settings_ = std::move(settings); }
   // Files met by the comparisons (listed or not), to tell "nothing found" from "all the same".
   [[nodiscard]] std::uint64_t FilesSeen() const { return filesSeen_; }
   [[nodiscard]] const LeftAlone& LeftAloneCounts() const { return leftAlone_; }

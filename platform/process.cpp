@@ -174,4 +174,46 @@ ProcessResult runProcess(const std::vector<std::string>& arguments, const std::v
   return runProcess(arguments, options);
 }
 
+bool startDetached(const std::vector<std::string>& arguments, std::string& error) {
+  if (arguments.empty() || arguments[0].empty()) {
+    error = "no program";
+    return false;
+  }
+  // A relative path would be the current folder's: such a program is not started.
+  const std::string& name = arguments[0];
+  const std::string program = name.find('/') == std::string::npos ? findFileIn(name, searchPathFolders(), true)
+                              : name.front() == '/'                ? name
+                                                                   : std::string();
+  if (program.empty()) {
+    error = arguments[0] + ": " + systemErrorText(ENOENT);
+    return false;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  for (const int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+    posix_spawn_file_actions_addopen(&actions, stream, "/dev/null", stream == STDIN_FILENO ? O_RDONLY : O_WRONLY, 0);
+  }
+  // A session of its own: no terminal we were started from, and closing ours does not end it.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+  std::vector<std::string> argv = arguments;
+  auto argPointers = pointers(argv);
+  pid_t child = 0;
+  const int spawned = posix_spawn(&child, program.c_str(), &actions, &attributes, argPointers.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  if (spawned != 0) {
+    error = arguments[0] + ": " + systemErrorText(spawned);
+    return false;
+  }
+  // Reaped when it ends, so no finished program stays behind as a zombie while the window runs.
+  std::thread([child] {
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+  }).detach();
+  return true;
+}
+
 }  // namespace platform

@@ -31,8 +31,11 @@ struct ProgramTest : ::testing::Test {
   platform::ProcessResult run(std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), VELKOR_BINARY);
     arguments.push_back("-I" + ini);
+    // No display, as on a server: "-scan" is the dry run in the terminal even when the tests run
+    // on a desktop.
     return platform::runProcess(arguments, {"HOME=" + tree.path("home"), "XDG_DATA_HOME=" + tree.path("home/data"),
-                                            "XDG_CONFIG_HOME=" + tree.path("home/config"), "TZ=UTC"});
+                                            "XDG_CONFIG_HOME=" + tree.path("home/config"), "TZ=UTC", "DISPLAY=",
+                                            "WAYLAND_DISPLAY="});
   }
   // src: a (both, newer), s (only here); dst: a (older), b (newer), d (only here)
   void layOut() {

@@ -2,24 +2,33 @@
 
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
+#include <algorithm>
 
 #include "app/run_setup.h"
 #include "engine/text.h"
+#include "platform/editor_command.h"
 #include "platform/file_time.h"
+#include "platform/process.h"
+#include "platform/special_folders.h"
 #include "ui/controls/tx.h"
+#include "ui/help_file.h"
 #include "ui/qt/dialogs/confirm_dialog.h"
+#include "ui/qt/dialogs/copy_to_job.h"
 #include "ui/qt/dialogs/history_maker.h"
 #include "ui/qt/dialogs/package_maker.h"
+#include "ui/qt/dialogs/properties_dialog.h"
 #include "ui/qt/dialogs/start_dialog.h"
+#include "ui/qt/list_font.h"
+#include "ui/qt/options/options_dialog.h"
 #include "ui/qt/progress_window.h"
 #include "ui/qt/result_view.h"
 #include "ui/qt/row_delegate.h"
@@ -33,7 +42,6 @@ namespace ui::qt {
 namespace {
 
 constexpr const char* kPlacementSection = "MainFrame";
-constexpr const char* kDefaultHelp = VELKOR_DATA_DIR "/help/index.html";
 
 ViewState initialView(const config::COptions& options) {
   ViewState view;
@@ -49,9 +57,21 @@ QString summary(const engine::RunTotals& totals) {
 }
 
 // The commands of the window that are not there yet stay disabled.
-constexpr int kNotYetAvailable[] = {wincmd::kPrint,   wincmd::kPrintPreview, wincmd::kPrintSetup, wincmd::kReport,
-                                    wincmd::kOptions, wincmd::kOpen,         wincmd::kCopyTo,     wincmd::kCustomize,
-                                    wincmd::kKeyList, wincmd::kSchedule,     wincmd::kCompare,    wincmd::kProperties};
+constexpr int kNotYetAvailable[] = {wincmd::kPrint,    wincmd::kPrintPreview, wincmd::kPrintSetup, wincmd::kReport,
+                                    wincmd::kOpen,     wincmd::kCustomize,    wincmd::kKeyList,    wincmd::kSchedule,
+                                    wincmd::kCompare};
+
+// The dictionaries beside the program and in the data folder, each name once.
+std::vector<DictionaryInfo> installedDictionaries() {
+  std::vector<DictionaryInfo> all = ListDictionaries(platform::executableFolder());
+  for (DictionaryInfo& dictionary : ListDictionaries(VELKOR_DATA_DIR)) {
+    const bool known = std::any_of(all.begin(), all.end(), [&](const DictionaryInfo& other) {
+      return other.fileName == dictionary.fileName;
+    });
+    if (!known) all.push_back(std::move(dictionary));
+  }
+  return all;
+}
 
 }  // namespace
 
@@ -62,6 +82,7 @@ MainWindow::MainWindow(config::COptions& options, config::CProfile& profile, QWi
   work_ = new WorkController(options.EngineSettings(), app::MakeStoreContext(options, nullptr), initialView(options), this);
   delegate_ = new RowDelegate(DateTimeFormat::User(), this);
   view_ = new ResultView(work_->Table(), *delegate_, this);
+  view_->SetListFont(FontOfRecord(options.listFont));
   setCentralWidget(view_);
   actions_ = new WindowActions(this, view_);
   for (const int id : kNotYetAvailable) actions_->SetAvailable(id, false);
@@ -86,6 +107,8 @@ MainWindow::MainWindow(config::COptions& options, config::CProfile& profile, QWi
   package_ = new PackageMaker(*work_, options_, this);
   connect(history_, &HistoryMaker::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
   connect(package_, &PackageMaker::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
+  copyTo_ = new CopyToJob(*work_, profile_, this);
+  connect(copyTo_, &CopyToJob::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
 
   connect(actions_, &WindowActions::triggered, this, &MainWindow::command);
   connect(view_, &ResultView::commandRequested, this, [this](Command id) { listCommand(static_cast<int>(id)); });
@@ -164,10 +187,15 @@ void MainWindow::command(int id) {
     case wincmd::kPackage:
       if (hasComparison_) package_->Ask();
       break;
+    case wincmd::kCopyTo:
+      if (hasComparison_) copyTo_->Ask();
+      break;
     case wincmd::kExit: close(); break;
     case wincmd::kToolbar: toolbar_->setVisible(actions_->Get(id)->isChecked()); break;
     case wincmd::kStatusBar: statusBar()->setVisible(actions_->Get(id)->isChecked()); break;
     case wincmd::kHelp: openHelp(); break;
+    case wincmd::kProperties: showProperties(); break;
+    case wincmd::kOptions: openOptions(); break;
     case wincmd::kShowMenu: {
       const QRect row = view_->visualRect(view_->currentIndex());
       showContextMenu(view_->viewport()->mapToGlobal(row.isValid() ? row.center() : QPoint(10, 10)));
@@ -246,6 +274,7 @@ void MainWindow::OpenStartDialog() {
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   RestorePlacement(*dialog, profile_, "StartDlg");
   connect(dialog, &QDialog::finished, this, [this, dialog] { SavePlacement(*dialog, profile_, "StartDlg"); });
+  connect(dialog, &StartDialog::optionsRequested, this, [this, dialog] { openOptions(dialog); });
   connect(dialog, &QDialog::accepted, this, [this, dialog] {
     const config::COptions& chosen = dialog->Choices().options;
     options_.currentSession = chosen.currentSession;
@@ -267,25 +296,39 @@ void MainWindow::OpenStartDialog() {
   dialog->open();
 }
 
+void MainWindow::Begin(bool scanNow) {
+  QString problem;
+  if (scanNow && startScan(problem)) return;
+  OpenStartDialog();
+  if (!problem.isEmpty()) statusBar()->showMessage(problem);
+}
+
 void MainWindow::Scan() {
-  if (work_->Busy() || options_.runList.empty()) return;
+  QString problem;
+  if (!startScan(problem) && !problem.isEmpty()) QMessageBox::warning(this, QStringLiteral("Velkor"), problem);
+}
+
+bool MainWindow::startScan(QString& problem) {
+  if (work_->Busy() || options_.runList.empty()) return false;
   std::vector<engine::SessionSpec> sessions;
   const std::int64_t now = platform::localSecondsNow();
   for (const config::CSession& session : options_.runList) {
     std::string error;
     auto spec = app::MakeSessionSpec(session, options_, now, error);
     if (!spec) {
-      QMessageBox::warning(this, QStringLiteral("Velkor"), qs(error));
-      return;
+      problem = qs(error);
+      return false;
     }
     spec->quiet = false;
     sessions.push_back(std::move(*spec));
   }
   problems_.clear();
+  // The start dialog and the options may have changed what the comparison reads.
+  (void)work_->SetSettings(options_.EngineSettings());
   const config::CSession& first = options_.runList.front();
   setWindowTitle(txf("Velkor %s", {VELKOR_VERSION}) + " - " + qs(first.Src) + "  <->  " + qs(first.Dst));
   statusBar()->showMessage(tx("${Comparing...}"));
-  work_->StartComparison(std::move(sessions));
+  return work_->StartComparison(std::move(sessions));
 }
 
 void MainWindow::confirm(const engine::ConfirmRequest& request, const std::shared_ptr<PendingAnswer<int>>& answer) {
@@ -350,13 +393,51 @@ void MainWindow::storesNotFinished(const QString& text) {
   box->open();
 }
 
+void MainWindow::openOptions(StartDialog* start) {
+  if (work_->Busy()) return;
+  OptionsEnvironment environment;
+  environment.dictionaries = installedDictionaries();
+  environment.openInEditor = [](const std::string& file, std::string& said) {
+    const std::vector<std::string> command = platform::editorCommand(file);
+    if (!platform::startDetached(command, said)) return false;
+    said = command.front();
+    return true;
+  };
+  QPointer<StartDialog> over(start);
+  auto* dialog = new OptionsDialog(options_, std::move(environment), start != nullptr ? static_cast<QWidget*>(start) : this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  RestorePlacement(*dialog, profile_, "OptionsDlg");
+  connect(dialog, &QDialog::finished, this, [this, dialog] { SavePlacement(*dialog, profile_, "OptionsDlg"); });
+  connect(dialog, &QDialog::accepted, this, [this, dialog, over] {
+    dialog->SaveInto(options_);
+    if (over != nullptr) over->UpdateOptions([dialog](config::COptions& copy) { dialog->SaveInto(copy); });
+    options_.Save(profile_);
+    // The worker reads the engine's options unlocked: a busy engine takes them at the next scan.
+    (void)work_->SetSettings(options_.EngineSettings());
+    view_->SetListFont(FontOfRecord(options_.listFont));
+    refresh();
+  });
+  dialog->open();
+}
+
+void MainWindow::showProperties() {
+  if (work_->Busy() || !hasComparison_) return;
+  ResultList& list = work_->Model().List();
+  const int item = list.ItemOfRow(list.CurrentRow());
+  if (item < 0) return;
+  auto* dialog = new PropertiesDialog(PropertiesOfItem(work_->Engine(), item), DateTimeFormat::User(), this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->open();
+}
+
 void MainWindow::openHelp() {
-  // Only the installed help: a file of that name in the current folder is never opened.
-  const QFileInfo help(QString::fromUtf8(kDefaultHelp));
-  if (help.exists()) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(help.absoluteFilePath()));
-  } else {
+  const std::string page = HelpFile(platform::executableFolder(), VELKOR_DATA_DIR);
+  if (page.empty()) {
     statusBar()->showMessage(tx("${The help is not installed.}"));
+    return;
+  }
+  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(qs(page)))) {
+    statusBar()->showMessage(txf("${No program to show the help:} %s", {page}));
   }
 }
 

@@ -15,11 +15,13 @@ class QToolBar;
 
 namespace ui::qt {
 
+class CopyToJob;
 class HistoryMaker;
 class PackageMaker;
 class ProgressWindow;
 class ResultView;
 class RowDelegate;
+class StartDialog;
 class StatusPanes;
 class WindowActions;
 class WorkController;
@@ -32,9 +34,12 @@ class MainWindow : public QMainWindow {
   MainWindow(config::COptions& options, config::CProfile& profile, QWidget* parent = nullptr);
   ~MainWindow() override;
 
+  // What the window does first, once the event loop runs: with `scanNow` it scans the run list
+  // (the start dialog opens instead when the list cannot be scanned), else it opens the start dialog.
+  void Begin(bool scanNow);
   // Opens the start dialog (the command "Select folders...").
   void OpenStartDialog();
-  // Scans the run list at once.
+  // Scans the run list at once; a session that cannot be scanned is named in a message.
   void Scan();
 
   [[nodiscard]] WorkController& Work() { return *work_; }
@@ -47,6 +52,8 @@ class MainWindow : public QMainWindow {
 
  private:
   void command(int id);
+  // Starts the scan of the run list; false with the reason in `problem` (empty: busy or no list).
+  bool startScan(QString& problem);
   void listCommand(int id);
   void refresh();
   void showContextMenu(const QPoint& position);
@@ -57,6 +64,11 @@ class MainWindow : public QMainWindow {
   void storesNotFinished(const QString& text);
   // Problems met by the last comparison or run, shown once it ended.
   void showProblems();
+  // The options dialog, over the start dialog when opened from there; OK writes its pages into the
+  // options, the configuration and the start dialog's copy.
+  void openOptions(StartDialog* start = nullptr);
+  // The current row's item on both sides, read now.
+  void showProperties();
   void openHelp();
   void saveLayout();
 
@@ -70,6 +82,7 @@ class MainWindow : public QMainWindow {
   ProgressWindow* progress_;
   HistoryMaker* history_;
   PackageMaker* package_;
+  CopyToJob* copyTo_;
   QToolBar* toolbar_;
   QLabel* hiddenNote_;
   QStringList problems_;

@@ -67,6 +67,11 @@ void ResultView::SetColumnWidths(const std::vector<int>& widths) {
   setColumnWidth(ResultTableModel::kTargetColumn, side);
 }
 
+void ResultView::SetListFont(const QFont& font) {
+  setFont(font);
+  verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 6);
+}
+
 std::vector<int> ResultView::ColumnWidths() const {
   std::vector<int> widths;
   for (int column = 0; column < ResultTableModel::kColumns; ++column) widths.push_back(columnWidth(column));

@@ -20,6 +20,8 @@ class ResultView : public QTableView {
   // Column widths as saved ({} or a wrong count: the defaults).
   void SetColumnWidths(const std::vector<int>& widths);
   [[nodiscard]] std::vector<int> ColumnWidths() const;
+  // Draws the list in `font`; every row keeps the height of one line of it.
+  void SetListFont(const QFont& font);
 
  signals:
   void commandRequested(ui::Command command);

@@ -107,7 +107,8 @@ void RowDelegate::paintHeader(QPainter* painter, const QStyleOptionViewItem& opt
   const RowIcons& icons = RowIcons::Get();
   const qulonglong count = index.data(ResultTableModel::CountRole).toULongLong();
   QFont font = option.font;
-  if (const QVariant bold = index.data(Qt::FontRole); bold.isValid()) font = bold.value<QFont>();
+  // Header rows are bold in the list's own font, whatever font the model's default is.
+  if (const QVariant bold = index.data(Qt::FontRole); bold.isValid()) font.setBold(bold.value<QFont>().bold());
   painter->setFont(font);
   const QFontMetrics metrics(font);
   const QString countText = count == 0 ? QString() : QString::number(count);

@@ -16,9 +16,11 @@ namespace {
 
 using C = Command;
 
-// Window commands that start work or change what a run reads: off while busy.
+// Window commands that start work or change what a run reads: off while busy. Properties only
+// looks, but asks the stores, which the worker is using.
 bool startsWork(int id) {
   switch (id) {
+    case wincmd::kProperties:
     case wincmd::kSelectFolders:
     case wincmd::kMakeHistory:
     case wincmd::kRescan:
@@ -78,7 +80,7 @@ WindowActions::WindowActions(QWidget* window, QWidget* list) : QObject(window) {
   make(wincmd::kKeyList, "${Key list}", {}, window);
   make(wincmd::kAbout, "${About}...", {}, window);
   make(wincmd::kSchedule, "${Schedule}...", {}, window);
-  make(wincmd::kProperties, "${Properties}", {}, list);
+  make(wincmd::kProperties, "${Properties}", QKeySequence(Qt::ALT | Qt::Key_Return), list);
   make(wincmd::kCompare, "${Compare files}", Qt::Key_Return, list);
   make(wincmd::kShowMenu, "${Show menu}", QKeySequence(Qt::CTRL | Qt::Key_F10), list);
 

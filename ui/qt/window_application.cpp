@@ -19,7 +19,7 @@ bool setInEnvironment(const char* name) {
 }  // namespace
 
 bool HasDisplay() {
-  return setInEnvironment("QT_QPA_PLATFORM") || setInEnvironment("DISPLAY") || setInEnvironment("WAYLAND_DISPLAY");
+  return setInEnvironment("DISPLAY") || setInEnvironment("WAYLAND_DISPLAY");
 }
 
 int RunWindow(config::COptions& options, config::CProfile& profile, bool scanNow) {
@@ -34,13 +34,7 @@ int RunWindow(config::COptions& options, config::CProfile& profile, bool scanNow
   QApplication::installTranslator(&translator);
   MainWindow window(options, profile);
   window.show();
-  QTimer::singleShot(0, &window, [&window, scanNow] {
-    if (scanNow) {
-      window.Scan();
-    } else {
-      window.OpenStartDialog();
-    }
-  });
+  QTimer::singleShot(0, &window, [&window, scanNow] { window.Begin(scanNow); });
   return QApplication::exec();
 }
 

@@ -6,7 +6,7 @@
 
 namespace ui::qt {
 
-// True when a window can be shown: a display (X11 or Wayland) or a platform chosen explicitly.
+// True when a window can be seen: an X11 or a Wayland display is named in the environment.
 [[nodiscard]] bool HasDisplay();
 // Runs the window until it closes; the exit status. With `scanNow` the run list is scanned at
 // once, else the start dialog opens on the last-used pair.

@@ -94,6 +94,12 @@ bool WorkController::StartTask(std::function<void()> task) {
   return true;
 }
 
+bool WorkController::SetSettings(engine::EngineSettings settings) {
+  if (Busy()) return false;
+  engine_->SetSettings(std::move(settings));
+  return true;
+}
+
 void WorkController::Cancel() {
   bridge_->RequestCancel();
   engine_->Cancel();

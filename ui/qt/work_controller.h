@@ -42,6 +42,8 @@ class WorkController : public QObject, public BridgeTarget {
   bool StartRun(std::vector<int> items);
   bool StartHistory(const std::string& folder, bool recursive);
   bool StartTask(std::function<void()> task);
+  // Takes changed options for the next comparison or run; false (nothing changed) while busy.
+  bool SetSettings(engine::EngineSettings settings);
   // Cancels what runs and answers every open question with cancel.
   void Cancel();
   // Cancels what runs, waits for it, finishes the stores, then calls `done` (the window closes).

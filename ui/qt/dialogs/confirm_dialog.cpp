@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "ui/confirm_answer.h"
-#include "ui/mnemonics.h"
+#include "ui/controls/button_mnemonics.h"
 #include "ui/controls/tx.h"
 #include "ui/row_text.h"
 
@@ -36,14 +36,6 @@ QString sizeAndDate(const std::string& path) {
   const QLocale locale;
   return qs(FormatSize(static_cast<std::uint64_t>(info.size()))) + "    " +
          locale.toString(info.lastModified(), QLocale::ShortFormat);
-}
-
-// Gives the "&" texts of the buttons and boxes unique mnemonics, as one group.
-void fixMnemonics(const std::vector<QAbstractButton*>& controls) {
-  std::vector<std::string> texts;
-  for (QAbstractButton* control : controls) texts.push_back(ss(control->text()));
-  MakeUniqueMnemonics(texts, false);
-  for (std::size_t i = 0; i < controls.size(); ++i) controls[i]->setText(qs(texts[i]));
 }
 
 }  // namespace
@@ -119,7 +111,7 @@ ConfirmDialog::ConfirmDialog(const engine::ConfirmRequest& request, QWidget* par
   buttons->addWidget(skip);
   buttons->addWidget(cancel);
   layout->addLayout(buttons);
-  fixMnemonics({forAll_, forAction_, overwrite, skip, cancel});
+  FixButtonMnemonics({forAll_, forAction_, overwrite, skip, cancel});
 }
 
 void ConfirmDialog::answer(int button) {

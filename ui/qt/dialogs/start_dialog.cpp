@@ -67,8 +67,7 @@ StartDialog::StartDialog(StartChoices choices, PathRules rules, QWidget* parent)
   auto* buttons = new QDialogButtonBox;
   QPushButton* options = buttons->addButton(tx("${Options}..."), QDialogButtonBox::ActionRole);
   options->setObjectName("options");
-  // The options dialog is not part of this window yet.
-  options->setEnabled(false);
+  connect(options, &QPushButton::clicked, this, &StartDialog::optionsRequested);
   QPushButton* preview = buttons->addButton(tx("${Preview}"), QDialogButtonBox::AcceptRole);
   preview->setObjectName("preview");
   preview->setDefault(true);

@@ -4,6 +4,7 @@
 // paths and builds the run list. It edits only its copy of the options and starts nothing; the
 // window takes Choices() after accepted().
 #include <QDialog>
+#include <functional>
 
 #include "ui/qt/dialogs/start_choices.h"
 
@@ -23,8 +24,14 @@ class StartDialog : public QDialog {
  public:
   StartDialog(StartChoices choices, PathRules rules, QWidget* parent = nullptr);
   [[nodiscard]] const StartChoices& Choices() const { return choices_; }
+  // Changes made meanwhile by the options dialog, so OK does not write back the older values.
+  void UpdateOptions(const std::function<void(config::COptions&)>& change) { change(choices_.options); }
 
   void accept() override;
+
+ signals:
+  // "Options...": the window opens the options dialog over this one.
+  void optionsRequested();
 
  private:
   [[nodiscard]] bool onProjects() const;
