@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -65,6 +66,13 @@ int waitForChild(pid_t child, const ProcessOptions& options, std::string& failur
     std::this_thread::sleep_for(pause);
     pause = std::min(pause * 2, std::chrono::microseconds(50000));
   }
+}
+
+// The program a name starts: along PATH for a bare name, an absolute path as it is. A relative
+// path would be the current folder's: such a program is not started (empty).
+std::string programPath(const std::string& name) {
+  if (name.find('/') == std::string::npos) return findFileIn(name, searchPathFolders(), true);
+  return name.front() == '/' ? name : std::string();
 }
 
 // Descriptors opened here, closed when the object goes.
@@ -152,7 +160,7 @@ ProcessResult runProcess(const std::vector<std::string>& arguments, const Proces
   TempFolder capture("velkor-process-");
   const std::string outPath = options.outputFile.empty() ? capture.path() + "/out" : options.outputFile;
   const std::string errPath = capture.path() + "/err";
-  const std::string program = findFileIn(arguments[0], searchPathFolders(), true);
+  const std::string program = programPath(arguments[0]);
   std::string reason;
   const pid_t child = program.empty() ? -1 : startChild(program, arguments, options, outPath, errPath, reason);
   if (child < 0) {
@@ -179,11 +187,7 @@ bool startDetached(const std::vector<std::string>& arguments, std::string& error
     error = "no program";
     return false;
   }
-  // A relative path would be the current folder's: such a program is not started.
-  const std::string& name = arguments[0];
-  const std::string program = name.find('/') == std::string::npos ? findFileIn(name, searchPathFolders(), true)
-                              : name.front() == '/'                ? name
-                                                                   : std::string();
+  const std::string program = programPath(arguments[0]);
   if (program.empty()) {
     error = arguments[0] + ": " + systemErrorText(ENOENT);
     return false;
