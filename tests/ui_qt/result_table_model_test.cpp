@@ -27,14 +27,19 @@ std::string shownRows(ResultTableModel& table) {
   return text;
 }
 
+// The window on the fixture's folders, the list sorted by name.
+ui::qt::WorkController& openSortedByName(WindowFixture& fixture) {
+  fixture.layOut();
+  ui::ViewState view;
+  view.sortKey = ui::SortKey::Name;
+  return fixture.open(view);
+}
+
 }  // namespace
 
 TEST(ResultTableModel, AComparisonFillsTheListAndEveryChangeKeepsTheModelConsistent) {
   WindowFixture fixture;
-  fixture.layOut();
-  ui::ViewState view;
-  view.sortKey = ui::SortKey::Name;
-  ui::qt::WorkController& work = fixture.open(view);
+  ui::qt::WorkController& work = openSortedByName(fixture);
   ResultTableModel& table = work.Table();
   // The tester checks every signal the adapter sends against what it answers.
   QAbstractItemModelTester tester(&table, QAbstractItemModelTester::FailureReportingMode::Fatal);
@@ -69,10 +74,7 @@ TEST(ResultTableModel, AComparisonFillsTheListAndEveryChangeKeepsTheModelConsist
 
 TEST(ResultTableModel, MarkCommandsAnnounceOnlyTheRowsTheyChangedAndTheTotalsFollow) {
   WindowFixture fixture;
-  fixture.layOut();
-  ui::ViewState view;
-  view.sortKey = ui::SortKey::Name;
-  ui::qt::WorkController& work = fixture.open(view);
+  ui::qt::WorkController& work = openSortedByName(fixture);
   ResultTableModel& table = work.Table();
   ASSERT_TRUE(fixture.compare());
   const std::uint32_t selected = work.Model().List().Totals().Count(record::kSelected);
@@ -97,10 +99,7 @@ TEST(ResultTableModel, MarkCommandsAnnounceOnlyTheRowsTheyChangedAndTheTotalsFol
 
 TEST(ResultTableModel, TheRunDoesWhatTheListShowsAfterMarksAndActionsWereChanged) {
   WindowFixture fixture;
-  fixture.layOut();
-  ui::ViewState view;
-  view.sortKey = ui::SortKey::Name;
-  ui::qt::WorkController& work = fixture.open(view);
+  ui::qt::WorkController& work = openSortedByName(fixture);
   ASSERT_TRUE(fixture.compare());
   ResultTableModel& table = work.Table();
   // only.txt is not copied; gone.txt, planned as a copy to the source, is deleted instead.
