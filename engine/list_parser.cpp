@@ -83,6 +83,8 @@ struct Column {
 
 std::vector<Column> splitColumns(std::string_view record) {
   std::vector<Column> columns;
+  // Listing lines have a handful of columns: one allocation, not one for each doubling.
+  columns.reserve(16);
   std::size_t pos = 0;
   while (pos < record.size()) {
     while (pos < record.size() && isBlank(record[pos])) ++pos;
@@ -327,12 +329,17 @@ bool ParseListText(std::string_view text, const ListerRecord& lister, HistoryLis
     ++next;
   }
   const bool useEndMarker = (lister.flags & 1U) != 0 && !lister.endMarker.empty();
+  std::string joined;
   while (next < lines.size()) {
-    std::string record(lines[next++]);
+    std::string_view record = lines[next++];
     if (useEndMarker && record.find(lister.endMarker) != std::string::npos) break;
-    for (int extra = 1; extra < format.linesPerRecord && next < lines.size(); ++extra) {
-      record += ' ';
-      record += lines[next++];
+    if (format.linesPerRecord > 1) {
+      joined.assign(record);
+      for (int extra = 1; extra < format.linesPerRecord && next < lines.size(); ++extra) {
+        joined += ' ';
+        joined += lines[next++];
+      }
+      record = joined;
     }
     ParsedEntry parsed;
     ParseRecord(record, format, parsed);

@@ -109,6 +109,7 @@ bool ArchiverStore::list(const std::string& archive, engine::HistoryList& listin
 bool ArchiverStore::readArchive(std::string& error) {
   clearListing();
   listedNames_.clear();
+  listedPrefix_.clear();
   removed_.clear();
   staged_.clear();
   (void)platform::removeTree(stageFolder());
@@ -127,6 +128,13 @@ void ArchiverStore::takeListing(engine::HistoryList parsed, const std::vector<en
   listedNames_.clear();
   hardLinks_.clear();
   copies_.clear();
+  // Archives made of "." list every name as "./NAME": that is said once, not kept for each name.
+  std::size_t dotted = 0;
+  for (int index = 0; index < parsed.SlotCount(); ++index) {
+    const std::string& listed = listedNames[static_cast<std::size_t>(index)].listed;
+    if (listed.size() == parsed.at(index).path.size() + 2 && listed.starts_with("./")) ++dotted;
+  }
+  listedPrefix_ = dotted * 2 > static_cast<std::size_t>(parsed.SlotCount()) ? "./" : "";
   for (int index = 0; index < parsed.SlotCount(); ++index) {
     const engine::HistoryEntry& entry = parsed.at(index);
     // A name listed twice (tar appends a new version after the old) is the later one, as the
@@ -134,18 +142,28 @@ void ArchiverStore::takeListing(engine::HistoryList parsed, const std::vector<en
     const int earlier = parsed.Find(entry.folder, entry.name);
     if (earlier != index) parsed.Remove(earlier);
     const engine::ListedName& listed = listedNames[static_cast<std::size_t>(index)];
-    if (listed.listed != entry.path) {
+    const bool asPrefixed = listed.listed.size() == listedPrefix_.size() + entry.path.size() &&
+                            listed.listed.starts_with(listedPrefix_) && listed.listed.ends_with(entry.path);
+    if (!asPrefixed) {
       listedNames_[entry.path] = listed.listed;
-    } else {
+    } else if (earlier != index) {
       listedNames_.erase(entry.path);
     }
     if (!listed.hardLinkTo.empty()) {
       hardLinks_[entry.path] = listed.hardLinkTo;
-    } else {
+    } else if (earlier != index) {
       hardLinks_.erase(entry.path);
     }
   }
   replaceListing(std::move(parsed));
+}
+
+void ArchiverStore::noteWrittenAs(const std::string& relative) {
+  if (listedPrefix_.empty()) {
+    listedNames_.erase(relative);
+  } else {
+    listedNames_[relative] = relative;
+  }
 }
 
 bool ArchiverStore::Attach(engine::ProgressSink* sink, bool) {
@@ -156,7 +174,7 @@ bool ArchiverStore::Attach(engine::ProgressSink* sink, bool) {
 
 std::string ArchiverStore::memberOf(const std::string& relative) const {
   const auto listed = listedNames_.find(relative);
-  return listed == listedNames_.end() ? relative : listed->second;
+  return listed == listedNames_.end() ? listedPrefix_ + relative : listed->second;
 }
 
 bool ArchiverStore::NoteWrittenContent(const std::string& path, platform::ContentReader& content) {
@@ -169,7 +187,7 @@ bool ArchiverStore::NoteWrittenContent(const std::string& path, platform::Conten
     return fail(engine::Translate("${cannot write}") + " " + path + ": " + reason);
   }
   if (findEntry(*relative) >= 0 && staged_.count(*relative) == 0) removed_.insert(memberOf(*relative));
-  listedNames_.erase(*relative);
+  noteWrittenAs(*relative);
   (void)putEntry(*relative, static_cast<std::int64_t>(content.size()), content.lastWriteTime(), 0);
   staged_.insert(*relative);
   if (inBatch_) batchPaths_.push_back(path);
@@ -205,6 +223,7 @@ bool ArchiverStore::DeleteFile(const std::string& path) {
     removed_.insert(member);
   }
   listedNames_.erase(*relative);
+  hardLinks_.erase(*relative);
   listing_.Remove(entry);
   if (inBatch_) batchPaths_.push_back(path);
   return true;

@@ -63,6 +63,8 @@ class ArchiverStore : public ListingStore {
   // Hard links to names that leave the archive or are replaced get their content as files of
   // their own first: the archiver would otherwise leave them pointing at nothing.
   bool keepHardLinkedContent(std::string& error);
+  // A file put in by the store goes in under its relative path.
+  void noteWrittenAs(const std::string& relative);
   // The archive's name of a relative path: as listed, or the path itself for a new file.
   [[nodiscard]] std::string memberOf(const std::string& relative) const;
   // Takes a copy handed out and changed since as a file to add.
@@ -90,7 +92,9 @@ class ArchiverStore : public ListingStore {
   bool unpacked_ = false;
   // Unpacking the whole archive failed: files are taken out one by one.
   bool unpackFailed_ = false;
-  // Names the archive lists differently from the relative path ("./a" for "a").
+  // What most names of the archive are listed with before the relative path ("./" or nothing),
+  // and the names listed otherwise.
+  std::string listedPrefix_;
   std::unordered_map<std::string, std::string> listedNames_;
   // Hard links: relative path -> the relative path whose content they share.
   std::unordered_map<std::string, std::string> hardLinks_;

@@ -42,7 +42,7 @@ bool ArchiverStore::stageChangedCopies(std::string& error) {
       return false;
     }
     if (staged_.insert(relative).second) removed_.insert(memberOf(relative));
-    listedNames_.erase(relative);
+    noteWrittenAs(relative);
     platform::FindData data;
     if (platform::statEntry(staged, data)) (void)putEntry(relative, static_cast<std::int64_t>(data.size), data.lastWriteTime, 0);
   }

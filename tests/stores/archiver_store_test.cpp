@@ -151,6 +151,32 @@ TEST_F(ArchiverStoreTest, AnArchiveThatCannotBeUnpackedWholeStillGivesEveryFileO
   EXPECT_EQ(tree.read("unpack-tries"), "\n") << "the whole archive is tried once, not once for every file";
 }
 
+TEST_F(ArchiverStoreTest, AnArchiveOfDotIsChangedUnderTheNamesItLists) {
+  VELKOR_REQUIRE_TOOL("tar");
+  tree.write("in/keep.txt", "keep");
+  tree.write("in/sub/gone.txt", "gone");
+  tree.write("in/sub/new.txt", "old content");
+  testsupport::runTool({"tar", "-czf", tree.path("dot.tar.gz"), "-C", tree.path("in"), "."});
+  auto store = open(testsupport::ShippedArchiverFor("a.tar.gz"), tree.path("dot.tar.gz"));
+  engine::LocalStore source(context);
+  tree.write("src/new.txt", "new content, longer");
+  ASSERT_TRUE(source.Open(tree.path("src"), {true, false}));
+  ASSERT_TRUE(source.Attach(nullptr, true));
+  ASSERT_TRUE(store->DeleteFile(tree.path("dot.tar.gz/sub/gone.txt")));
+  ASSERT_TRUE(store->PutFile(tree.path("dot.tar.gz/sub/new.txt"), nullptr, source, tree.path("src/new.txt"), 0, {}));
+  ASSERT_TRUE(store->Finish()) << store->LastError();
+  const auto listed = testsupport::runTool({"tar", "-tzf", tree.path("dot.tar.gz")});
+  EXPECT_EQ(listed.output.find("gone.txt"), std::string::npos) << listed.output;
+  EXPECT_EQ(listed.output.find("./sub/new.txt"), std::string::npos) << "the old version went: " << listed.output;
+  EXPECT_NE(listed.output.find("./keep.txt"), std::string::npos) << listed.output;
+  std::string local;
+  ASSERT_EQ(store->GetFile(tree.path("dot.tar.gz/keep.txt"), local, 0), 1) << store->LastError();
+  EXPECT_EQ(platform::readWholeFile(local).value_or(""), "keep");
+  local.clear();
+  ASSERT_EQ(store->GetFile(tree.path("dot.tar.gz/sub/new.txt"), local, 0), 1) << store->LastError();
+  EXPECT_EQ(platform::readWholeFile(local).value_or(""), "new content, longer");
+}
+
 TEST_F(ArchiverStoreTest, NamesFromElsewhereAreLeftOutAndOnlyAPlainExtractedFileIsHandedOut) {
   tree.write("x.fake",
              "echo '-rw-r--r-- 0/0 5 2024-03-01 12:00:00 ../escape.txt'\n"
