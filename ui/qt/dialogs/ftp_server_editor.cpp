@@ -93,7 +93,10 @@ FtpServerEditor::FtpServerEditor(config::FtpServer server, std::vector<config::F
   hostRow->addWidget(host_, 1);
   hostRow->addWidget(new QLabel(tx("${Port}:")));
   hostRow->addWidget(port_);
-  form->addRow(tx("&${Server}:"), hostRow);
+  // A row of two fields gets no buddy from the form, and its "&" would show as written.
+  auto* hostLabel = new QLabel(tx("&${Server}:"));
+  hostLabel->setBuddy(host_);
+  form->addRow(hostLabel, hostRow);
   form->addRow(tx("&${User}:"), user_);
   form->addRow(tx("&${Password}:"), password_);
   form->addRow(tx("&${Folder}:"), folder_);
