@@ -19,6 +19,12 @@ struct UserTool {
   bool operator==(const UserTool&) const = default;
 };
 
+// The bits of FtpServer::Flags.
+namespace ftpflag {
+constexpr int kAnonymous = 1;
+constexpr int kPassive = 2;
+}  // namespace ftpflag
+
 struct FtpServer {
   std::string Name;
   std::string Server;

@@ -14,6 +14,9 @@
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "ui/qt/dialogs/copy_to_dialog.h"
+#include "ui/qt/dialogs/ftp_proxy_editor.h"
+#include "ui/qt/dialogs/ftp_select_dialog.h"
+#include "ui/qt/dialogs/ftp_server_editor.h"
 #include "ui/qt/dialogs/properties_dialog.h"
 #include "ui/qt/options/options_dialog.h"
 #include "ui/translator.h"
@@ -66,6 +69,8 @@ struct Marked : ::testing::Test {
     if (auto* pages = dialog.findChild<QListWidget*>("pageList")) {
       for (int row = 0; row < pages->count(); ++row) check(pages->item(row)->text(), "page");
     }
+    // The first proxy entry is ours; the others are the proxies' addresses.
+    if (auto* proxies = dialog.findChild<QComboBox*>("proxyList")) check(proxies->itemText(0), "proxy");
     for (QComboBox* box : dialog.findChildren<QComboBox*>()) {
       if (box->objectName() != "copyToAction") continue;
       for (int index = 0; index < box->count(); ++index) check(box->itemText(index), "action");
@@ -97,4 +102,13 @@ TEST_F(Marked, OptionsPropertiesAndCopyToShowNoTextPastTheDictionary) {
   choices.newFilesStrips = {"/src/"};
   ui::qt::CopyToDialog copyTo(choices);
   EXPECT_EQ(unmarked(copyTo), std::vector<std::string>{});
+}
+
+TEST_F(Marked, FtpDialogsShowNoTextPastTheDictionary) {
+  ui::qt::FtpSelectDialog select({{config::FtpServer{}}, {}});
+  EXPECT_EQ(unmarked(select), std::vector<std::string>{});
+  ui::qt::FtpServerEditor editor({}, {config::FtpProxy{}}, {});
+  EXPECT_EQ(unmarked(editor), std::vector<std::string>{});
+  ui::qt::FtpProxyEditor proxy({});
+  EXPECT_EQ(unmarked(proxy), std::vector<std::string>{});
 }

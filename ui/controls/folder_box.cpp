@@ -66,12 +66,7 @@ void FolderBox::fillMenu() {
     dialog->open();
   });
   menu->addAction(tx("${Archive} (ZIP)..."), this, [this] { pickFile(tx("${Archive}"), "ZIP (*.zip)", "zip"); });
-  QMenu* ftp = menu->addMenu(tx("FTP"));
-  for (const std::string& name : choices_.ftpConnections) {
-    const QString path = QString::fromStdString("ftp:" + name);
-    ftp->addAction(path, this, [this, path] { box_->setEditText(path); });
-  }
-  ftp->setEnabled(!choices_.ftpConnections.empty());
+  menu->addAction(tx("FTP..."), this, &FolderBox::ftpRequested);
   menu->addAction(tx("${Snapshot}..."), this, [this] { pickFile(tx("${Snapshot}"), "(*.pck)", "pck"); });
   menu->addAction(tx("${Package}..."), this, [this] { pickFile(tx("${Package}"), "(*.pkg)", "pkg"); });
   if (!choices_.history.empty()) {

@@ -1,7 +1,7 @@
 #pragma once
 // A folder field: an editable box with the paths used before, and a button whose menu picks a
-// folder, an archive (ZIP), an FTP connection, a snapshot, a package, a recent path or a path
-// variable.
+// folder, an archive (ZIP), an FTP connection (through ftpRequested, answered by the owner with
+// SetPath), a snapshot, a package, a recent path or a path variable.
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -13,7 +13,6 @@ namespace ui::controls {
 
 struct FolderChoices {
   std::vector<std::string> history;
-  std::vector<std::string> ftpConnections;
   std::vector<std::string> pathVariables;
 };
 
@@ -26,6 +25,10 @@ class FolderBox : public QWidget {
   void SetPath(const std::string& path);
   [[nodiscard]] std::string Path() const;
   [[nodiscard]] QComboBox* Box() const { return box_; }
+
+ signals:
+  // "FTP...": the connections are kept in the configuration, which the box does not read.
+  void ftpRequested();
 
  private:
   void fillMenu();

@@ -23,6 +23,7 @@
 #include "ui/help_file.h"
 #include "ui/qt/dialogs/confirm_dialog.h"
 #include "ui/qt/dialogs/copy_to_job.h"
+#include "ui/qt/dialogs/ftp_select_dialog.h"
 #include "ui/qt/dialogs/history_maker.h"
 #include "ui/qt/dialogs/package_maker.h"
 #include "ui/qt/dialogs/properties_dialog.h"
@@ -263,18 +264,17 @@ void MainWindow::OpenStartDialog() {
     combo.Load(profile_);
     return combo.Entries();
   };
-  std::vector<std::string> ftp;
-  for (const config::FtpServer& server : options_.ftpServers) ftp.push_back(server.Name);
   std::vector<std::string> variables;
   for (const config::PathVariable& variable : options_.pathVariables.All()) variables.push_back(variable.name);
-  choices.sources = {history("StartSrc"), ftp, variables};
-  choices.targets = {history("StartDst"), ftp, variables};
+  choices.sources = {history("StartSrc"), variables};
+  choices.targets = {history("StartDst"), variables};
   choices.masks = history("StartMask");
   auto* dialog = new StartDialog(std::move(choices), MakePathRules(options_), this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   RestorePlacement(*dialog, profile_, "StartDlg");
   connect(dialog, &QDialog::finished, this, [this, dialog] { SavePlacement(*dialog, profile_, "StartDlg"); });
   connect(dialog, &StartDialog::optionsRequested, this, [this, dialog] { openOptions(dialog); });
+  connect(dialog, &StartDialog::ftpRequested, this, [this, dialog](controls::FolderBox* field) { openFtp(dialog, field); });
   connect(dialog, &QDialog::accepted, this, [this, dialog] {
     const config::COptions& chosen = dialog->Choices().options;
     options_.currentSession = chosen.currentSession;
@@ -416,6 +416,30 @@ void MainWindow::openOptions(StartDialog* start) {
     (void)work_->SetSettings(options_.EngineSettings());
     view_->SetListFont(FontOfRecord(options_.listFont));
     refresh();
+  });
+  dialog->open();
+}
+
+void MainWindow::openFtp(StartDialog* start, controls::FolderBox* field) {
+  auto* dialog = new FtpSelectDialog({options_.ftpServers, options_.ftpProxies}, start);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  RestorePlacement(*dialog, profile_, "DFTPSEL");
+  connect(dialog, &QDialog::finished, this, [this, dialog] { SavePlacement(*dialog, profile_, "DFTPSEL"); });
+  QPointer<StartDialog> over(start);
+  QPointer<controls::FolderBox> into(field);
+  connect(dialog, &QDialog::accepted, this, [this, dialog, over, into] {
+    const FtpConnections& chosen = dialog->Connections();
+    options_.ftpServers = chosen.servers;
+    options_.ftpProxies = chosen.proxies;
+    options_.Save(profile_);
+    // The start dialog's own copy too, so that its OK does not bring the older list back.
+    if (over != nullptr) {
+      over->UpdateOptions([&chosen](config::COptions& copy) {
+        copy.ftpServers = chosen.servers;
+        copy.ftpProxies = chosen.proxies;
+      });
+    }
+    if (into != nullptr) into->SetPath(dialog->ChosenPath());
   });
   dialog->open();
 }

@@ -13,6 +13,10 @@
 class QLabel;
 class QToolBar;
 
+namespace ui::controls {
+class FolderBox;
+}
+
 namespace ui::qt {
 
 class CopyToJob;
@@ -67,6 +71,9 @@ class MainWindow : public QMainWindow {
   // The options dialog, over the start dialog when opened from there; OK writes its pages into the
   // options, the configuration and the start dialog's copy.
   void openOptions(StartDialog* start = nullptr);
+  // The FTP selection dialog over the start dialog; Select keeps the list in the options and the
+  // configuration and puts the chosen path into `field`.
+  void openFtp(StartDialog* start, controls::FolderBox* field);
   // The current row's item on both sides, read now.
   void showProperties();
   void openHelp();

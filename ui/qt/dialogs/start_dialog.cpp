@@ -89,6 +89,9 @@ StartDialog::StartDialog(StartChoices choices, PathRules rules, QWidget* parent)
     fillTree();
   });
   connect(fields_, &SessionFields::returnPressed, this, &StartDialog::accept);
+  for (controls::FolderBox* field : {fields_->Source(), fields_->Target()}) {
+    connect(field, &controls::FolderBox::ftpRequested, this, [this, field] { emit ftpRequested(field); });
+  }
   connect(add, &QPushButton::clicked, this, &StartDialog::addEntry);
   connect(delete_, &QPushButton::clicked, this, &StartDialog::deleteEntry);
   connect(rename_, &QPushButton::clicked, this, &StartDialog::renameEntry);

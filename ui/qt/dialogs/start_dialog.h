@@ -32,6 +32,8 @@ class StartDialog : public QDialog {
  signals:
   // "Options...": the window opens the options dialog over this one.
   void optionsRequested();
+  // "FTP..." of a folder field's menu: the window opens the FTP selection dialog for `field`.
+  void ftpRequested(controls::FolderBox* field);
 
  private:
   [[nodiscard]] bool onProjects() const;
