@@ -34,7 +34,7 @@ struct FtpServer {
   std::string Folder;
   int Port = 21;
   int Flags = 0;
-  int Firewall = 0;
+  int Firewall = -1;
   // "FTP" (also when empty: a section written before the key), "FTPS" or "SFTP".
   std::string Protocol;
   // FTPS: the server's public key as "sha256//BASE64", for a certificate no authority signed.

@@ -162,6 +162,7 @@ TEST(Options, FtpSectionsWrittenBeforeTheSecureKindsReadAsPlainFtp) {
   EXPECT_EQ(options.ftpServers[1].Port, 22) << "SFTP's own port when none is written";
   EXPECT_EQ(options.ftpServers[2].Port, 21);
   EXPECT_EQ(options.ftpServers[2].PinnedKey, "sha256//abc=");
+  EXPECT_EQ(options.ftpServers[0].Firewall, -1) << "no proxy unless the section names one";
   for (const char* wrong : {"abc", "99999", "0", "-21", "21x"}) {
     const COptions read = loaded(std::string("[Options]\nFTPList=1\n[FTPServer1]\nName=P\nServer=s\nProtocol=SFTP\nPort=") + wrong + "\n");
     EXPECT_EQ(read.ftpServers[0].Port, 0) << "Port=" << wrong << " is no port: refused when used, never another port";
