@@ -35,12 +35,12 @@ struct WindowFixture {
     return *work;
   }
   [[nodiscard]] std::vector<engine::SessionSpec> session() const {
-    engine::SessionSpec spec;
-    spec.source = tree.path("src");
-    spec.target = tree.path("dst");
-    spec.flags = engine::sessionflag::kSubfolders;
-    spec.quiet = false;
-    return {spec};
+    engine::SessionSpec pair;
+    pair.source = tree.path("src");
+    pair.target = tree.path("dst");
+    pair.flags = engine::sessionflag::kSubfolders;
+    pair.quiet = false;
+    return {pair};
   }
   bool waitIdle() { return QTest::qWaitFor([this] { return !work->Busy(); }, 20000); }
   bool compare() { return work->StartComparison(session()) && waitIdle(); }

@@ -314,13 +314,13 @@ bool MainWindow::startScan(QString& problem) {
   const std::int64_t now = platform::localSecondsNow();
   for (const config::CSession& session : options_.runList) {
     std::string error;
-    auto spec = app::MakeSessionSpec(session, options_, now, error);
-    if (!spec) {
+    auto planned = app::MakeSessionSpec(session, options_, now, error);
+    if (!planned) {
       problem = qs(error);
       return false;
     }
-    spec->quiet = false;
-    sessions.push_back(std::move(*spec));
+    planned->quiet = false;
+    sessions.push_back(std::move(*planned));
   }
   problems_.clear();
   // The start dialog and the options may have changed what the comparison reads.
