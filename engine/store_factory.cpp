@@ -17,7 +17,7 @@ struct Registry {
   std::mutex guard;
   std::map<std::string, StoreMaker> schemes;
   std::map<std::string, StoreMaker> extensions;
-  std::vector<ExtensionClaim> claims;
+  std::vector<std::pair<std::string, ExtensionClaim>> claims;
 };
 
 Registry& registry() {
@@ -38,7 +38,7 @@ StoreMaker findMaker(const std::string& path) {
   const auto it = r.extensions.find(extension);
   if (it != r.extensions.end()) return it->second;
   const std::string fileName = platform::asciiLower(platform::fileNameOf(platform::withoutTrailingSeparator(path)));
-  for (const ExtensionClaim& claim : r.claims) {
+  for (const auto& [name, claim] : r.claims) {
     if (StoreMaker maker = claim(fileName)) return maker;
   }
   return {};
@@ -58,10 +58,15 @@ void StoreFactory::RegisterExtension(const std::string& extension, StoreMaker ma
   r.extensions[platform::asciiLower(extension)] = std::move(maker);
 }
 
-void StoreFactory::RegisterClaim(ExtensionClaim claim) {
+void StoreFactory::RegisterClaim(const std::string& name, ExtensionClaim claim) {
   Registry& r = registry();
   const std::lock_guard lock(r.guard);
-  r.claims.push_back(std::move(claim));
+  const auto same = std::find_if(r.claims.begin(), r.claims.end(), [&](const auto& entry) { return entry.first == name; });
+  if (same != r.claims.end()) {
+    same->second = std::move(claim);
+  } else {
+    r.claims.emplace_back(name, std::move(claim));
+  }
 }
 
 void StoreFactory::ClearRegistrations() {

@@ -20,7 +20,8 @@ class StoreFactory {
   // Names compare without regard to case. A later registration of a name replaces the earlier one.
   static void RegisterScheme(const std::string& scheme, StoreMaker maker);
   static void RegisterExtension(const std::string& extension, StoreMaker maker);
-  static void RegisterClaim(ExtensionClaim claim);
+  // Claims are asked in the order they were first registered; `name` tells them apart.
+  static void RegisterClaim(const std::string& name, ExtensionClaim claim);
   static void ClearRegistrations();
 
   // A store for `path`; never empty (a local store when nothing else claims it). The path is

@@ -210,7 +210,7 @@ bool IsArchiverSafeName(std::string_view name) {
 
 void RegisterArchivers(std::vector<ArchiverDescription> kinds) {
   auto shared = std::make_shared<const std::vector<ArchiverDescription>>(std::move(kinds));
-  engine::StoreFactory::RegisterClaim([shared](const std::string& fileName) -> engine::StoreMaker {
+  engine::StoreFactory::RegisterClaim("archivers", [shared](const std::string& fileName) -> engine::StoreMaker {
     const ArchiverDescription* kind = FindArchiver(*shared, fileName);
     if (kind == nullptr) return {};
     return [kind = *kind](const engine::StoreContext& context) { return std::make_unique<ArchiverStore>(context, kind); };

@@ -22,7 +22,9 @@ TEST(StoreFactory, SchemeThenExtensionThenClaimThenLocal) {
   engine::StoreFactory::ClearRegistrations();
   engine::StoreFactory::RegisterScheme("FTP", marked());
   engine::StoreFactory::RegisterExtension("zip", marked());
-  engine::StoreFactory::RegisterClaim([](const std::string& fileName) {
+  engine::StoreFactory::RegisterClaim("rar", [](const std::string&) { return marked(); });
+  // Registered again (a new configuration read): the new claim replaces the old one.
+  engine::StoreFactory::RegisterClaim("rar", [](const std::string& fileName) {
     return fileName.ends_with(".tar.rar") ? marked() : engine::StoreMaker();
   });
   const engine::StoreContext context;
