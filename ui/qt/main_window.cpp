@@ -123,6 +123,8 @@ MainWindow::MainWindow(config::COptions& options, config::CProfile& profile, QWi
   connect(&work_->Table(), &ResultTableModel::totalsChanged, this, &MainWindow::refresh);
   connect(work_, &WorkController::busyChanged, this, &MainWindow::refresh);
   connect(work_, &WorkController::runStarted, progress_, &ProgressWindow::Start);
+  // The status line says what the window is doing, not "Ready", while the plan is carried out.
+  connect(work_, &WorkController::runStarted, this, [this] { statusBar()->showMessage(tx("${Synchronizing...}")); });
   connect(progress_, &ProgressWindow::cancelRequested, work_, &WorkController::Cancel);
   connect(work_, &WorkController::statusText, this, [this](const QString& text) {
     statusBar()->showMessage(text);
