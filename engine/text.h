@@ -26,6 +26,10 @@ void SetTranslator(TranslateFunction translate);
 // The text without blanks and tabs at either end.
 [[nodiscard]] std::string TrimBlanks(std::string_view text);
 
+// The words of a command template: split at blanks and tabs outside double quotes, the quotes
+// dropped, so `"a b" c` gives the two words `a b` and `c`, and `""` an empty word.
+[[nodiscard]] std::vector<std::string> CommandWords(std::string_view text);
+
 // A name as it may be printed on a line of its own: control characters (a line break in a file
 // name) written as "\ooo", so no name can forge a line of the output or move the cursor.
 [[nodiscard]] std::string PrintableText(std::string_view text);

@@ -182,7 +182,7 @@ ProcessResult runProcess(const std::vector<std::string>& arguments, const std::v
   return runProcess(arguments, options);
 }
 
-bool startDetached(const std::vector<std::string>& arguments, std::string& error) {
+bool startDetached(const std::vector<std::string>& arguments, std::string& error, const std::string& workingFolder) {
   if (arguments.empty() || arguments[0].empty()) {
     error = "no program";
     return false;
@@ -192,11 +192,16 @@ bool startDetached(const std::vector<std::string>& arguments, std::string& error
     error = arguments[0] + ": " + systemErrorText(ENOENT);
     return false;
   }
+  if (!workingFolder.empty() && !isFolder(workingFolder)) {
+    error = workingFolder + ": " + systemErrorText(ENOTDIR);
+    return false;
+  }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   for (const int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
     posix_spawn_file_actions_addopen(&actions, stream, "/dev/null", stream == STDIN_FILENO ? O_RDONLY : O_WRONLY, 0);
   }
+  if (!workingFolder.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
   // A session of its own: no terminal we were started from, and closing ours does not end it.
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);

@@ -41,7 +41,8 @@ struct ProcessOptions {
 // Starts `arguments[0]` with the arguments and does not wait for it: it lives on in a session of
 // its own, with no input and its output dropped, and is reaped when it ends. A name without "/"
 // is looked for along PATH, a relative path is refused: never the current folder's program.
-// False with `error` when it could not be started.
-[[nodiscard]] bool startDetached(const std::vector<std::string>& arguments, std::string& error);
+// It starts in `workingFolder` when one is given. False with `error` when it could not be started.
+[[nodiscard]] bool startDetached(const std::vector<std::string>& arguments, std::string& error,
+                                 const std::string& workingFolder = {});
 
 }  // namespace platform

@@ -138,29 +138,6 @@ std::string TemplateProblem(std::string_view text) {
 
 namespace {
 
-// The words of a template: split at blanks outside double quotes, the quotes dropped.
-std::vector<std::string> templateWords(std::string_view text) {
-  std::vector<std::string> words;
-  std::string word;
-  bool inWord = false;
-  bool quoted = false;
-  for (const char c : text) {
-    if (c == '"') {
-      quoted = !quoted;
-      inWord = true;
-    } else if ((c == ' ' || c == '\t') && !quoted) {
-      if (inWord) words.push_back(std::move(word));
-      word.clear();
-      inWord = false;
-    } else {
-      word += c;
-      inWord = true;
-    }
-  }
-  if (inWord) words.push_back(std::move(word));
-  return words;
-}
-
 const std::string& valueOf(char letter, const TemplateValues& values) {
   switch (letter) {
     case 'A': return values.archive;
@@ -188,7 +165,7 @@ std::string filledWord(std::string_view word, const TemplateValues& values, cons
 std::vector<std::string> ExpandTemplate(std::string_view text, const TemplateValues& values) {
   if (!TemplateProblem(text).empty()) return {};
   std::vector<std::string> arguments;
-  for (const std::string& word : templateWords(text)) {
+  for (const std::string& word : engine::CommandWords(text)) {
     if (word.find("%F") == std::string::npos) {
       arguments.push_back(filledWord(word, values, {}));
       continue;

@@ -82,3 +82,14 @@ TEST(Process, AProgramDoesNotOutliveTheRunThatStartedIt) {
 }
 
 }  // namespace
+
+TEST(Process, ADetachedProgramStartsInTheFolderItIsGivenAndAMissingFolderIsSaid) {
+  testsupport::TempTree tree;
+  const std::string start = tree.folder("start here");
+  std::string error;
+  ASSERT_TRUE(platform::startDetached({"/bin/sh", "-c", "pwd >where.tmp && mv where.tmp where"}, error, start)) << error;
+  for (int wait = 0; wait < 200 && !tree.exists("start here/where"); ++wait) usleep(20000);
+  EXPECT_EQ(tree.read("start here/where"), start + "\n");
+  EXPECT_FALSE(platform::startDetached({"/bin/true"}, error, tree.path("gone")));
+  EXPECT_NE(error.find(tree.path("gone")), std::string::npos) << error;
+}

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <future>
 
-#include "tests/ui_qt/window_fixture.h"
+#include "tests/ui_qt/window_on_folders.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/result_view.h"
 #include "ui/qt/status_panes.h"
@@ -22,45 +22,7 @@ using ui::qt::wincmd::kOptions;
 using ui::qt::wincmd::kProperties;
 using ui::qt::wincmd::kRescan;
 using ui::qt::wincmd::kSelectFolders;
-
-// The window on the fixture's folders, compared at its start.
-struct WindowOnFolders : ::testing::Test {
-  testsupport::WindowFixture folders;
-  config::CProfile profile;
-  std::unique_ptr<ui::qt::MainWindow> window;
-
-  void SetUp() override {
-    folders.layOut();
-    config::CSession pair;
-    pair.Src = folders.tree.path("src");
-    pair.Dst = folders.tree.path("dst");
-    pair.SFlags = config::sflag::kSubfolders;
-    folders.options.runList = {pair};
-    window = std::make_unique<ui::qt::MainWindow>(folders.options, profile);
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    window->Begin(true);
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !window->Work().Busy(); }, 20000));
-    window->View().setFocus();
-  }
-  // Conflicts, to target, to source, deletions, carried out, shown.
-  std::string panes() const {
-    std::string text;
-    for (int pane = 1; pane <= 6; ++pane) text += (pane > 1 ? " " : "") + window->Panes().CountText(pane).toStdString();
-    return text;
-  }
-  void goTo(const std::string& name) {
-    ui::ResultList& list = window->Work().Model().List();
-    for (int row = 0; row < list.RowCount(); ++row) {
-      const ui::RowView view = list.Row(row);
-      if (view.source.name == name || view.target.name == name) {
-        window->View().setCurrentIndex(window->Work().Table().index(row, 1));
-        return;
-      }
-    }
-    FAIL() << "no row shows " << name;
-  }
-};
+using testsupport::WindowOnFolders;
 
 }  // namespace
 

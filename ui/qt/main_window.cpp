@@ -21,6 +21,7 @@
 #include "platform/special_folders.h"
 #include "ui/controls/tx.h"
 #include "ui/help_file.h"
+#include "ui/user_tools.h"
 #include "ui/qt/dialogs/confirm_dialog.h"
 #include "ui/qt/dialogs/copy_to_job.h"
 #include "ui/qt/dialogs/ftp_select_dialog.h"
@@ -35,6 +36,7 @@
 #include "ui/qt/row_delegate.h"
 #include "ui/qt/start_path_rules.h"
 #include "ui/qt/status_panes.h"
+#include "ui/qt/tool_runner.h"
 #include "ui/qt/window_actions.h"
 #include "ui/qt/window_placement.h"
 #include "ui/qt/work_controller.h"
@@ -58,9 +60,16 @@ QString summary(const engine::RunTotals& totals) {
 }
 
 // The commands of the window that are not there yet stay disabled.
-constexpr int kNotYetAvailable[] = {wincmd::kPrint,    wincmd::kPrintPreview, wincmd::kPrintSetup, wincmd::kReport,
-                                    wincmd::kOpen,     wincmd::kCustomize,    wincmd::kKeyList,    wincmd::kSchedule,
-                                    wincmd::kCompare};
+constexpr int kNotYetAvailable[] = {wincmd::kPrint,   wincmd::kPrintPreview, wincmd::kPrintSetup,
+                                    wincmd::kReport,  wincmd::kKeyList,      wincmd::kSchedule};
+
+// The main menu's popup that holds `action`.
+QMenu* menuHolding(QMenuBar& bar, QAction* action) {
+  for (QAction* title : bar.actions()) {
+    if (title->menu() != nullptr && title->menu()->actions().contains(action)) return title->menu();
+  }
+  return nullptr;
+}
 
 // The dictionaries beside the program and in the data folder, each name once.
 std::vector<DictionaryInfo> installedDictionaries() {
@@ -108,6 +117,21 @@ MainWindow::MainWindow(config::COptions& options, config::CProfile& profile, QWi
   package_ = new PackageMaker(*work_, options_, this);
   connect(history_, &HistoryMaker::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
   connect(package_, &PackageMaker::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
+  tools_ = new ToolRunner(*work_, options_, profile_, this);
+  connect(tools_, &ToolRunner::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
+  connect(tools_, &ToolRunner::toolChosen, this, [this](int index) { command(kFirstToolCommand + index); });
+  // The tools are put in front of "Open" each time the Tools menu opens, as they are now.
+  if (QMenu* toolsMenu = menuHolding(*menuBar(), actions_->Get(wincmd::kOpen))) {
+    connect(toolsMenu, &QMenu::aboutToShow, this, [this, toolsMenu] {
+      QAction* open = actions_->Get(wincmd::kOpen);
+      for (QAction* item : toolsMenu->actions()) {
+        if (item == open) break;
+        toolsMenu->removeAction(item);
+        if (item->parent() == toolsMenu) item->deleteLater();
+      }
+      tools_->InsertToolItems(*toolsMenu, open, true);
+    });
+  }
   copyTo_ = new CopyToJob(*work_, profile_, this);
   connect(copyTo_, &CopyToJob::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
 
@@ -120,6 +144,7 @@ MainWindow::MainWindow(config::COptions& options, config::CProfile& profile, QWi
     if (!work_->Busy()) work_->Table().ToggleFolder(row);
   });
   connect(view_, &ResultView::contextMenuRequested, this, &MainWindow::showContextMenu);
+  connect(view_, &ResultView::compareRequested, this, [this] { command(wincmd::kCompare); });
   connect(&work_->Table(), &ResultTableModel::totalsChanged, this, &MainWindow::refresh);
   connect(work_, &WorkController::busyChanged, this, &MainWindow::refresh);
   connect(work_, &WorkController::runStarted, progress_, &ProgressWindow::Start);
@@ -198,6 +223,11 @@ void MainWindow::command(int id) {
     case wincmd::kStatusBar: statusBar()->setVisible(actions_->Get(id)->isChecked()); break;
     case wincmd::kHelp: openHelp(); break;
     case wincmd::kProperties: showProperties(); break;
+    case wincmd::kOpen: tools_->Open(); break;
+    case wincmd::kCompare: tools_->Compare(); break;
+    case wincmd::kCustomize:
+      if (!work_->Busy()) tools_->EditTools();
+      break;
     case wincmd::kOptions: openOptions(); break;
     case wincmd::kShowMenu: {
       const QRect row = view_->visualRect(view_->currentIndex());
@@ -208,7 +238,9 @@ void MainWindow::command(int id) {
       QMessageBox::about(this, tx("${About}"),
                          txf("Velkor %s\n${two-folder file synchronizer}", {VELKOR_VERSION}));
       break;
-    default: break;
+    default:
+      if (id >= kFirstToolCommand && id <= kLastToolCommand) tools_->RunTool(id - kFirstToolCommand);
+      break;
   }
 }
 
@@ -253,6 +285,9 @@ void MainWindow::showContextMenu(const QPoint& position) {
     if (row == RowKind::FolderRow) kind = WindowActions::ContextMenu::FolderRow;
   }
   QMenu* menu = actions_->MakeContextMenu(kind, this);
+  if (kind == WindowActions::ContextMenu::Files && !menu->actions().isEmpty()) {
+    tools_->InsertToolItems(*menu, menu->actions().front(), false);
+  }
   menu->setAttribute(Qt::WA_DeleteOnClose);
   menu->popup(position);
 }

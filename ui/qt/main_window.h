@@ -27,6 +27,7 @@ class ResultView;
 class RowDelegate;
 class StartDialog;
 class StatusPanes;
+class ToolRunner;
 class WindowActions;
 class WorkController;
 
@@ -90,6 +91,7 @@ class MainWindow : public QMainWindow {
   HistoryMaker* history_;
   PackageMaker* package_;
   CopyToJob* copyTo_;
+  ToolRunner* tools_;
   QToolBar* toolbar_;
   QLabel* hiddenNote_;
   QStringList problems_;
