@@ -296,6 +296,12 @@ void SyncEngine::reportError(int index, const std::string& path, const std::stri
   observer_.ItemFailed(Items().at(index), path, reason);
 }
 
+void SyncEngine::reportFailure(int index, const std::string& path, const std::string& reason) {
+  // A copy stopped by Cancel did not fail: it is left planned, as every item after it.
+  if (!ShouldContinue()) return;
+  reportError(index, path, reason);
+}
+
 void SyncEngine::markDone(int index, int newPresence) {
   const std::lock_guard lock(Items().Lock());
   CompareItem& item = Items().at(index);
@@ -493,7 +499,7 @@ bool SyncEngine::copyItem(int index, const ItemView& item, StorePair& pair) {
   rememberListedWrite(index, *copy.to, copy.toPath);
   if (!copy.to->PutFile(copy.toPath, &Items().at(index), *copy.from, copy.fromPath, 0, copy.checks)) {
     if (!listedWrites_.empty() && listedWrites_.back().index == index) listedWrites_.pop_back();
-    reportError(index, copy.toPath, ShouldContinue() ? copy.to->LastError() : Translate("${Cancelled}"));
+    reportFailure(index, copy.toPath, copy.to->LastError());
     return false;
   }
   finishCopy(copy);
@@ -556,7 +562,7 @@ void SyncEngine::reportPooled(CopyPool& pool, bool all) {
     } else {
       if (outcome.ok && !listedWrites_.empty() && listedWrites_.back().index == copy.index) listedWrites_.pop_back();
       const std::string reason = outcome.ok ? copy.to->LastError() : outcome.error;
-      reportError(copy.index, copy.toPath, ShouldContinue() ? reason : Translate("${Cancelled}"));
+      reportFailure(copy.index, copy.toPath, reason);
     }
   }
 }

@@ -165,6 +165,8 @@ class SyncEngine : public CompareEngine, public ProgressSink {
   bool unchangedSinceComparison(int index, Store& store, const std::string& path, bool present, std::uint64_t size,
                                 FileTime time);
   void reportError(int index, const std::string& path, const std::string& reason);
+  // A copy that did not complete: a failure, unless the run was cancelled.
+  void reportFailure(int index, const std::string& path, const std::string& reason);
   void markDone(int index, int newPresence);
   // Makes `folder` in `to` and the folders above it that are missing.
   bool makeFolder(Store& to, const std::string& folder, Store& from);
