@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -127,4 +128,32 @@ TEST(StartDialog, ChoosingASessionShowsItsFieldsAndAnEditIsKeptOnlyWhenTheUserSa
   answerNextBox(QMessageBox::Yes);
   tree->setCurrentItem(tree->topLevelItem(0));
   EXPECT_EQ(dialog.Choices().options.sessions[0].Src, "/docs3");
+}
+
+TEST(StartDialog, ARenamedSessionLeftUnchangedAsksNothing) {
+  FakeDisk disk;
+  ui::qt::StartDialog dialog(choices(), disk.rules());
+  dialog.show();
+  auto* tree = dialog.findChild<QTreeWidget*>("sessionTree");
+  tree->setCurrentItem(tree->topLevelItem(1));
+  QTimer::singleShot(0, [] {
+    (void)QTest::qWaitFor([] { return qobject_cast<QInputDialog*>(QApplication::activeModalWidget()) != nullptr; }, 5000);
+    auto* ask = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    if (ask == nullptr) return;
+    ask->setTextValue("Papers");
+    ask->accept();
+  });
+  dialog.findChild<QPushButton*>("rename")->click();
+  EXPECT_EQ(tree->topLevelItem(1)->text(0), "Papers");
+  bool asked = false;
+  QTimer::singleShot(0, [&asked] {
+    if (QTest::qWaitFor([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; }, 500)) {
+      asked = true;
+      qobject_cast<QMessageBox*>(QApplication::activeModalWidget())->button(QMessageBox::No)->click();
+    }
+  });
+  tree->setCurrentItem(tree->topLevelItem(0));
+  QTest::qWait(600);
+  EXPECT_FALSE(asked) << "nothing but the name changed, and the rename is kept already";
+  EXPECT_EQ(dialog.Choices().options.sessions[0].Name, "Papers");
 }

@@ -25,6 +25,8 @@ class SessionFields : public QWidget {
                   const std::vector<std::string>& masks);
   // Shows the session's fields; its name is kept for Build.
   void Load(const config::CSession& session);
+  // The shown session was renamed: Build gives it the new name, the fields stay as edited.
+  void Rename(const std::string& name) { name_ = name; }
   // The session of the fields; switches start at 0, as the editor sets only its own bits.
   [[nodiscard]] config::CSession Build(std::int64_t nowLocal) const;
   void SetAdvancedShown(bool shown);

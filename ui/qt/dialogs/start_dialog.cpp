@@ -252,6 +252,7 @@ void StartDialog::renameEntry() {
     const std::string name = askName("${Rename Session}", old);
     if (name.empty()) return;
     if (const std::string error = opts.RenameSession(old, name); !error.empty()) return showError(qs(error));
+    if (index == shown_) fields_->Rename(opts.sessions[static_cast<std::size_t>(index)].Name);
   }
   tree_->currentItem()->setText(0, qs(onProjects() ? opts.projects[static_cast<std::size_t>(index)].Name
                                                    : opts.sessions[static_cast<std::size_t>(index)].Name));
