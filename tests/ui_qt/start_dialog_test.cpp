@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -156,4 +157,24 @@ TEST(StartDialog, ARenamedSessionLeftUnchangedAsksNothing) {
   QTest::qWait(600);
   EXPECT_FALSE(asked) << "nothing but the name changed, and the rename is kept already";
   EXPECT_EQ(dialog.Choices().options.sessions[0].Name, "Papers");
+}
+
+TEST(StartDialog, EveryButtonAndFieldLabelHasAKeyOfItsOwn) {
+  FakeDisk disk;
+  ui::qt::StartDialog dialog(choices(), disk.rules());
+  std::map<QChar, QString> keys;
+  for (QWidget* child : dialog.findChildren<QWidget*>()) {
+    QString text;
+    if (auto* button = qobject_cast<QAbstractButton*>(child)) text = button->text();
+    if (auto* label = qobject_cast<QLabel*>(child); label != nullptr && label->buddy() != nullptr) text = label->text();
+    // A browse button ("...") has no letter to give.
+    if (!std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); })) continue;
+    const qsizetype at = text.indexOf('&');
+    ASSERT_TRUE(at >= 0 && at + 1 < text.size()) << text.toStdString() << " has no key";
+    const QChar key = text[at + 1].toLower();
+    EXPECT_FALSE(keys.contains(key)) << text.toStdString() << " and " << keys[key].toStdString();
+    keys[key] = text;
+  }
+  EXPECT_TRUE(keys.size() > 10u);
+  EXPECT_TRUE(dialog.findChild<QPushButton*>("preview")->text().contains('&'));
 }

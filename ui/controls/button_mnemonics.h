@@ -4,9 +4,13 @@
 #include <vector>
 
 class QAbstractButton;
+class QWidget;
 
 namespace ui {
 
 void FixButtonMnemonics(const std::vector<QAbstractButton*>& controls);
+// The same for every button and every label that names a field in `window`, as one group: the
+// pages of a tabbed dialog share the keys.
+void FixWindowMnemonics(QWidget& window);
 
 }  // namespace ui

@@ -13,6 +13,7 @@
 
 #include "platform/case_fold.h"
 #include "platform/file_time.h"
+#include "ui/controls/button_mnemonics.h"
 #include "ui/controls/tx.h"
 #include "ui/qt/dialogs/project_page.h"
 #include "ui/qt/dialogs/session_fields.h"
@@ -96,6 +97,7 @@ StartDialog::StartDialog(StartChoices choices, PathRules rules, QWidget* parent)
   connect(delete_, &QPushButton::clicked, this, &StartDialog::deleteEntry);
   connect(rename_, &QPushButton::clicked, this, &StartDialog::renameEntry);
   fillTree();
+  FixWindowMnemonics(*this);
   resize(900, 520);
   fields_->Source()->Box()->setFocus();
 }
