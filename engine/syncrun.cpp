@@ -314,6 +314,10 @@ void SyncEngine::markDone(int index, int newPresence) {
       item.targetSize = item.sourceSize;
       item.targetTime = item.sourceTime;
     }
+    // The copy made the folders it lies in where they were missing: they are on both sides now.
+    for (CompareItem* folder = item.parent; folder != nullptr && folder->presence != presence::kBoth; folder = folder->parent) {
+      if (folder->action != action::kDelete) folder->presence = presence::kBoth;
+    }
   }
   item.presence = newPresence;
   item.action = action::kNone;

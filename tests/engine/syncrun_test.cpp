@@ -337,6 +337,23 @@ TEST_F(DiskRun, FolderRowDeletionKeepsFilesTheMasksLeaveOut) {
   EXPECT_EQ(tree.read("dst/keep.txt"), "1");
 }
 
+TEST_F(DiskRun, FoldersACopyMadeAreOnBothSidesAfterwards) {
+  tree.write("src/new/deep/a.txt", "a");
+  tree.write("dst/back/b.txt", "b");
+  session.todo = 0;
+  ASSERT_TRUE(compareAndRun());
+  ASSERT_TRUE(tree.exists("dst/new/deep/a.txt"));
+  ASSERT_TRUE(tree.exists("src/back/b.txt"));
+  int folders = 0;
+  for (int index = 0; index < engine->Items().Count(); ++index) {
+    const engine::CompareItem& item = engine->Items().at(index);
+    if (!item.isFolder()) continue;
+    ++folders;
+    EXPECT_EQ(item.presence, engine::presence::kBoth) << "folder '" << item.name << "'";
+  }
+  EXPECT_EQ(folders, 2) << "new/deep and back";
+}
+
 TEST_F(DiskRun, ACollapsedFolderRunsItsFilesAndLeavesFolderRowsBelowItToTheirOwnTurn) {
   settings.flags |= engine::option::kHandleEmptyFolders | engine::option::kSyncCollapsedFolders;
   tree.write("src/f/doc.txt", "new");
