@@ -85,6 +85,7 @@ void ProgressWindow::Start() {
 
 void ProgressWindow::Stop() {
   timer_.stop();
+  taskbar_.Hide();
   hide();
 }
 
@@ -104,6 +105,7 @@ void ProgressWindow::refresh() {
   fileBytes_->setText(bytesText(progress.fileDone, progress.fileSize));
   totalBar_->setValue(permille(progress.runDone, progress.runTotal));
   totalBytes_->setText(bytesText(progress.runDone, progress.runTotal));
+  if (progress.runTotal > 0) taskbar_.Show(static_cast<double>(progress.runDone) / static_cast<double>(progress.runTotal));
 }
 
 }  // namespace ui::qt

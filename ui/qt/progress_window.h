@@ -1,8 +1,11 @@
 #pragma once
 // The run's progress: the file in progress with its bytes, the bytes of the whole run, and Cancel.
-// It reads the bridge's counters ten times a second; nothing is posted per byte.
+// It reads the bridge's counters ten times a second; nothing is posted per byte. The whole run's
+// part also goes to the taskbar.
 #include <QDialog>
 #include <QTimer>
+
+#include "ui/qt/taskbar_progress.h"
 
 class QLabel;
 class QProgressBar;
@@ -38,6 +41,7 @@ class ProgressWindow : public QDialog {
   QLabel* status_;
   QProgressBar* fileBar_;
   QProgressBar* totalBar_;
+  TaskbarProgress taskbar_;
 };
 
 }  // namespace ui::qt
