@@ -30,6 +30,7 @@
 #include "ui/qt/dialogs/start_dialog.h"
 #include "ui/qt/list_font.h"
 #include "ui/qt/options/options_dialog.h"
+#include "ui/qt/print/report_printing.h"
 #include "ui/qt/progress_window.h"
 #include "ui/qt/result_view.h"
 #include "ui/qt/row_delegate.h"
@@ -58,9 +59,8 @@ QString summary(const engine::RunTotals& totals) {
 }
 
 // The commands of the window that are not there yet stay disabled.
-constexpr int kNotYetAvailable[] = {wincmd::kPrint,    wincmd::kPrintPreview, wincmd::kPrintSetup, wincmd::kReport,
-                                    wincmd::kOpen,     wincmd::kCustomize,    wincmd::kKeyList,    wincmd::kSchedule,
-                                    wincmd::kCompare};
+constexpr int kNotYetAvailable[] = {wincmd::kReport,   wincmd::kOpen,     wincmd::kCustomize,
+                                    wincmd::kKeyList,  wincmd::kSchedule, wincmd::kCompare};
 
 // The dictionaries beside the program and in the data folder, each name once.
 std::vector<DictionaryInfo> installedDictionaries() {
@@ -109,6 +109,7 @@ MainWindow::MainWindow(config::COptions& options, config::CProfile& profile, QWi
   connect(history_, &HistoryMaker::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
   connect(package_, &PackageMaker::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
   copyTo_ = new CopyToJob(*work_, profile_, this);
+  printing_ = new ReportPrinting(*this, *view_, work_->Model().List(), options_);
   connect(copyTo_, &CopyToJob::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
 
   connect(actions_, &WindowActions::triggered, this, &MainWindow::command);
@@ -174,6 +175,9 @@ MainWindow::~MainWindow() = default;
 void MainWindow::refresh() {
   const bool busy = work_->Busy();
   actions_->Refresh(work_->Model(), busy, hasComparison_);
+  // The report is the list as shown: a list without rows prints no page.
+  const bool printable = hasComparison_ && !busy && work_->Model().List().RowCount() > 0;
+  for (const int id : {wincmd::kPrint, wincmd::kPrintPreview}) actions_->Get(id)->setEnabled(printable);
   panes_->Show(work_->Model().List().Totals());
   hiddenNote_->setText(qs(work_->Model().List().HiddenNote()));
 }
@@ -193,6 +197,13 @@ void MainWindow::command(int id) {
     case wincmd::kCopyTo:
       if (hasComparison_) copyTo_->Ask();
       break;
+    case wincmd::kPrint:
+      if (actions_->Get(id)->isEnabled()) printing_->Print();
+      break;
+    case wincmd::kPrintPreview:
+      if (actions_->Get(id)->isEnabled()) printing_->Preview();
+      break;
+    case wincmd::kPrintSetup: printing_->PageSetup(); break;
     case wincmd::kExit: close(); break;
     case wincmd::kToolbar: toolbar_->setVisible(actions_->Get(id)->isChecked()); break;
     case wincmd::kStatusBar: statusBar()->setVisible(actions_->Get(id)->isChecked()); break;

@@ -23,6 +23,7 @@ class CopyToJob;
 class HistoryMaker;
 class PackageMaker;
 class ProgressWindow;
+class ReportPrinting;
 class ResultView;
 class RowDelegate;
 class StartDialog;
@@ -50,6 +51,7 @@ class MainWindow : public QMainWindow {
   [[nodiscard]] WindowActions& Actions() { return *actions_; }
   [[nodiscard]] ResultView& View() { return *view_; }
   [[nodiscard]] StatusPanes& Panes() { return *panes_; }
+  [[nodiscard]] ReportPrinting& Printing() { return *printing_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -90,6 +92,7 @@ class MainWindow : public QMainWindow {
   HistoryMaker* history_;
   PackageMaker* package_;
   CopyToJob* copyTo_;
+  ReportPrinting* printing_;
   QToolBar* toolbar_;
   QLabel* hiddenNote_;
   QStringList problems_;
