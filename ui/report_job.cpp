@@ -114,13 +114,17 @@ void ReportJob::DrawPage(int page, ReportPainter& painter) {
       painter.Text(box, header[index], ReportFont::Normal, ReportAlign::Left);
     }
   }
-  for (const Placed& placed : RowsOf(page)) {
-    const ReportRow& row = content_.rows[static_cast<std::size_t>(placed.row)];
+  const std::vector<Placed> rows = RowsOf(page);
+  for (std::size_t index = 0; index < rows.size(); ++index) {
+    const ReportRow& row = content_.rows[static_cast<std::size_t>(rows[index].row)];
     if (row.folder) {
-      drawFolder(row, placed.top, painter);
-    } else {
-      drawFile(row, placed.top, painter);
+      drawFolder(row, rows[index].top, painter);
+      continue;
     }
+    drawFile(row, rows[index].top, painter);
+    // A folder's files are closed by a line where they end, on this page or before the next folder.
+    const bool last = index + 1 == rows.size() || content_.rows[static_cast<std::size_t>(rows[index + 1].row)].folder;
+    if (last) painter.Line(area_.x, rows[index].top + line_, area_.Right(), rows[index].top + line_);
   }
   const ReportBox footer{area_.x, area_.Bottom() - line_, area_.width, line_};
   painter.Text(footer, std::to_string(page), ReportFont::Normal, ReportAlign::Center);

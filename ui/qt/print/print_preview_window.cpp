@@ -19,7 +19,8 @@ PrintPreviewWindow::PrintPreviewWindow(QPrinter& printer, ReportContent content,
   setWindowTitle(tx("${Print Preview}"));
   preview_ = new QPrintPreviewWidget(&printer_, this);
   preview_->setObjectName("previewPages");
-  preview_->setZoomMode(QPrintPreviewWidget::FitInView);
+  // The page's width fills the window, so its lines can be read without zooming.
+  preview_->setZoomMode(QPrintPreviewWidget::FitToWidth);
   setCentralWidget(preview_);
   connect(preview_, &QPrintPreviewWidget::paintRequested, this,
           [this](QPrinter* device) { PrintReport(*device, content_, screen_); });
@@ -79,7 +80,6 @@ void PrintPreviewWindow::switchPageMode() {
   } else {
     preview_->setSinglePageViewMode();
   }
-  preview_->fitInView();
   updateButtons();
 }
 

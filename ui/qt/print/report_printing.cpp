@@ -16,7 +16,10 @@ namespace {
 // The pair the list shows: the first one compared (the run list), or the last-used pair before any.
 ReportHeading headingOf(const config::COptions& options) {
   const config::CSession& pair = options.runList.empty() ? options.currentSession : options.runList.front();
-  return {pair.Src, pair.Dst, pair.Files};
+  // No masks means every file; excluded masks follow a "!", as the session's summary writes them.
+  std::string masks = pair.Files.empty() ? "*.*" : pair.Files;
+  if (!pair.XFiles.empty()) masks += " ! " + pair.XFiles;
+  return {pair.Src, pair.Dst, masks};
 }
 
 }  // namespace
