@@ -31,6 +31,7 @@
 #include "ui/qt/dialogs/start_dialog.h"
 #include "ui/qt/list_font.h"
 #include "ui/qt/options/options_dialog.h"
+#include "ui/qt/print/report_printing.h"
 #include "ui/qt/progress_window.h"
 #include "ui/qt/result_view.h"
 #include "ui/qt/row_delegate.h"
@@ -60,8 +61,7 @@ QString summary(const engine::RunTotals& totals) {
 }
 
 // The commands of the window that are not there yet stay disabled.
-constexpr int kNotYetAvailable[] = {wincmd::kPrint,   wincmd::kPrintPreview, wincmd::kPrintSetup,
-                                    wincmd::kReport,  wincmd::kKeyList,      wincmd::kSchedule};
+constexpr int kNotYetAvailable[] = {wincmd::kReport, wincmd::kKeyList, wincmd::kSchedule};
 
 // The main menu's popup that holds `action`.
 QMenu* menuHolding(QMenuBar& bar, QAction* action) {
@@ -133,6 +133,7 @@ MainWindow::MainWindow(config::COptions& options, config::CProfile& profile, QWi
     });
   }
   copyTo_ = new CopyToJob(*work_, profile_, this);
+  printing_ = new ReportPrinting(*this, *view_, work_->Model().List(), options_);
   connect(copyTo_, &CopyToJob::statusText, this, [this](const QString& text) { statusBar()->showMessage(text); });
 
   connect(actions_, &WindowActions::triggered, this, &MainWindow::command);
@@ -199,6 +200,9 @@ MainWindow::~MainWindow() = default;
 void MainWindow::refresh() {
   const bool busy = work_->Busy();
   actions_->Refresh(work_->Model(), busy, hasComparison_);
+  // The report is the list as shown: a list without rows prints no page.
+  const bool printable = hasComparison_ && !busy && work_->Model().List().RowCount() > 0;
+  for (const int id : {wincmd::kPrint, wincmd::kPrintPreview}) actions_->Get(id)->setEnabled(printable);
   panes_->Show(work_->Model().List().Totals());
   hiddenNote_->setText(qs(work_->Model().List().HiddenNote()));
 }
@@ -218,6 +222,13 @@ void MainWindow::command(int id) {
     case wincmd::kCopyTo:
       if (hasComparison_) copyTo_->Ask();
       break;
+    case wincmd::kPrint:
+      if (actions_->Get(id)->isEnabled()) printing_->Print();
+      break;
+    case wincmd::kPrintPreview:
+      if (actions_->Get(id)->isEnabled()) printing_->Preview();
+      break;
+    case wincmd::kPrintSetup: printing_->PageSetup(); break;
     case wincmd::kExit: close(); break;
     case wincmd::kToolbar: toolbar_->setVisible(actions_->Get(id)->isChecked()); break;
     case wincmd::kStatusBar: statusBar()->setVisible(actions_->Get(id)->isChecked()); break;

@@ -23,6 +23,7 @@ class CopyToJob;
 class HistoryMaker;
 class PackageMaker;
 class ProgressWindow;
+class ReportPrinting;
 class ResultView;
 class RowDelegate;
 class StartDialog;
@@ -51,6 +52,7 @@ class MainWindow : public QMainWindow {
   [[nodiscard]] WindowActions& Actions() { return *actions_; }
   [[nodiscard]] ResultView& View() { return *view_; }
   [[nodiscard]] StatusPanes& Panes() { return *panes_; }
+  [[nodiscard]] ReportPrinting& Printing() { return *printing_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -92,6 +94,7 @@ class MainWindow : public QMainWindow {
   PackageMaker* package_;
   CopyToJob* copyTo_;
   ToolRunner* tools_;
+  ReportPrinting* printing_;
   QToolBar* toolbar_;
   QLabel* hiddenNote_;
   QStringList problems_;
