@@ -25,6 +25,7 @@
 #include "ui/qt/dialogs/copy_to_job.h"
 #include "ui/qt/dialogs/ftp_select_dialog.h"
 #include "ui/qt/dialogs/history_maker.h"
+#include "ui/qt/dialogs/key_list_dialog.h"
 #include "ui/qt/dialogs/package_maker.h"
 #include "ui/qt/dialogs/properties_dialog.h"
 #include "ui/qt/dialogs/start_dialog.h"
@@ -59,8 +60,7 @@ QString summary(const engine::RunTotals& totals) {
 
 // The commands of the window that are not there yet stay disabled.
 constexpr int kNotYetAvailable[] = {wincmd::kPrint,    wincmd::kPrintPreview, wincmd::kPrintSetup, wincmd::kReport,
-                                    wincmd::kOpen,     wincmd::kCustomize,    wincmd::kKeyList,    wincmd::kSchedule,
-                                    wincmd::kCompare};
+                                    wincmd::kOpen,     wincmd::kCustomize,    wincmd::kSchedule,   wincmd::kCompare};
 
 // The dictionaries beside the program and in the data folder, each name once.
 std::vector<DictionaryInfo> installedDictionaries() {
@@ -88,6 +88,7 @@ MainWindow::MainWindow(config::COptions& options, config::CProfile& profile, QWi
   actions_ = new WindowActions(this, view_);
   for (const int id : kNotYetAvailable) actions_->SetAvailable(id, false);
   actions_->FillMenuBar(*menuBar());
+  actions_->BindKeys(*menuBar(), options_.shortcutText);
   toolbar_ = addToolBar(tx("${Toolbar}"));
   toolbar_->setObjectName("toolbar");
   toolbar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -197,6 +198,7 @@ void MainWindow::command(int id) {
     case wincmd::kToolbar: toolbar_->setVisible(actions_->Get(id)->isChecked()); break;
     case wincmd::kStatusBar: statusBar()->setVisible(actions_->Get(id)->isChecked()); break;
     case wincmd::kHelp: openHelp(); break;
+    case wincmd::kKeyList: OpenKeyList(actions_->KeyList(options_.userTools), profile_, this); break;
     case wincmd::kProperties: showProperties(); break;
     case wincmd::kOptions: openOptions(); break;
     case wincmd::kShowMenu: {
