@@ -1,6 +1,7 @@
 #include "ui/qt/dialogs/key_list_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
@@ -33,11 +34,15 @@ KeyListDialog::KeyListDialog(std::vector<KeyListRow> rows, QWidget* parent) : QD
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->verticalHeader()->hide();
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  // One line of text per row, as dense as a list: the style's default row is much taller.
+  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
   table_->setWordWrap(false);
   QHeaderView* header = table_->horizontalHeader();
   header->setSortIndicatorShown(true);
   header->setSectionsClickable(true);
   header->setStretchLastSection(true);
+  // The widths follow the list's visible width, which is known only once the layout has placed it.
+  table_->viewport()->installEventFilter(this);
   connect(header, &QHeaderView::sectionClicked, this, [this](int column) { SortBy(static_cast<KeyListColumn>(column)); });
 
   auto* buttons = new QDialogButtonBox(this);
@@ -48,7 +53,7 @@ KeyListDialog::KeyListDialog(std::vector<KeyListRow> rows, QWidget* parent) : QD
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(table_);
   layout->addWidget(buttons);
-  resize(640, 460);
+  resize(780, 520);
   fill();
 }
 
@@ -72,9 +77,9 @@ void KeyListDialog::fill() {
                                                 descending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
-void KeyListDialog::resizeEvent(QResizeEvent* event) {
-  QDialog::resizeEvent(event);
-  fitColumns();
+bool KeyListDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == table_->viewport() && event->type() == QEvent::Resize) fitColumns();
+  return QDialog::eventFilter(watched, event);
 }
 
 void KeyListDialog::fitColumns() {

@@ -25,7 +25,7 @@ class KeyListDialog : public QDialog {
   void SortBy(KeyListColumn column);
 
  protected:
-  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void fill();
