@@ -72,7 +72,6 @@ class WindowActions : public QObject {
   // Builds the key map from the commands of `bar` (translated and filled) and then the commands
   // only the list reaches, applies the user's customization text and gives every action its keys.
   void BindKeys(const QMenuBar& bar, std::string_view customization);
-  [[nodiscard]] const ShortcutMap& Keys() const { return keys_; }
   // The key list's rows; user tools are described by their names in `tools`.
   [[nodiscard]] KeyListing KeyList(const std::vector<config::UserTool>& tools) const;
   // The actions the toolbar shows, in order (nullptr: a separator).
