@@ -149,6 +149,7 @@ void COptions::transfer(CProfile& profile, Transfer direction) {
     TransferText(profile, options, "Project" + std::to_string(k), text, direction);
     if (load) project.Parse(text);
   }
+  TransferText(profile, options, "Shortcuts", shortcutText, direction);
 }
 
 }  // namespace config

@@ -79,6 +79,8 @@ class COptions {
   std::vector<FtpServer> ftpServers;
   std::vector<FtpProxy> ftpProxies;
   std::vector<CProject> projects;
+  // The user's key customization ("Shortcuts"): hex numbers, see ui/shortcut_customization.h.
+  std::string shortcutText;
 
   // Not stored.
   int logMode = 1;

@@ -56,6 +56,7 @@ COptions filledOptions() {
   o.ftpProxies.push_back({"proxy", "pu", "pp", 8021});
   o.projects.push_back({"Nightly", {"Docs", "Mail|box", "Missing"}});
   o.projects.push_back({"Empty", {}});
+  o.shortcutText = "4,80A4,1080052_80A4_74";
   return o;
 }
 
@@ -87,6 +88,7 @@ void expectSameStoredRecords(const COptions& a, const COptions& b) {
     EXPECT_EQ(a.projects[i].Name, b.projects[i].Name);
     EXPECT_EQ(a.projects[i].Sessions, b.projects[i].Sessions);
   }
+  EXPECT_EQ(a.shortcutText, b.shortcutText);
 }
 
 }  // namespace
@@ -100,6 +102,8 @@ TEST(Options, WrittenConfigurationReadsBackEqual) {
   EXPECT_NE(text.find("Project1=Nightly||Docs||Mail|box||Missing||"), std::string::npos);
   EXPECT_NE(text.find("6=Mine"), std::string::npos);
   EXPECT_NE(text.find("Version=1"), std::string::npos);
+  // The newest key comes last in its section, so files of older versions keep their order.
+  EXPECT_NE(text.find("Project2=Empty||\nShortcuts=4,80A4,1080052_80A4_74\n"), std::string::npos);
   const COptions reread = loaded(text);
   expectSameStoredRecords(original, reread);
 }

@@ -17,6 +17,7 @@
 #include "ui/qt/dialogs/ftp_proxy_editor.h"
 #include "ui/qt/dialogs/ftp_select_dialog.h"
 #include "ui/qt/dialogs/ftp_server_editor.h"
+#include "ui/qt/dialogs/key_list_dialog.h"
 #include "ui/qt/dialogs/properties_dialog.h"
 #include "ui/qt/options/options_dialog.h"
 #include "ui/translator.h"
@@ -75,7 +76,7 @@ struct Marked : ::testing::Test {
       if (box->objectName() != "copyToAction") continue;
       for (int index = 0; index < box->count(); ++index) check(box->itemText(index), "action");
     }
-    if (auto* table = dialog.findChild<QTableWidget*>("variableTable")) {
+    for (QTableWidget* table : dialog.findChildren<QTableWidget*>()) {
       for (int column = 0; column < table->columnCount(); ++column) check(table->horizontalHeaderItem(column)->text(), "column");
     }
     return found;
@@ -84,7 +85,7 @@ struct Marked : ::testing::Test {
 
 }  // namespace
 
-TEST_F(Marked, OptionsPropertiesAndCopyToShowNoTextPastTheDictionary) {
+TEST_F(Marked, OptionsPropertiesCopyToAndKeyListShowNoTextPastTheDictionary) {
   config::COptions options;
   options.archiverDescriptionPath = "/usr/bin/orvandi3.arc";
   ui::qt::OptionsDialog optionsDialog(options, {});
@@ -102,6 +103,9 @@ TEST_F(Marked, OptionsPropertiesAndCopyToShowNoTextPastTheDictionary) {
   choices.newFilesStrips = {"/src/"};
   ui::qt::CopyToDialog copyTo(choices);
   EXPECT_EQ(unmarked(copyTo), std::vector<std::string>{});
+
+  ui::qt::KeyListDialog keyList({});
+  EXPECT_EQ(unmarked(keyList), std::vector<std::string>{});
 }
 
 TEST_F(Marked, FtpDialogsShowNoTextPastTheDictionary) {

@@ -26,6 +26,7 @@
 #include "ui/qt/dialogs/copy_to_job.h"
 #include "ui/qt/dialogs/ftp_select_dialog.h"
 #include "ui/qt/dialogs/history_maker.h"
+#include "ui/qt/dialogs/key_list_dialog.h"
 #include "ui/qt/dialogs/package_maker.h"
 #include "ui/qt/dialogs/properties_dialog.h"
 #include "ui/qt/dialogs/start_dialog.h"
@@ -60,8 +61,8 @@ QString summary(const engine::RunTotals& totals) {
               std::to_string(totals.failed)});
 }
 
-// The commands of the window that are not there yet stay disabled.
-constexpr int kNotYetAvailable[] = {wincmd::kReport, wincmd::kKeyList, wincmd::kSchedule};
+// Menu items that have no command behind them, shown disabled.
+constexpr int kWithoutCommand[] = {wincmd::kReport, wincmd::kSchedule};
 
 // The main menu's popup that holds `action`.
 QMenu* menuHolding(QMenuBar& bar, QAction* action) {
@@ -95,8 +96,9 @@ MainWindow::MainWindow(config::COptions& options, config::CProfile& profile, QWi
   view_->SetListFont(FontOfRecord(options.listFont));
   setCentralWidget(view_);
   actions_ = new WindowActions(this, view_);
-  for (const int id : kNotYetAvailable) actions_->SetAvailable(id, false);
+  for (const int id : kWithoutCommand) actions_->SetAvailable(id, false);
   actions_->FillMenuBar(*menuBar());
+  actions_->BindKeys(*menuBar(), options_.shortcutText);
   toolbar_ = addToolBar(tx("${Toolbar}"));
   toolbar_->setObjectName("toolbar");
   toolbar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -233,6 +235,7 @@ void MainWindow::command(int id) {
     case wincmd::kToolbar: toolbar_->setVisible(actions_->Get(id)->isChecked()); break;
     case wincmd::kStatusBar: statusBar()->setVisible(actions_->Get(id)->isChecked()); break;
     case wincmd::kHelp: openHelp(); break;
+    case wincmd::kKeyList: OpenKeyList(actions_->KeyList(options_.userTools), profile_, this); break;
     case wincmd::kProperties: showProperties(); break;
     case wincmd::kOpen: tools_->Open(); break;
     case wincmd::kCompare: tools_->Compare(); break;

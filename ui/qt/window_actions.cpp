@@ -6,8 +6,11 @@
 #include <QMenuBar>
 #include <QWidget>
 
-#include "ui/mnemonics.h"
+#include "ui/builtin_shortcuts.h"
+#include "ui/command_name.h"
 #include "ui/controls/tx.h"
+#include "ui/mnemonics.h"
+#include "ui/qt/window_keys.h"
 #include "ui/result_model.h"
 #include "ui/view_filters.h"
 
@@ -34,6 +37,11 @@ bool startsWork(int id) {
   }
 }
 
+// The commands of the list's Recursive submenu.
+const std::set<int> kRecursive = {static_cast<int>(C::SelectRecursive), static_cast<int>(C::DeleteRecursive),
+                                  static_cast<int>(C::AllToTargetRecursive), static_cast<int>(C::AllToSourceRecursive),
+                                  static_cast<int>(C::DoItNowRecursive)};
+
 // List commands that only look: they stay live while a worker runs.
 bool onlyLooks(int id) { return id == static_cast<int>(C::NextFolder) || id == static_cast<int>(C::PreviousFolder); }
 
@@ -53,82 +61,119 @@ void FixMenuMnemonics(QMenu& menu) {
 }
 
 WindowActions::WindowActions(QWidget* window, QWidget* list) : QObject(window) {
-  make(wincmd::kSelectFolders, "&${Select folders}...", Qt::Key_F2, window);
-  make(wincmd::kMakeHistory, "${Make History file}...", {}, window);
-  make(wincmd::kPrint, "&${Print}...", QKeySequence(Qt::CTRL | Qt::Key_P), window);
-  make(wincmd::kPrintPreview, "${Print Preview}", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), window);
-  make(wincmd::kPrintSetup, "${Print Setup}...", {}, window);
-  make(wincmd::kReport, "${Report}...", {}, window);
-  make(wincmd::kExit, "${Exit}", {}, window);
+  make(wincmd::kSelectFolders, "&${Select folders}...", window);
+  make(wincmd::kMakeHistory, "${Make History file}...", window);
+  make(wincmd::kPrint, "&${Print}...", window);
+  make(wincmd::kPrintPreview, "${Print Preview}", window);
+  make(wincmd::kPrintSetup, "${Print Setup}...", window);
+  make(wincmd::kReport, "${Report}...", window);
+  make(wincmd::kExit, "${Exit}", window);
   for (const FilterInfo& filter : Filters()) {
-    if (filter.command) makeList(*filter.command, filter.menuText, {}, window, true);
+    if (filter.command) makeList(*filter.command, filter.menuText, window, true);
   }
-  makeList(C::ShowSameFiles, "${Show same files}", {}, window, true);
-  makeList(C::NameSorting, "${Name sorting}", {}, window, true);
-  makeList(C::DateSorting, "${Date sorting}", {}, window, true);
-  makeList(C::TypeSorting, "${Type sorting}", {}, window, true);
-  makeList(C::DirectionSorting, "${Direction sorting}", {}, window, true);
-  make(wincmd::kRescan, "${Rescan}", Qt::Key_F5, window);
-  make(wincmd::kToolbar, "&${Toolbar}", {}, window, true);
-  make(wincmd::kStatusBar, "&${Status Bar}", {}, window, true);
-  make(wincmd::kOptions, "${Options}...", {}, window);
-  make(wincmd::kOpen, "${Open}", {}, window);
-  make(wincmd::kCopyTo, "${CopyTo}...", {}, window);
-  make(wincmd::kPackage, "${Package}...", {}, window);
-  make(wincmd::kCustomize, "${&Customize}", {}, window);
-  make(wincmd::kHelp, "${Help}", Qt::Key_F1, window);
-  make(wincmd::kKeyList, "${Key list}", {}, window);
-  make(wincmd::kAbout, "${About}...", {}, window);
-  make(wincmd::kSchedule, "${Schedule}...", {}, window);
-  make(wincmd::kProperties, "${Properties}", QKeySequence(Qt::ALT | Qt::Key_Return), list);
-  make(wincmd::kCompare, "${Compare files}", Qt::Key_Return, list);
-  make(wincmd::kShowMenu, "${Show menu}", QKeySequence(Qt::CTRL | Qt::Key_F10), list);
+  makeList(C::ShowSameFiles, "${Show same files}", window, true);
+  makeList(C::NameSorting, "${Name sorting}", window, true);
+  makeList(C::DateSorting, "${Date sorting}", window, true);
+  makeList(C::TypeSorting, "${Type sorting}", window, true);
+  makeList(C::DirectionSorting, "${Direction sorting}", window, true);
+  make(wincmd::kRescan, "${Rescan}", window);
+  make(wincmd::kToolbar, "&${Toolbar}", window, true);
+  make(wincmd::kStatusBar, "&${Status Bar}", window, true);
+  make(wincmd::kOptions, "${Options}...", window);
+  make(wincmd::kOpen, "${Open}", window);
+  make(wincmd::kCopyTo, "${CopyTo}...", window);
+  make(wincmd::kPackage, "${Package}...", window);
+  make(wincmd::kCustomize, "${&Customize}", window);
+  make(wincmd::kHelp, "${Help}", window);
+  make(wincmd::kKeyList, "${Key list}", window);
+  make(wincmd::kAbout, "${About}...", window);
+  make(wincmd::kSchedule, "${Schedule}...", window);
+  make(wincmd::kProperties, "${Properties}", list);
+  make(wincmd::kCompare, "${Compare files}", list);
+  make(wincmd::kShowMenu, "${Show menu}", list);
 
-  makeList(C::ToggleSelection, "${Toggle selection}", Qt::Key_Space, list);
-  makeList(C::ToggleSelectionAndMoveDown, "${Toogle sel and move down}", Qt::Key_Insert, list);
-  makeList(C::NextFolder, "${Go to next folder}", QKeySequence(Qt::CTRL | Qt::Key_Down), list);
-  makeList(C::PreviousFolder, "${Go to previous folder}", QKeySequence(Qt::CTRL | Qt::Key_Up), list);
-  makeList(C::ReverseSelection, "${Reverse selection}", QKeySequence(Qt::KeypadModifier | Qt::Key_Asterisk), list);
-  makeList(C::SelectAll, "${Select all}", QKeySequence(Qt::ControlModifier | Qt::KeypadModifier | Qt::Key_Plus), list);
-  makeList(C::SelectNone, "${Select none}", QKeySequence(Qt::ControlModifier | Qt::KeypadModifier | Qt::Key_Minus), list);
-  makeList(C::SelectByMask, "${Select by mask}", QKeySequence(Qt::KeypadModifier | Qt::Key_Plus), list);
-  makeList(C::UnselectByMask, "${Unselect by mask}", QKeySequence(Qt::KeypadModifier | Qt::Key_Minus), list);
-  makeList(C::ToggleFolders, "${Toggle folders}", QKeySequence(Qt::ControlModifier | Qt::KeypadModifier | Qt::Key_Slash), list);
-  makeList(C::Select, "${Select}", {}, list);
-  makeList(C::AllToTarget, "${All >>}", {}, list);
-  makeList(C::AllToSource, "${All <<}", {}, list);
-  makeList(C::Reverse, "${Reverse}", QKeySequence(Qt::ALT | Qt::Key_Left), list)
-      ->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Left), QKeySequence(Qt::ALT | Qt::Key_Right)});
-  makeList(C::Delete, "${Delete}", {}, list);
-  makeList(C::DoItNow, "${Do it now!}", QKeySequence(Qt::CTRL | Qt::Key_Space), window);
-  makeList(C::SelectRecursive, "${Select}", {}, list);
-  makeList(C::DeleteRecursive, "${Delete}", {}, list);
-  makeList(C::AllToTargetRecursive, "${All >>}", {}, list);
-  makeList(C::AllToSourceRecursive, "${All <<}", {}, list);
-  makeList(C::DoItNowRecursive, "${Do it now!}", {}, list);
-  makeList(C::CopyFiles, "${Copy files}", QKeySequence(Qt::CTRL | Qt::Key_Return), window);
+  makeList(C::ToggleSelection, "${Toggle selection}", list);
+  makeList(C::ToggleSelectionAndMoveDown, "${Toogle sel and move down}", list);
+  makeList(C::NextFolder, "${Go to next folder}", list);
+  makeList(C::PreviousFolder, "${Go to previous folder}", list);
+  makeList(C::ReverseSelection, "${Reverse selection}", list);
+  makeList(C::SelectAll, "${Select all}", list);
+  makeList(C::SelectNone, "${Select none}", list);
+  makeList(C::SelectByMask, "${Select by mask}", list);
+  makeList(C::UnselectByMask, "${Unselect by mask}", list);
+  makeList(C::ToggleFolders, "${Toggle folders}", list);
+  makeList(C::Select, "${Select}", list);
+  makeList(C::AllToTarget, "${All >>}", list);
+  makeList(C::AllToSource, "${All <<}", list);
+  makeList(C::Reverse, "${Reverse}", list);
+  makeList(C::Delete, "${Delete}", list);
+  makeList(C::DoItNow, "${Do it now!}", window);
+  makeList(C::SelectRecursive, "${Select}", list);
+  makeList(C::DeleteRecursive, "${Delete}", list);
+  makeList(C::AllToTargetRecursive, "${All >>}", list);
+  makeList(C::AllToSourceRecursive, "${All <<}", list);
+  makeList(C::DoItNowRecursive, "${Do it now!}", list);
+  makeList(C::CopyFiles, "${Copy files}", window);
+  // Ctrl+1 to Ctrl+9 run the user tools; they have no menu item. The ninth has always been 33941.
+  for (int tool = 1; tool <= 9; ++tool) {
+    const int id = tool < 9 ? kFirstUserTool + tool - 1 : kLastUserTool;
+    make(id, "", window)->setText(txf("${User Tool} %d", {std::to_string(tool)}));
+  }
 }
 
-QAction* WindowActions::makeList(Command command, const char* text, const QKeySequence& keys, QWidget* owner, bool checkable) {
+QAction* WindowActions::makeList(Command command, const char* text, QWidget* owner, bool checkable) {
   listCommands_.insert(static_cast<int>(command));
-  return make(static_cast<int>(command), text, keys, owner, checkable);
+  return make(static_cast<int>(command), text, owner, checkable);
 }
 
-QAction* WindowActions::make(int id, const char* text, const QKeySequence& keys, QWidget* owner, bool checkable) {
+QAction* WindowActions::make(int id, const char* text, QWidget* owner, bool checkable) {
   auto* action = new QAction(tx(text), owner);
   action->setObjectName(QStringLiteral("command%1").arg(id));
   action->setData(id);
-  if (!keys.isEmpty()) {
-    action->setShortcut(keys);
-    // List keys (Space, Insert, Delete) belong to the list, not to every field of the window.
-    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    owner->addAction(action);
-  }
+  // List keys (Space, Insert, Return) belong to the list, not to every field of the window.
+  action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  owner->addAction(action);
   action->setCheckable(checkable);
   connect(action, &QAction::triggered, this, [this, id] { emit triggered(id); });
   actions_[id] = action;
   available_[id] = true;
+  made_.push_back(id);
   return action;
+}
+
+void WindowActions::BindKeys(const QMenuBar& bar, std::string_view customization) {
+  keys_ = ShortcutMap{};
+  AddMenuCommands(keys_, bar.actions(), {});
+  // The commands that only the list's menus and keys reach, as the list's command menu.
+  const std::string listMenu = ss(tx("${List}"));
+  const std::string recursiveMenu = ss(tx("${Recursive}"));
+  for (const int id : made_) {
+    if (keys_.Find(id) != nullptr) continue;
+    std::vector<std::string> popups{listMenu};
+    if (kRecursive.contains(id)) popups.push_back(recursiveMenu);
+    keys_.AddCommand(id, CommandName(popups, ss(Get(id)->text())));
+  }
+  keys_.ApplyCustomization(customization);
+  for (const CommandKeys& command : keys_.Commands()) {
+    QList<QKeySequence> sequences;
+    for (const Shortcut& shortcut : command.shortcuts) {
+      const QKeySequence sequence = KeySequenceOf(shortcut);
+      if (!sequence.isEmpty()) sequences.append(sequence);
+    }
+    if (QAction* action = Get(command.id)) action->setShortcuts(sequences);
+  }
+}
+
+KeyListing WindowActions::KeyList(const std::vector<config::UserTool>& tools) const {
+  // Commands have no status texts of their own: the menu text stands for one.
+  auto description = [this](int id) {
+    const QAction* action = Get(id);
+    if (!action->statusTip().isEmpty()) return ss(action->statusTip());
+    std::string text = MenuItemName(ss(action->text()));
+    if (text.ends_with("...")) text.resize(text.size() - 3);
+    return text;
+  };
+  return MakeKeyList(keys_, description, tools);
 }
 
 QAction* WindowActions::Get(int id) const {

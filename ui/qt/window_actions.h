@@ -1,14 +1,18 @@
 #pragma once
 // Every command of the main window and of the result list as a QAction, by its command id: texts
-// through the dictionary, keys of the built-in shortcut table, the main menu in its fixed order,
-// the list's context menus, and enabled and checked states from the list and the busy state.
+// through the dictionary, keys from the key map, the main menu in its fixed order, the list's
+// context menus, and enabled and checked states from the list and the busy state.
 #include <QObject>
 #include <QPointer>
 #include <map>
 #include <set>
+#include <string_view>
 #include <vector>
 
+#include "config/records.h"
+#include "ui/key_list.h"
 #include "ui/list_commands.h"
+#include "ui/shortcut_map.h"
 
 class QAction;
 class QMenu;
@@ -51,7 +55,8 @@ class WindowActions : public QObject {
   Q_OBJECT
 
  public:
-  // Makes every action; list commands get shortcuts that act while `list` has the focus.
+  // Makes every action, without keys (BindKeys gives them). The keys of list commands will act
+  // while `list` has the focus, the others anywhere in `window`.
   WindowActions(QWidget* window, QWidget* list);
 
   [[nodiscard]] QAction* Get(int id) const;
@@ -64,6 +69,11 @@ class WindowActions : public QObject {
   // or of file rows and several rows.
   enum class ContextMenu { FolderHeader, FolderRow, Files };
   [[nodiscard]] QMenu* MakeContextMenu(ContextMenu kind, QWidget* parent) const;
+  // Builds the key map from the commands of `bar` (translated and filled) and then the commands
+  // only the list reaches, applies the user's customization text and gives every action its keys.
+  void BindKeys(const QMenuBar& bar, std::string_view customization);
+  // The key list's rows; user tools are described by their names in `tools`.
+  [[nodiscard]] KeyListing KeyList(const std::vector<config::UserTool>& tools) const;
   // The actions the toolbar shows, in order (nullptr: a separator).
   [[nodiscard]] std::vector<QAction*> ToolbarActions() const;
 
@@ -77,10 +87,13 @@ class WindowActions : public QObject {
   void triggered(int id);
 
  private:
-  QAction* make(int id, const char* text, const QKeySequence& keys, QWidget* owner, bool checkable = false);
-  QAction* makeList(Command command, const char* text, const QKeySequence& keys, QWidget* owner, bool checkable = false);
+  QAction* make(int id, const char* text, QWidget* owner, bool checkable = false);
+  QAction* makeList(Command command, const char* text, QWidget* owner, bool checkable = false);
 
   std::map<int, QPointer<QAction>> actions_;
+  // Command ids in the order their actions were made.
+  std::vector<int> made_;
+  ShortcutMap keys_;
   std::map<int, bool> available_;
   std::set<int> listCommands_;
 };
