@@ -13,12 +13,14 @@
 
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "tests/ui_qt/key_clashes.h"
 #include "ui/qt/dialogs/copy_to_dialog.h"
 #include "ui/qt/dialogs/ftp_proxy_editor.h"
 #include "ui/qt/dialogs/ftp_select_dialog.h"
 #include "ui/qt/dialogs/ftp_server_editor.h"
 #include "ui/qt/dialogs/key_list_dialog.h"
 #include "ui/qt/dialogs/properties_dialog.h"
+#include "ui/qt/dialogs/tools_dialog.h"
 #include "ui/qt/options/options_dialog.h"
 #include "ui/translator.h"
 
@@ -115,4 +117,22 @@ TEST_F(Marked, FtpDialogsShowNoTextPastTheDictionary) {
   EXPECT_EQ(unmarked(editor), std::vector<std::string>{});
   ui::qt::FtpProxyEditor proxy({});
   EXPECT_EQ(unmarked(proxy), std::vector<std::string>{});
+}
+
+TEST(DialogKeys, EveryButtonAndFieldLabelOfTheDialogsHasAKeyOfItsOwn) {
+  config::COptions options;
+  ui::qt::OptionsDialog optionsDialog(options, {});
+  EXPECT_EQ(testsupport::KeyClashes(optionsDialog), std::vector<std::string>{});
+  ui::qt::CopyToChoices choices;
+  choices.hasNewFiles = true;
+  ui::qt::CopyToDialog copyTo(choices);
+  EXPECT_EQ(testsupport::KeyClashes(copyTo), std::vector<std::string>{});
+  ui::qt::FtpSelectDialog select({{config::FtpServer{}}, {}});
+  EXPECT_EQ(testsupport::KeyClashes(select), std::vector<std::string>{});
+  ui::qt::FtpServerEditor editor({}, {config::FtpProxy{}}, {});
+  EXPECT_EQ(testsupport::KeyClashes(editor), std::vector<std::string>{});
+  ui::qt::FtpProxyEditor proxy({});
+  EXPECT_EQ(testsupport::KeyClashes(proxy), std::vector<std::string>{});
+  ui::qt::ToolsDialog tools({config::UserTool{}}, 0);
+  EXPECT_EQ(testsupport::KeyClashes(tools), std::vector<std::string>{});
 }

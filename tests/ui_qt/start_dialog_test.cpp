@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QInputDialog>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -13,6 +12,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "tests/ui_qt/key_clashes.h"
 #include "ui/qt/dialogs/start_dialog.h"
 
 using ui::qt::PathState;
@@ -162,19 +162,6 @@ TEST(StartDialog, ARenamedSessionLeftUnchangedAsksNothing) {
 TEST(StartDialog, EveryButtonAndFieldLabelHasAKeyOfItsOwn) {
   FakeDisk disk;
   ui::qt::StartDialog dialog(choices(), disk.rules());
-  std::map<QChar, QString> keys;
-  for (QWidget* child : dialog.findChildren<QWidget*>()) {
-    QString text;
-    if (auto* button = qobject_cast<QAbstractButton*>(child)) text = button->text();
-    if (auto* label = qobject_cast<QLabel*>(child); label != nullptr && label->buddy() != nullptr) text = label->text();
-    // A browse button ("...") has no letter to give.
-    if (!std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); })) continue;
-    const qsizetype at = text.indexOf('&');
-    ASSERT_TRUE(at >= 0 && at + 1 < text.size()) << text.toStdString() << " has no key";
-    const QChar key = text[at + 1].toLower();
-    EXPECT_FALSE(keys.contains(key)) << text.toStdString() << " and " << keys[key].toStdString();
-    keys[key] = text;
-  }
-  EXPECT_TRUE(keys.size() > 10u);
+  EXPECT_EQ(testsupport::KeyClashes(dialog), std::vector<std::string>{});
   EXPECT_TRUE(dialog.findChild<QPushButton*>("preview")->text().contains('&'));
 }

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <sys/stat.h>
 
+#include "tests/ui_qt/key_clashes.h"
 #include "tests/ui_qt/window_on_folders.h"
 #include "ui/qt/dialogs/tools_dialog.h"
 #include "ui/qt/window_actions.h"
@@ -146,6 +147,7 @@ TEST_F(ToolsInWindow, TheComparisonToolComparesBothSidesWhenItHasNoParameters) {
 
 TEST(ToolsDialog, EditsChangeTheCurrentToolAndOneToolAtMostCompares) {
   ui::qt::ToolsDialog dialog({tool("One", "/bin/one", "", 0x10003), tool("Two", "/bin/two", "")}, 1);
+  EXPECT_EQ(testsupport::KeyClashes(dialog), std::vector<std::string>{});
   auto* list = dialog.findChild<QListWidget*>("toolList");
   EXPECT_EQ(list->currentRow(), 1);
   QTest::keyClicks(dialog.findChild<QLineEdit*>("name"), "!");

@@ -9,8 +9,8 @@ class QWidget;
 namespace ui {
 
 void FixButtonMnemonics(const std::vector<QAbstractButton*>& controls);
-// The same for every button and every label that names a field in `window`, as one group: the
-// pages of a tabbed dialog share the keys.
+// The same for every button and every label that names a field in `window`. The pages of a tab
+// widget or a stack may use the same keys: each is a group with the controls outside the pages.
 void FixWindowMnemonics(QWidget& window);
 
 }  // namespace ui

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "ui/controls/button_mnemonics.h"
+#include "ui/controls/form_rows.h"
 #include "ui/controls/tx.h"
 
 namespace ui::qt {
@@ -41,17 +42,12 @@ CopyToDialog::CopyToDialog(CopyToChoices choices, QWidget* parent) : QDialog(par
   action_ = new QComboBox;
   action_->setObjectName("copyToAction");
   for (const char* text : kCopyToActionTexts) action_->addItem(tx(text));
-  FixButtonMnemonics({newFiles_, backupFiles_});
-
-  auto* targetRow = new QHBoxLayout;
-  targetRow->addWidget(target_, 1);
-  targetRow->addWidget(browse);
   auto* lists = new QHBoxLayout;
   lists->addWidget(newFiles_);
   lists->addWidget(backupFiles_);
   lists->addStretch();
   auto* form = new QFormLayout;
-  form->addRow(tx("&${Target}:"), targetRow);
+  AddFieldRow(*form, tx("&${Target}:"), target_, {browse});
   form->addRow(QString(), lists);
   form->addRow(tx("&${Strip from path}:"), strip_);
   form->addRow(tx("&${Action}:"), action_);
@@ -64,6 +60,7 @@ CopyToDialog::CopyToDialog(CopyToChoices choices, QWidget* parent) : QDialog(par
   layout->addWidget(buttons);
   connect(newFiles_, &QRadioButton::toggled, this, &CopyToDialog::showStrips);
   showStrips();
+  FixWindowMnemonics(*this);
 }
 
 void CopyToDialog::showStrips() {

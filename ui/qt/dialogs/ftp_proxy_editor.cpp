@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QSpinBox>
 
+#include "ui/controls/button_mnemonics.h"
 #include "ui/controls/tx.h"
 
 namespace ui::qt {
@@ -34,6 +35,7 @@ FtpProxyEditor::FtpProxyEditor(const config::FtpProxy& proxy, QWidget* parent) :
   connect(buttons, &QDialogButtonBox::accepted, this, &FtpProxyEditor::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &FtpProxyEditor::reject);
   form->addRow(buttons);
+  FixWindowMnemonics(*this);
 }
 
 config::FtpProxy FtpProxyEditor::Proxy() const {

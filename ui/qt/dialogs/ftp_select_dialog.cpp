@@ -31,7 +31,6 @@ FtpSelectDialog::FtpSelectDialog(FtpConnections connections, QWidget* parent)
   delete_ = button("&${Delete}", "delete");
   clone_ = button("&${Clone}", "clone");
   edit_ = button("&${Edit}", "edit");
-  FixButtonMnemonics({select_, cancel, add, delete_, clone_, edit_});
   auto* side = new QVBoxLayout;
   for (QPushButton* each : {select_, cancel, add, delete_, clone_, edit_}) {
     if (each != select_) each->setAutoDefault(false);
@@ -60,6 +59,7 @@ FtpSelectDialog::FtpSelectDialog(FtpConnections connections, QWidget* parent)
   connect(list_, &QListWidget::itemDoubleClicked, this, &FtpSelectDialog::accept);
   connect(list_, &QListWidget::currentRowChanged, this, &FtpSelectDialog::showButtons);
   fill(0);
+  FixWindowMnemonics(*this);
   resize(420, 300);
 }
 

@@ -80,7 +80,6 @@ FtpServerEditor::FtpServerEditor(config::FtpServer server, std::vector<config::F
   keyFile_ = lineEdit(server_.KeyFile, "keyFile");
   nameProblem_ = new QLabel;
   nameProblem_->setObjectName("nameProblem");
-  FixButtonMnemonics({anonymous_, passive_, useProxy_, change_});
 
   const bool proxyInRange = server_.Firewall >= 0 && server_.Firewall < static_cast<int>(proxies_.size());
   fillProxies(proxyInRange ? server_.Firewall + 1 : 0);
@@ -132,6 +131,7 @@ FtpServerEditor::FtpServerEditor(config::FtpServer server, std::vector<config::F
   user_->setEnabled(!anonymous_->isChecked());
   protocolChanged();
   checkName();
+  FixWindowMnemonics(*this);
 }
 
 void FtpServerEditor::fillProxies(int select) {

@@ -26,12 +26,17 @@ QString memberText(int position, const std::string& name, const config::CSession
 ProjectPage::ProjectPage(QWidget* parent) : QWidget(parent) {
   setObjectName("projectPage");
   auto* layout = new QGridLayout(this);
-  layout->addWidget(new QLabel(tx("&${Sessions}:")), 0, 0);
-  layout->addWidget(new QLabel(tx("&${Available}:")), 0, 2);
   members_ = new QListWidget;
   members_->setObjectName("projectSessions");
   available_ = new QListWidget;
   available_->setObjectName("availableSessions");
+  // Each label's key moves to its list.
+  auto* membersLabel = new QLabel(tx("&${Sessions}:"));
+  membersLabel->setBuddy(members_);
+  auto* availableLabel = new QLabel(tx("&${Available}:"));
+  availableLabel->setBuddy(available_);
+  layout->addWidget(membersLabel, 0, 0);
+  layout->addWidget(availableLabel, 0, 2);
   layout->addWidget(members_, 1, 0);
   auto* buttons = new QVBoxLayout;
   auto* add = new QPushButton(QStringLiteral("<<"));

@@ -42,11 +42,11 @@ StartDialog::StartDialog(StartChoices choices, PathRules rules, QWidget* parent)
   tree_->setMinimumWidth(180);
   left->addWidget(tree_, 1);
   auto* treeButtons = new QHBoxLayout;
-  auto* add = new QPushButton(tx("${Add}"));
+  auto* add = new QPushButton(tx("&${Add}"));
   add->setObjectName("add");
-  delete_ = new QPushButton(tx("${Delete}"));
+  delete_ = new QPushButton(tx("&${Delete}"));
   delete_->setObjectName("delete");
-  rename_ = new QPushButton(tx("${Rename}"));
+  rename_ = new QPushButton(tx("&${Rename}"));
   rename_->setObjectName("rename");
   // Return in the dialog is Preview, wherever the focus is.
   for (QPushButton* button : {add, delete_, rename_}) button->setAutoDefault(false);
@@ -66,13 +66,13 @@ StartDialog::StartDialog(StartChoices choices, PathRules rules, QWidget* parent)
   layout->addLayout(body, 1);
 
   auto* buttons = new QDialogButtonBox;
-  QPushButton* options = buttons->addButton(tx("${Options}..."), QDialogButtonBox::ActionRole);
+  QPushButton* options = buttons->addButton(tx("&${Options}..."), QDialogButtonBox::ActionRole);
   options->setObjectName("options");
   connect(options, &QPushButton::clicked, this, &StartDialog::optionsRequested);
-  QPushButton* preview = buttons->addButton(tx("${Preview}"), QDialogButtonBox::AcceptRole);
+  QPushButton* preview = buttons->addButton(tx("&${Preview}"), QDialogButtonBox::AcceptRole);
   preview->setObjectName("preview");
   preview->setDefault(true);
-  QPushButton* cancel = buttons->addButton(tx("${Cancel}"), QDialogButtonBox::RejectRole);
+  QPushButton* cancel = buttons->addButton(tx("&${Cancel}"), QDialogButtonBox::RejectRole);
   cancel->setObjectName("cancel");
   connect(buttons, &QDialogButtonBox::accepted, this, &StartDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &StartDialog::reject);

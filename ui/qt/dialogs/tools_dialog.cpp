@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "ui/controls/button_mnemonics.h"
+#include "ui/controls/form_rows.h"
 #include "ui/controls/tx.h"
 #include "ui/qt/window_actions.h"
 #include "ui/user_tools.h"
@@ -26,14 +27,6 @@ QPushButton* makeButton(const QString& text, const char* objectName) {
   button->setObjectName(objectName);
   button->setAutoDefault(false);
   return button;
-}
-
-// A field with its button at the right.
-QHBoxLayout* withButton(QLineEdit* field, QPushButton* button) {
-  auto* row = new QHBoxLayout;
-  row->addWidget(field, 1);
-  row->addWidget(button);
-  return row;
 }
 
 }  // namespace
@@ -61,9 +54,9 @@ ToolsDialog::ToolsDialog(std::vector<config::UserTool> tools, int first, QWidget
 
   auto* form = new QFormLayout;
   form->addRow(tx("&${Name}:"), name_);
-  form->addRow(tx("&${Command}:"), withButton(command_, browseCommand));
-  form->addRow(tx("&${Parameters}:"), withButton(parameters_, macros_));
-  form->addRow(tx("&${Start folder}:"), withButton(startFolder_, browseFolder));
+  AddFieldRow(*form, tx("&${Command}:"), command_, {browseCommand});
+  AddFieldRow(*form, tx("&${Parameters}:"), parameters_, {macros_});
+  AddFieldRow(*form, tx("&${Start folder}:"), startFolder_, {browseFolder});
   form->addRow(QString(), comparison_);
 
   QPushButton* add = makeButton(tx("&${Add}"), "add");
@@ -72,7 +65,7 @@ ToolsDialog::ToolsDialog(std::vector<config::UserTool> tools, int first, QWidget
   QPushButton* down = makeButton(tx("${Move down}"), "down");
   QPushButton* close = makeButton(tx("${Close}"), "close");
   close->setDefault(true);
-  FixButtonMnemonics({add, remove, up, down, close, comparison_});
+
   auto* side = new QVBoxLayout;
   for (QPushButton* button : {add, remove, up, down}) side->addWidget(button);
   side->addStretch();
@@ -83,6 +76,7 @@ ToolsDialog::ToolsDialog(std::vector<config::UserTool> tools, int first, QWidget
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top, 1);
   layout->addLayout(form);
+  FixWindowMnemonics(*this);
   toolFields_ = {name_, command_, parameters_, startFolder_, comparison_, browseCommand, browseFolder, macros_, remove, up, down};
 
   connect(list_, &QListWidget::currentRowChanged, this, &ToolsDialog::showTool);

@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ui/controls/button_mnemonics.h"
 #include "ui/controls/tx.h"
 
 namespace ui::qt {
@@ -25,7 +24,6 @@ ArchivesPage::ArchivesPage(std::function<bool(const std::string&, std::string&)>
   editResult_->setWordWrap(true);
   ignoreSeconds_ = new QCheckBox(tx("&${Ignore seconds, if not available}"));
   ignoreSeconds_->setObjectName("ignoreSeconds");
-  FixButtonMnemonics({edit_, ignoreSeconds_});
   auto* note = new QLabel(tx("${The file says how archives of other kinds (tar, 7-Zip, ...) are listed, unpacked and "
                               "packed. Changes are read when the program starts next.}"));
   note->setWordWrap(true);

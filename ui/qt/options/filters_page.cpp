@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ui/controls/button_mnemonics.h"
 #include "ui/controls/tx.h"
 
 namespace ui::qt {
@@ -26,7 +25,6 @@ FiltersPage::FiltersPage(QWidget* parent) : OptionsPage(parent) {
   remove->setObjectName("deleteFilter");
   auto* undo = new QPushButton(tx("${&Undo changes}"));
   undo->setObjectName("undoFilters");
-  FixButtonMnemonics({add, remove, undo});
 
   auto* fields = new QFormLayout;
   fields->addRow(tx("${&Name}:"), name_);

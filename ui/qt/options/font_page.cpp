@@ -7,7 +7,6 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "ui/controls/button_mnemonics.h"
 #include "ui/controls/tx.h"
 #include "ui/qt/list_font.h"
 
@@ -25,7 +24,6 @@ FontPage::FontPage(QWidget* parent) : OptionsPage(parent) {
   bold_->setObjectName("fontBold");
   italic_ = new QCheckBox(tx("&${Italic}"));
   italic_->setObjectName("fontItalic");
-  FixButtonMnemonics({bold_, italic_});
   sample_ = new QLabel(QStringLiteral("letters/anna.txt    15.06.2025  09:30    1.234.567"));
   sample_->setObjectName("fontSample");
   sample_->setFrameShape(QFrame::StyledPanel);

@@ -6,6 +6,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "ui/controls/button_mnemonics.h"
 #include "ui/controls/tx.h"
 #include "ui/qt/options/archives_page.h"
 #include "ui/qt/options/filters_page.h"
@@ -56,6 +57,7 @@ OptionsDialog::OptionsDialog(const config::COptions& options, OptionsEnvironment
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(body);
   layout->addWidget(buttons);
+  FixWindowMnemonics(*this);
   // Room for a backup folder's or the description file's whole path.
   resize(720, 460);
 }

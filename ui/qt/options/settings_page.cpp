@@ -10,7 +10,6 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "ui/controls/button_mnemonics.h"
 #include "ui/controls/tx.h"
 
 namespace ui::qt {
@@ -39,12 +38,10 @@ constexpr FlagBox kFlags[] = {
 SettingsPage::SettingsPage(QWidget* parent) : OptionsPage(parent) {
   setObjectName("settingsPage");
   auto* layout = new QVBoxLayout(this);
-  std::vector<QAbstractButton*> buttons;
   for (const FlagBox& flag : kFlags) {
     auto* box = new QCheckBox(tx(flag.text));
     box->setObjectName(flag.name);
     flags_.emplace_back(flag.bit, box);
-    buttons.push_back(box);
     layout->addWidget(box);
     if (flag.bit == option::kIgnoreDaylightHours) {
       // Up to how many whole hours of difference count as the same time.
@@ -75,7 +72,6 @@ SettingsPage::SettingsPage(QWidget* parent) : OptionsPage(parent) {
   folderRow->addWidget(browse_);
   layout->addLayout(folderRow);
   layout->addStretch();
-  FixButtonMnemonics(buttons);
   // The folder matters only with backups on.
   for (const auto& [bit, box] : flags_) {
     if (bit != option::kMakeBackup) continue;

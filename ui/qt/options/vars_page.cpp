@@ -6,7 +6,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "ui/controls/button_mnemonics.h"
 #include "ui/controls/tx.h"
 
 namespace ui::qt {
@@ -24,7 +23,6 @@ VarsPage::VarsPage(QWidget* parent) : OptionsPage(parent) {
   add->setObjectName("addVariable");
   auto* remove = new QPushButton(tx("&${Delete}"));
   remove->setObjectName("deleteVariable");
-  FixButtonMnemonics({add, remove});
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(add);
   buttons->addWidget(remove);
