@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/compare.h"
 #include "engine/store.h"
 #include "platform/temp_names.h"
 
@@ -82,5 +83,15 @@ class MemoryStore : public engine::Store {
   bool contentless_ = false;
   std::string unreadable_;
 };
+
+// Compares `source` with an empty memory store, "/src" against "/dst".
+inline bool CompareWithEmptyTarget(engine::CompareEngine& engine, std::unique_ptr<MemoryStore> source) {
+  engine::SessionSpec session;
+  session.source = "/src";
+  session.target = "/dst";
+  engine::CompareObserver quiet;
+  return engine.CompareStores(session, quiet, std::move(source),
+                              std::make_unique<MemoryStore>(engine::StoreContext{}, "/dst"));
+}
 
 }  // namespace testsupport

@@ -234,12 +234,7 @@ TEST(CopyTo, FilesOfStoresThatAreNoLocalFolderAreLeftOutAndAFailureMayEndTheJob)
   auto source = std::make_unique<testsupport::MemoryStore>(engine::StoreContext{}, "/src");
   source->Put("a.txt", "a", 1);
   source->Put("b.txt", "b", 1);
-  engine::SessionSpec session;
-  session.source = "/src";
-  session.target = "/dst";
-  engine::CompareObserver quiet;
-  ASSERT_TRUE(engine.CompareStores(session, quiet, std::move(source),
-                                   std::make_unique<testsupport::MemoryStore>(engine::StoreContext{}, "/dst")));
+  ASSERT_TRUE(testsupport::CompareWithEmptyTarget(engine, std::move(source)));
   testsupport::TempTree tree;
   Recorder recorder;
   recorder.goOn = false;

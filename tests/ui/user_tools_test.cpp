@@ -167,12 +167,7 @@ TEST(ToolLaunch, AStoreThatIsNoLocalFolderHandsOutALocalCopy) {
   engine::CompareEngine engine(engine::EngineSettings{}, engine::StoreContext{});
   auto source = std::make_unique<testsupport::MemoryStore>(engine::StoreContext{}, "/src");
   source->Put("a.txt", "content of a", 1);
-  engine::SessionSpec session;
-  session.source = "/src";
-  session.target = "/dst";
-  engine::CompareObserver quiet;
-  ASSERT_TRUE(engine.CompareStores(session, quiet, std::move(source),
-                                   std::make_unique<testsupport::MemoryStore>(engine::StoreContext{}, "/dst")));
+  ASSERT_TRUE(testsupport::CompareWithEmptyTarget(engine, std::move(source)));
   int item = 0;
   while (engine.Items().at(item).name != "a.txt") ++item;
   const ui::ToolLaunch launch = ui::PrepareToolLaunch(engine, item, {"/bin/tool", "{$SourcePath} {$TargetPath} {$SrcAlias}", "", "/tmp"});
