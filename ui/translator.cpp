@@ -119,11 +119,13 @@ bool Translator::LoadDictionaryText(std::string_view content, const std::string&
 }
 
 std::string Translator::TranslatePhrase(std::string_view phrase) const {
+  return Knows(phrase) ? dictionary_.find(std::string(phrase))->second : std::string(phrase);
+}
+
+bool Translator::Knows(std::string_view phrase) const {
   const auto found = dictionary_.find(std::string(phrase));
-  if (found == dictionary_.end()) return std::string(phrase);
   // A stray "%s" or "%n" in a dictionary must never reach a formatting call.
-  if (FormatConversions(found->second) != FormatConversions(phrase)) return std::string(phrase);
-  return found->second;
+  return found != dictionary_.end() && FormatConversions(found->second) == FormatConversions(phrase);
 }
 
 std::string Translator::Translate(std::string_view text) const {

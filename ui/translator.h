@@ -31,6 +31,8 @@ class Translator {
   // The translation of one phrase, or the phrase itself. A translation that is a message format
   // is used only when its conversions ("%s", "%d") match the phrase's.
   [[nodiscard]] std::string TranslatePhrase(std::string_view phrase) const;
+  // Whether TranslatePhrase finds a usable translation, also one spelled like the phrase ("Name").
+  [[nodiscard]] bool Knows(std::string_view phrase) const;
 
   [[nodiscard]] const DictionaryInfo& Header() const { return header_; }
   [[nodiscard]] std::size_t Size() const { return dictionary_.size(); }

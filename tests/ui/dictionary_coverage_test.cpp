@@ -1,7 +1,7 @@
-// Lists the phrases of the program's texts that the German dictionary lacks.
+// Every phrase of the program's texts has a German entry: a text added without one would show
+// in English in the German window, so the test fails and names the phrases that lack one.
 #include <gtest/gtest.h>
 
-#include <iostream>
 #include <set>
 
 #include "platform/file_system.h"
@@ -62,7 +62,7 @@ void collectPhrases(const std::string& folder, std::set<std::string>& phrases) {
 
 }  // namespace
 
-TEST(DictionaryCoverage, ListsPhrasesTheGermanDictionaryLacks) {
+TEST(DictionaryCoverage, TheGermanDictionaryHasEveryPhrase) {
   ui::Translator german;
   ASSERT_TRUE(german.LoadDictionary(platform::joinPath(VELKOR_SOURCE_DIR, "ui/deutsch.dic")));
   EXPECT_EQ(german.Header().language, "Deutsch");
@@ -73,8 +73,11 @@ TEST(DictionaryCoverage, ListsPhrasesTheGermanDictionaryLacks) {
   EXPECT_GT(phrases.size(), 50u);
   std::vector<std::string> missing;
   for (const std::string& phrase : phrases) {
-    if (german.TranslatePhrase(phrase) == phrase) missing.push_back(phrase);
+    // A phrase the file cannot hold (a line break, leading blanks) or whose entry breaks its
+    // "%s"/"%d" conversions counts as missing too.
+    if (!german.Knows(phrase)) missing.push_back(phrase);
   }
-  for (const std::string& phrase : missing) std::cout << "not in deutsch.dic: " << phrase << '\n';
-  RecordProperty("missing", static_cast<int>(missing.size()));
+  std::string list;
+  for (const std::string& phrase : missing) list += "not in deutsch.dic: " + phrase + '\n';
+  EXPECT_TRUE(missing.empty()) << missing.size() << " phrases lack a German entry:\n" << list;
 }

@@ -73,6 +73,10 @@ TEST(Translator, FormatsWhoseConversionsDifferAreNotUsed) {
   EXPECT_EQ(t.Translate("${Copy %s}"), "Copy %s");
   EXPECT_EQ(t.Translate("${Move %s}"), "Verschiebe %s");
   EXPECT_EQ(t.Translate("${Keep %d}"), "Keep %d");
+  EXPECT_FALSE(t.Knows("Open %s")) << "an entry that breaks the conversions is as good as none";
+  EXPECT_FALSE(t.Knows("Absent"));
+  EXPECT_TRUE(t.Knows("Move %s"));
+  EXPECT_TRUE(loaded("Port\nPort").Knows("Port")) << "a translation spelled like the phrase is one";
   engine::SetTranslator(nullptr);
   EXPECT_EQ(engine::FormatText(t.Translate("${Deleting: %s}"), {"a.txt"}), "Deleting: a.txt");
 }

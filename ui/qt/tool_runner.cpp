@@ -56,7 +56,7 @@ void ToolRunner::RunTool(int index) {
   if (engine::TrimBlanks(parameters).empty() && IsComparisonTool(tool)) parameters = ComparisonParameters(command);
   const std::string program = FindToolProgram(command, platform::executableFolder());
   if (program.empty()) {
-    askYesNo(window_, txf("${Unable to find this tool: %s\nRun Tools Configuration?}", {command}),
+    askYesNo(window_, txf("${Unable to find this tool: %s}\n${Run Tools Configuration?}", {command}),
              [this, index] { EditTools(index); });
     return;
   }

@@ -20,7 +20,7 @@ class BridgedObserver : public CopyToObserver {
   bool FileFailed(const std::string& path, const std::string& reason) override {
     notes_.push_back(path + ": " + reason);
     const std::string question =
-        engine::TranslateFormat("${There was an error:\n%s\nDo you want to continue?}", {path + ": " + reason});
+        engine::TranslateFormat("${There was an error:}\n%s\n${Do you want to continue?}", {path + ": " + reason});
     return bridge_.AskYesNo(question, engine::PromptIcon::Error) == engine::PromptAnswer::Yes;
   }
 
