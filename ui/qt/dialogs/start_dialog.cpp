@@ -179,7 +179,8 @@ void StartDialog::treeChanged(QTreeWidgetItem* now, QTreeWidgetItem*) {
 
 std::string StartDialog::askName(const char* title, const std::string& text) {
   bool ok = false;
-  const QString name = QInputDialog::getText(this, tx(title), tx("${Please enter session name}:"), QLineEdit::Normal,
+  const char* prompt = onProjects() ? "${Please enter project name}:" : "${Please enter session name}:";
+  const QString name = QInputDialog::getText(this, tx(title), tx(prompt), QLineEdit::Normal,
                                              qs(text), &ok);
   return ok ? ss(name.trimmed()) : std::string();
 }
