@@ -406,8 +406,15 @@ int LocalStore::GetFile(const std::string& path, std::string& localPath, unsigne
   auto content = OpenContent(path);
   if (!content) return -1;
   if (localPath.empty()) {
-    // The file itself is the local copy.
-    localPath = path;
+    // The file itself is the local copy, named by the folders it was just read through: a folder
+    // swapped for a link since the comparison must not lead a program out of the tree.
+    std::string reason;
+    const auto system = tree()->systemPathOf(*relativeOf(path), &reason);
+    if (!system) {
+      fail("${cannot read}", path, reason);
+      return -1;
+    }
+    localPath = *system;
     return 1;
   }
   std::string folder = platform::parentOf(localPath);

@@ -25,7 +25,12 @@ void ShortcutMap::ApplyCustomization(std::string_view text) {
     if (command == nullptr) continue;
     const bool has = std::any_of(command->shortcuts.begin(), command->shortcuts.end(),
                                  [&](const Shortcut& shortcut) { return shortcut.SameKeys(added.shortcut); });
-    if (!has) command->shortcuts.push_back(added.shortcut);
+    if (has) continue;
+    // A key acts for one command only: two on one key would leave both dead.
+    for (CommandKeys& other : commands_) {
+      std::erase_if(other.shortcuts, [&](const Shortcut& shortcut) { return shortcut.SameKeys(added.shortcut); });
+    }
+    command->shortcuts.push_back(added.shortcut);
   }
   for (const KeyChange& removed : changes.removals) {
     if (CommandKeys* command = find(removed.command)) {

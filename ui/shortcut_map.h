@@ -22,7 +22,8 @@ class ShortcutMap {
   // whose id is in the map already keeps its first name.
   void AddCommand(int id, std::string name);
   // Adds and removes the keys the text names (see shortcut_customization.h); changes of commands
-  // that are not in the map are ignored. A key is added to a command once.
+  // that are not in the map are ignored. A key is added to a command once, and taken from any
+  // other command that had it.
   void ApplyCustomization(std::string_view text);
   // Every command gets its built-in keys back.
   void ResetToBuiltIn();

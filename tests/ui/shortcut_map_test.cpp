@@ -64,6 +64,23 @@ TEST(ShortcutMap, CustomizationAddsAndRemovesKeysOfKnownCommands) {
   EXPECT_EQ(keysOf(map, kReverse), "Alt+Left Alt+Right");
 }
 
+TEST(ShortcutMap, AKeyGivenToACommandIsTakenFromEveryOtherCommand) {
+  // Two commands on one key would both be dead: Qt runs neither of an ambiguous pair.
+  ui::ShortcutMap map = windowMap();
+  map.ApplyCustomization("2,80A4,10C0050");
+  EXPECT_EQ(keysOf(map, kRescan), "F5 Ctrl+Shift+P");
+  EXPECT_EQ(keysOf(map, kPrintPreview), "") << "the user's key wins over the built-in one";
+
+  map.ApplyCustomization("4,E141,74,8090,74");
+  EXPECT_EQ(keysOf(map, kRescan), "Ctrl+Shift+P");
+  EXPECT_EQ(keysOf(map, kExit), "");
+  EXPECT_EQ(keysOf(map, kReverse), "Alt+Left Alt+Right F5") << "given twice: the later addition has it";
+
+  map.ResetToBuiltIn();
+  EXPECT_EQ(keysOf(map, kPrintPreview), "Ctrl+Shift+P");
+  EXPECT_EQ(keysOf(map, kRescan), "F5");
+}
+
 TEST(ShortcutMap, MalformedCustomizationChangesOnlyWhatItSpellsOut) {
   const struct {
     const char* text;

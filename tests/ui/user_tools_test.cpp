@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include "platform/file_system.h"
 #include "platform/path.h"
@@ -161,6 +164,29 @@ TEST_F(ToolLaunchOnDisk, ListFilesNameThePlannedFilesAndAListThatCannotBeWritten
       ui::PrepareToolLaunch(engine, itemNamed("both.txt"), {"/usr/bin/tool", "{$BackupList}", "", tree.path("none")});
   EXPECT_TRUE(unwritable.arguments.empty());
   EXPECT_NE(unwritable.error.find("Fail to generate file list!"), std::string::npos) << unwritable.error;
+}
+
+TEST_F(ToolLaunchOnDisk, AFolderSwappedForALinkSinceTheComparisonNeverLeadsTheToolOutOfThePair) {
+  tree.write("my src/sub/deep.txt", "inside");
+  tree.write("dst/sub/deep.txt", "inside too");
+  tree.write("outside/deep.txt", "outside");
+  engine::SessionSpec session;
+  session.source = tree.path("my src");
+  session.target = tree.path("dst");
+  session.flags = engine::sessionflag::kSubfolders;
+  ASSERT_TRUE(engine.RunComparison(session, quiet)) << engine.LastError();
+  ASSERT_EQ(::rename(tree.path("my src/sub").c_str(), tree.path("my src/moved").c_str()), 0);
+  ASSERT_EQ(::symlink(tree.path("outside").c_str(), tree.path("my src/sub").c_str()), 0);
+
+  for (const char* parameters : {"{$SourcePath}", "{$SourceFolder}"}) {
+    const ui::ToolLaunch swapped = launch("deep.txt", parameters);
+    const std::string given = swapped.arguments.size() == 2
+                                  ? platform::readWholeFile(swapped.arguments[1]).value_or("(nothing there)")
+                                  : "(refused: " + swapped.error + ")";
+    EXPECT_NE(given, "outside") << parameters << " " << (swapped.arguments.size() == 2 ? swapped.arguments[1] : "");
+  }
+  std::string error;
+  EXPECT_NE(platform::readWholeFile(ui::LocalFileToOpen(engine, itemNamed("deep.txt"), error)).value_or(""), "outside");
 }
 
 TEST(ToolLaunch, AStoreThatIsNoLocalFolderHandsOutALocalCopy) {

@@ -13,6 +13,7 @@
 
 #include "tests/ui/result_fixture.h"
 #include "tests/ui_qt/window_fixture.h"
+#include "tests/ui_qt/window_on_folders.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/print/print_preview_window.h"
 #include "ui/qt/print/print_report.h"
@@ -192,4 +193,35 @@ TEST(PrintCommands, PrintAndPreviewNeedAComparisonWithRows) {
   ASSERT_EQ(window.Work().Model().List().RowCount(), 0);
   EXPECT_FALSE(preview->isEnabled());
   EXPECT_FALSE(window.Actions().Get(ui::qt::wincmd::kPrint)->isEnabled());
+}
+
+namespace {
+
+struct PreviewOnFolders : testsupport::WindowOnFolders {
+  // The action the report's row of `name` prints.
+  static std::string actionOf(const ui::ReportContent& content, const std::string& name) {
+    for (const ui::ReportRow& row : content.rows) {
+      if (row.source.name == name || row.target.name == name) return row.action;
+    }
+    return "(no row)";
+  }
+};
+
+}  // namespace
+
+TEST_F(PreviewOnFolders, PreviewAgainShowsTheListAsItIsNow) {
+  QAction* preview = window->Actions().Get(ui::qt::wincmd::kPrintPreview);
+  preview->trigger();
+  ui::qt::PrintPreviewWindow* shown = window->Printing().OpenPreview();
+  ASSERT_NE(shown, nullptr);
+  const std::string before = actionOf(shown->Content(), "a.txt");
+  EXPECT_EQ(before, ">>");
+  goTo("a.txt");
+  window->Actions().Get(ui::Command::Reverse)->trigger();
+  ASSERT_NE(actionOf(window->Printing().Content(), "a.txt"), before);
+
+  preview->trigger();
+  EXPECT_EQ(window->Printing().OpenPreview(), shown) << "the open preview is raised";
+  EXPECT_EQ(actionOf(shown->Content(), "a.txt"), actionOf(window->Printing().Content(), "a.txt"))
+      << "its pages, and what its Print button prints, are the list as it is now";
 }

@@ -17,6 +17,7 @@
 #include "tests/ui_qt/key_clashes.h"
 #include "tests/ui_qt/window_on_folders.h"
 #include "ui/qt/dialogs/tools_dialog.h"
+#include "ui/qt/tool_runner.h"
 #include "ui/qt/window_actions.h"
 #include "ui/user_tools.h"
 
@@ -171,4 +172,21 @@ TEST(ToolsDialog, EditsChangeTheCurrentToolAndOneToolAtMostCompares) {
   question->button(QMessageBox::Yes)->click();
   ASSERT_EQ(dialog.Tools().size(), 2u);
   EXPECT_EQ(list->currentRow(), 1) << "the new last one";
+}
+
+TEST(ToolsOpen, TheDesktopIsHandedTheFileByItsOwnBytes) {
+  const struct {
+    std::string path;
+    const char* url;
+  } cases[] = {
+      {"/tmp/plain.txt", "file:///tmp/plain.txt"},
+      {"/tmp/with blank %D.txt", "file:///tmp/with%20blank%20%25D.txt"},
+      {"/tmp/caf\xE9.txt", "file:///tmp/caf%E9.txt"},  // not UTF-8: never another file's name
+      {"/tmp/caf\xC3\xA9.txt", "file:///tmp/caf%C3%A9.txt"},
+  };
+  for (const auto& c : cases) {
+    const QUrl url = ui::qt::FileUrlOf(c.path);
+    EXPECT_EQ(url.toEncoded().toStdString(), c.url);
+    EXPECT_TRUE(url.isLocalFile());
+  }
 }

@@ -76,6 +76,17 @@ TEST_F(WindowKeys, CustomizationTextGivesRescanCtrlRAndTakesF5Away) {
   EXPECT_EQ(triggered.front().front().toInt(), kRescan);
 }
 
+TEST_F(WindowKeys, AKeyGivenToAnotherCommandActsForThatCommandOnly) {
+  options.shortcutText = "2,80A4,10C0050";  // Rescan: Ctrl+Shift+P, Print Preview's key
+  open();
+  QSignalSpy triggered(&window->Actions(), &ui::qt::WindowActions::triggered);
+  window->View().setFocus();
+  QTest::keyClick(&window->View(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_EQ(triggered.size(), 1) << "not two commands on one key, which runs neither";
+  EXPECT_EQ(triggered.front().front().toInt(), kRescan);
+  EXPECT_TRUE(action(kPrintPreview)->shortcuts().isEmpty());
+}
+
 TEST_F(WindowKeys, CtrlDigitsTriggerTheUserToolCommands) {
   open();
   QSignalSpy triggered(&window->Actions(), &ui::qt::WindowActions::triggered);

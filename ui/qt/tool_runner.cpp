@@ -31,6 +31,10 @@ void askYesNo(QWidget* window, const QString& text, std::function<void()> yes) {
 
 }  // namespace
 
+QUrl FileUrlOf(const std::string& path) {
+  return QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"));
+}
+
 ToolRunner::ToolRunner(WorkController& work, config::COptions& options, config::CProfile& profile, QWidget* window)
     : QObject(window), work_(work), options_(options), profile_(profile), window_(window) {
   connect(&work_, &WorkController::taskFinished, this, &ToolRunner::launched);
@@ -125,7 +129,7 @@ void ToolRunner::launched() {
   }
   if (ready.arguments.empty()) return;
   if (pendingOpen_) {
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(qs(ready.arguments.front())))) {
+    if (!QDesktopServices::openUrl(FileUrlOf(ready.arguments.front()))) {
       warn(txf("${No program to open} %s", {ready.arguments.front()}));
     }
     return;

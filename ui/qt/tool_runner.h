@@ -5,6 +5,7 @@
 // files are made local on the worker (an archive extracts, a server downloads); the program is
 // started when that is done, and never waited for.
 #include <QObject>
+#include <QUrl>
 #include <memory>
 #include <string>
 
@@ -17,6 +18,10 @@ class QMenu;
 class QWidget;
 
 namespace ui::qt {
+
+// The URL of a local file as the desktop's opener takes it, made from the path's bytes: a name
+// that is not UTF-8 keeps its bytes percent-encoded rather than turning into another name.
+[[nodiscard]] QUrl FileUrlOf(const std::string& path);
 
 class WorkController;
 

@@ -67,6 +67,11 @@ QAction* PrintPreviewWindow::addButton(const char* text, const char* name, const
   return action;
 }
 
+void PrintPreviewWindow::SetContent(ReportContent content) {
+  content_ = std::move(content);
+  preview_->updatePreview();
+}
+
 void PrintPreviewWindow::turnPage(int direction) {
   const int step = twoPages_ ? 2 : 1;
   preview_->setCurrentPage(std::clamp(preview_->currentPage() + direction * step, 1, std::max(1, preview_->pageCount())));

@@ -23,6 +23,8 @@ class PrintPreviewWindow : public QMainWindow {
   PrintPreviewWindow(QPrinter& printer, ReportContent content, ScreenFont screen, QWidget* parent = nullptr);
 
   [[nodiscard]] const ReportContent& Content() const { return content_; }
+  // Lays the pages out again for `content`: the list as it is now.
+  void SetContent(ReportContent content);
   [[nodiscard]] QPrintPreviewWidget& Pages() { return *preview_; }
 
  signals:

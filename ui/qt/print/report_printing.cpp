@@ -74,6 +74,8 @@ void ReportPrinting::PageSetup() {
 
 void ReportPrinting::Preview() {
   if (preview_ != nullptr) {
+    // Marks, actions and filters may have changed since it opened.
+    preview_->SetContent(Content());
     preview_->raise();
     preview_->activateWindow();
     return;

@@ -36,7 +36,7 @@ class ReportPrinting : public QObject {
 
   void Print();
   void PageSetup();
-  // Opens the preview, or brings the open one to the front.
+  // Opens the preview, or brings the open one to the front showing the list as it is now.
   void Preview();
 
   [[nodiscard]] QPrinter& Printer() { return *printer_; }
