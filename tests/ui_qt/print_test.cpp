@@ -165,11 +165,7 @@ TEST(PrintPreview, OnePageOrTwoIsOnlyOfferedWithMoreThanOnePage) {
 TEST(PrintCommands, PrintAndPreviewNeedAComparisonWithRows) {
   testsupport::WindowFixture folders;
   folders.layOut();
-  config::CSession pair;
-  pair.Src = folders.tree.path("src");
-  pair.Dst = folders.tree.path("dst");
-  pair.SFlags = config::sflag::kSubfolders;
-  folders.options.runList = {pair};
+  const config::CSession pair = folders.chooseFolders();
   config::CProfile profile;
   ui::qt::MainWindow window(folders.options, profile);
   window.show();

@@ -28,6 +28,15 @@ struct WindowFixture {
     tree.writeWithTime("src/sub/two.txt", "two", kOldTime);
     tree.writeWithTime("dst/gone.txt", "only in target", kOldTime);
   }
+  // Makes src against dst (with subfolders) the run list, as the start dialog would; returns it.
+  config::CSession chooseFolders() {
+    config::CSession pair;
+    pair.Src = tree.path("src");
+    pair.Dst = tree.path("dst");
+    pair.SFlags = config::sflag::kSubfolders;
+    options.runList = {pair};
+    return pair;
+  }
   // Without `ask`, no run asks before overwriting or deleting.
   ui::qt::WorkController& open(ui::ViewState view = {}, bool ask = false) {
     if (!ask) options.flags |= engine::option::kNoConfirmations;

@@ -20,11 +20,7 @@ struct WindowOnFolders : ::testing::Test {
 
   void SetUp() override {
     folders.layOut();
-    config::CSession pair;
-    pair.Src = folders.tree.path("src");
-    pair.Dst = folders.tree.path("dst");
-    pair.SFlags = config::sflag::kSubfolders;
-    folders.options.runList = {pair};
+    folders.chooseFolders();
     window = std::make_unique<ui::qt::MainWindow>(folders.options, profile);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
