@@ -36,7 +36,8 @@ std::vector<char32_t> candidates(const std::string& text, bool menu) {
   const std::u32string visible = visiblePart(folded, menu);
   std::vector<char32_t> list;
   auto add = [&](char32_t c) {
-    if (c == U' ' || c == U'\t' || c == U'&') return;
+    // Punctuation ("/", "(", ".") makes a poor key that no one guesses: letters and digits only.
+    if (c < 0x80 && !((c >= U'a' && c <= U'z') || (c >= U'0' && c <= U'9'))) return;
     for (const char32_t present : list) {
       if (present == c) return;
     }
@@ -86,17 +87,22 @@ std::string placeMnemonic(const std::string& text, char32_t chosen, bool menu) {
 
 }  // namespace
 
-void MakeUniqueMnemonics(std::vector<std::string>& texts, bool menu) {
+void MakeUniqueMnemonics(std::vector<std::string>& texts, bool menu, const std::vector<std::string>& takenFrom) {
   std::vector<std::vector<char32_t>> lists;
   for (const std::string& text : texts) lists.push_back(candidates(text, menu));
+  // Keys held outside the group: no text may take them, and their holders never move.
+  constexpr std::size_t kOutside = static_cast<std::size_t>(-1);
+  std::map<char32_t, std::size_t> holder;
+  for (const std::string& text : takenFrom) {
+    if (const auto key = presentMnemonic(platform::toCodePoints(platform::caseKey(text)))) holder[*key] = kOutside;
+  }
   bool clash = false;
   std::map<char32_t, int> firsts;
   for (const auto& list : lists) {
-    if (!list.empty() && !firsts.emplace(list.front(), 0).second) clash = true;
+    if (!list.empty() && (holder.count(list.front()) != 0 || !firsts.emplace(list.front(), 0).second)) clash = true;
   }
   if (!clash) return;
 
-  std::map<char32_t, std::size_t> holder;
   std::vector<std::optional<char32_t>> chosen(texts.size());
   auto freeCandidate = [&](std::size_t text) -> std::optional<char32_t> {
     for (const char32_t c : lists[text]) {
@@ -114,6 +120,7 @@ void MakeUniqueMnemonics(std::vector<std::string>& texts, bool menu) {
     // Every candidate is taken: ask a holder to give one up for another of its own.
     for (const char32_t c : lists[i]) {
       const std::size_t other = holder[c];
+      if (other == kOutside) continue;
       if (const auto replacement = freeCandidate(other)) {
         chosen[other] = *replacement;
         holder[*replacement] = other;

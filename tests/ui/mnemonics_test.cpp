@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 using Texts = std::vector<std::string>;
 
 TEST(Mnemonics, ClashesAreResolvedMovingAsLittleAsPossible) {
@@ -28,4 +30,18 @@ TEST(Mnemonics, ClashesAreResolvedMovingAsLittleAsPossible) {
   Texts words = {"&Delete", "&Do it now!", "&Rename"};
   ui::MakeUniqueMnemonics(words, true);
   EXPECT_EQ(words, (Texts{"&Delete", "Do &it now!", "&Rename"}));
+}
+
+TEST(Mnemonics, KeysHeldOutsideTheGroupStayAndPunctuationIsNoKey) {
+  Texts page = {"&Cancel it", "A&ction"};
+  ui::MakeUniqueMnemonics(page, false, {"&Cancel", "&Preview"});
+  EXPECT_EQ(page, (Texts{"Cancel &it", "&Action"})) << "c belongs to the dialog's Cancel";
+
+  Texts punctuation = {"&Firewall / Proxy:", "&Folder:", "&Options...", "O&rphans", "Op&tions2", "&Image"};
+  ui::MakeUniqueMnemonics(punctuation, false);
+  for (const std::string& text : punctuation) {
+    const std::size_t at = text.find('&');
+    ASSERT_NE(at, std::string::npos) << text;
+    EXPECT_TRUE(std::isalnum(static_cast<unsigned char>(text[at + 1]))) << text;
+  }
 }

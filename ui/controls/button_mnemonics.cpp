@@ -48,18 +48,20 @@ bool isStandardButton(QWidget* control) {
   return box != nullptr && button != nullptr && box->standardButton(button) != QDialogButtonBox::NoButton;
 }
 
-// Gives `group` unique mnemonics; only the texts from `first` on are changed. A text without a
-// key is offered its first letter, so every control can be reached, as the desktop's own
-// dialogs do.
-void fixGroup(const std::vector<QWidget*>& group, std::size_t first) {
+// Gives `controls` unique mnemonics, none of them a key of `keep` (whose texts stay as they
+// are). A text without a key is offered its first letter, so every control can be reached, as
+// the desktop's own dialogs do.
+void fixGroup(const std::vector<QWidget*>& controls, const std::vector<QWidget*>& keep) {
   std::vector<std::string> texts;
-  for (QWidget* control : group) {
+  for (QWidget* control : controls) {
     QString text = textOf(control);
     if (!QString(text).remove(QStringLiteral("&&")).contains('&')) text.prepend('&');
     texts.push_back(ss(text));
   }
-  MakeUniqueMnemonics(texts, false);
-  for (std::size_t i = first; i < group.size(); ++i) setTextOf(group[i], qs(texts[i]));
+  std::vector<std::string> kept;
+  for (QWidget* control : keep) kept.push_back(ss(textOf(control)));
+  MakeUniqueMnemonics(texts, false, kept);
+  for (std::size_t i = 0; i < controls.size(); ++i) setTextOf(controls[i], qs(texts[i]));
 }
 
 }  // namespace
@@ -83,18 +85,10 @@ void FixWindowMnemonics(QWidget& window) {
     if (found == pages.end()) found = pages.insert(pages.end(), {page, {}});
     found->second.push_back(child);
   }
-  // Keys of hidden pages do not act, so each page shares the keys only with what is outside the
-  // pages: the buttons and fields every page shows.
-  if (pages.empty()) {
-    fixGroup(shared, 0);
-    return;
-  }
-  for (std::size_t page = 0; page < pages.size(); ++page) {
-    std::vector<QWidget*> group = shared;
-    group.insert(group.end(), pages[page].second.begin(), pages[page].second.end());
-    // The first page settles the shared keys; the later ones keep them and fit around them.
-    fixGroup(group, page == 0 ? 0 : shared.size());
-  }
+  // Keys of hidden pages do not act, so the pages may share keys; none may take a key of what is
+  // outside them (the buttons and fields every page shows), which are settled first.
+  fixGroup(shared, {});
+  for (const auto& [page, controls] : pages) fixGroup(controls, shared);
 }
 
 }  // namespace ui
