@@ -14,6 +14,7 @@
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "tests/ui_qt/key_clashes.h"
+#include "ui/qt/dialogs/confirm_dialog.h"
 #include "ui/qt/dialogs/copy_to_dialog.h"
 #include "ui/qt/dialogs/ftp_proxy_editor.h"
 #include "ui/qt/dialogs/ftp_select_dialog.h"
@@ -135,4 +136,6 @@ TEST(DialogKeys, EveryButtonAndFieldLabelOfTheDialogsHasAKeyOfItsOwn) {
   EXPECT_EQ(testsupport::KeyClashes(proxy), std::vector<std::string>{});
   ui::qt::ToolsDialog tools({config::UserTool{}}, 0);
   EXPECT_EQ(testsupport::KeyClashes(tools), std::vector<std::string>{});
+  ui::qt::ConfirmDialog overwrite({"/dst/a.txt", "/src/a.txt", engine::confirm::kOverwrite});
+  EXPECT_EQ(testsupport::KeyClashes(overwrite), std::vector<std::string>{});
 }

@@ -1,8 +1,8 @@
 #include "ui/controls/button_mnemonics.h"
 
 #include <QAbstractButton>
-#include <QLabel>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QStackedWidget>
 #include <algorithm>
 
@@ -10,14 +10,6 @@
 #include "ui/mnemonics.h"
 
 namespace ui {
-
-void FixButtonMnemonics(const std::vector<QAbstractButton*>& controls) {
-  std::vector<std::string> texts;
-  for (QAbstractButton* control : controls) texts.push_back(ss(control->text()));
-  MakeUniqueMnemonics(texts, false);
-  for (std::size_t i = 0; i < controls.size(); ++i) controls[i]->setText(qs(texts[i]));
-}
-
 namespace {
 
 QString textOf(QWidget* control) {

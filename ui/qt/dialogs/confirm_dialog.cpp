@@ -111,7 +111,7 @@ ConfirmDialog::ConfirmDialog(const engine::ConfirmRequest& request, QWidget* par
   buttons->addWidget(skip);
   buttons->addWidget(cancel);
   layout->addLayout(buttons);
-  FixButtonMnemonics({forAll_, forAction_, overwrite, skip, cancel});
+  FixWindowMnemonics(*this);
 }
 
 void ConfirmDialog::answer(int button) {
