@@ -159,6 +159,59 @@ TEST(StartDialog, ARenamedSessionLeftUnchangedAsksNothing) {
   EXPECT_EQ(dialog.Choices().options.sessions[0].Name, "Papers");
 }
 
+namespace {
+
+// Shows Docs, then adds a session named `name` through the Add button.
+void addSessionAfterDocs(ui::qt::StartDialog& dialog, const char* name) {
+  auto* tree = dialog.findChild<QTreeWidget*>("sessionTree");
+  tree->setCurrentItem(tree->topLevelItem(1));
+  QTimer::singleShot(0, [name] {
+    (void)QTest::qWaitFor([] { return qobject_cast<QInputDialog*>(QApplication::activeModalWidget()) != nullptr; }, 5000);
+    auto* ask = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    if (ask == nullptr) return;
+    ask->setTextValue(name);
+    ask->accept();
+  });
+  dialog.findChild<QPushButton*>("add")->click();
+}
+
+}  // namespace
+
+TEST(StartDialog, AnAddedSessionLeftUnchangedAsksNothing) {
+  FakeDisk disk;
+  ui::qt::StartDialog dialog(choices(), disk.rules());
+  dialog.show();
+  addSessionAfterDocs(dialog, "Second");
+  auto* tree = dialog.findChild<QTreeWidget*>("sessionTree");
+  ASSERT_EQ(tree->topLevelItem(2)->text(0), "Second");
+  bool asked = false;
+  QTimer::singleShot(0, [&asked] {
+    if (QTest::qWaitFor([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; }, 500)) {
+      asked = true;
+      qobject_cast<QMessageBox*>(QApplication::activeModalWidget())->button(QMessageBox::No)->click();
+    }
+  });
+  tree->setCurrentItem(tree->topLevelItem(0));
+  QTest::qWait(600);
+  EXPECT_FALSE(asked) << "the session was just added and nothing was edited";
+}
+
+TEST(StartDialog, AnEditOfAnAddedSessionKeptOnLeavingKeepsItsName) {
+  FakeDisk disk;
+  ui::qt::StartDialog dialog(choices(), disk.rules());
+  dialog.show();
+  addSessionAfterDocs(dialog, "Second");
+  setPaths(dialog, "/second", "/backup/second");
+  answerNextBox(QMessageBox::Yes);
+  auto* tree = dialog.findChild<QTreeWidget*>("sessionTree");
+  tree->setCurrentItem(tree->topLevelItem(0));
+  const auto& sessions = dialog.Choices().options.sessions;
+  ASSERT_EQ(sessions.size(), 2u);
+  EXPECT_EQ(sessions[1].Src, "/second");
+  EXPECT_EQ(sessions[1].Name, "Second") << "not the name of the session shown before Add";
+  EXPECT_EQ(sessions[0].Name, "Docs");
+}
+
 TEST(StartDialog, EveryButtonAndFieldLabelHasAKeyOfItsOwn) {
   FakeDisk disk;
   ui::qt::StartDialog dialog(choices(), disk.rules());

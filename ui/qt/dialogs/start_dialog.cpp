@@ -207,6 +207,8 @@ void StartDialog::addEntry() {
   // The new session holds the fields now; "<< new >>" keeps them too.
   leaveSession(-1);
   shown_ = static_cast<int>(opts.sessions.size()) - 1;
+  // The fields now stand for the new session: leaving it compares, and saves, under its name.
+  fields_->Rename(opts.sessions.back().Name);
   fillTree();
   filling_ = true;
   tree_->setCurrentItem(tree_->topLevelItem(shown_ + 1));
